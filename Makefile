@@ -1,0 +1,46 @@
+# Two commands for a fresh Debian 12 machine: `make run` and `make test`.
+# Both install what scripts/deps.txt lists (as root or through sudo) first.
+
+JOBS ?= $(shell nproc)
+BUILD_DIR := build/dev
+ASAN_DIR := build/asan
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test test-asan format format-check bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake --preset dev $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh $(BUILD_DIR)
+
+test: build
+	@QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) -j $(JOBS) --output-on-failure
+
+test-asan: deps
+	@cmake --preset asan $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(ASAN_DIR) -j $(JOBS)
+	@QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN_DIR) -j $(JOBS) --output-on-failure
+
+bench: deps
+	@cmake --preset release $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build/release -j $(JOBS)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	@rm -rf build
