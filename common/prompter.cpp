@@ -8,9 +8,7 @@ BoxSpec MakeBoxSpec(BoxKind kind, unsigned buttons) {
   BoxSpec spec;
   spec.buttons = buttons;
   switch (kind) {
-    case BoxKind::Message:
-      spec.caption = kApplicationTitle;
-      break;
+    case BoxKind::Message: spec.caption = kApplicationTitle; break;
     case BoxKind::Confirm:
       spec.caption = "確認";
       spec.icon = BoxIcon::Question;

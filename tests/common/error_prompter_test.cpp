@@ -13,7 +13,7 @@ TEST(ErrorBox, AddsAPeriodOnlyAfterABytePastThePeriod) {
   EXPECT_EQ(ErrorBoxText("File not found"), "File not found.");
   EXPECT_EQ(ErrorBoxText("Done."), "Done.");
   EXPECT_EQ(ErrorBoxText("I/O エラー (145)"), "I/O エラー (145)");  // ")" sorts before "."
-  EXPECT_EQ(ErrorBoxText("path/"), "path/.");                        // "/" sorts after "."
+  EXPECT_EQ(ErrorBoxText("path/"), "path/.");                       // "/" sorts after "."
   EXPECT_EQ(ErrorBoxText("value 7"), "value 7.");
   EXPECT_EQ(ErrorBoxText(""), "");
 }

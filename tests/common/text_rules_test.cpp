@@ -1,5 +1,5 @@
-#include "common/error.h"
 #include "common/text_rules.h"
+#include "common/error.h"
 
 #include <gtest/gtest.h>
 

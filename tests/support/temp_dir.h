@@ -23,8 +23,7 @@ class TempDir {
 
   // Makes a file of `size` bytes (sparse, by truncate); parents are created.
   // A non-zero `mtime` sets the last-write time (seconds since the epoch).
-  std::string CreateFile(const std::string& relative, std::int64_t size = 0,
-                         std::time_t mtime = 0);
+  std::string CreateFile(const std::string& relative, std::int64_t size = 0, std::time_t mtime = 0);
   // Makes a file holding `content`.
   std::string WriteFile(const std::string& relative, const std::string& content);
   std::string CreateDir(const std::string& relative);
