@@ -1,0 +1,35 @@
+#pragma once
+
+// Packing: sorts the entry list by the packing method and assigns volume numbers.
+
+#include "engine/entry.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace morvick {
+
+// The eight packing methods, by the index of RadioGroup1. Any other index acts as 7.
+enum PackingMethod : int {
+  kNameAsc = 0,
+  kNameDesc = 1,
+  kDateAsc = 2,
+  kDateDesc = 3,
+  kKindAsc = 4,
+  kKindDesc = 5,
+  kFirstFit = 6,
+  kScanOrder = 7,
+};
+
+// Sorts by the method (none for 7 and unknown indices), then assigns with
+// first-fit for 6 and next-fit otherwise. Returns VolumeCount (at least 1).
+// Raises DivisionByZeroError for method 6 with capacity 0.
+std::int32_t PackEntries(EntryList& entries, int method, std::int64_t capacity);
+
+std::int32_t AssignNextFit(EntryList& entries, std::int64_t capacity);
+std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity);
+
+// VolumeTotals: volume_count + 1 sums, index 0 unused and 0.
+std::vector<std::int64_t> ComputeVolumeTotals(const EntryList& entries, std::int32_t volume_count);
+
+}  // namespace morvick

@@ -1,0 +1,57 @@
+#pragma once
+
+// The folder tree of one scan, stored compactly: nodes in one contiguous array
+// linked by indices, names in one byte arena. A million nodes cost a few tens of
+// megabytes and no allocation per node. The window's tree model presents it.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace morvick {
+
+class TreeStore {
+ public:
+  using NodeId = std::uint32_t;
+  static constexpr NodeId kNone = 0xFFFFFFFFu;  // the invisible root level
+
+  // Appends a node as the last child of `parent` (kNone: the root level).
+  NodeId AddChild(NodeId parent, std::string_view name);
+  void Clear();
+
+  std::size_t size() const { return nodes_.size(); }
+  NodeId parent(NodeId node) const { return nodes_[node].parent; }
+  NodeId first_child(NodeId node) const;  // node may be kNone: the first root node
+  NodeId next_sibling(NodeId node) const { return nodes_[node].next_sibling; }
+  std::uint32_t row(NodeId node) const { return nodes_[node].row; }  // index among siblings
+  std::uint32_t child_count(NodeId node) const;                    // node may be kNone
+  // The child at `row` of `node` (kNone: the root level); kNone when out of range.
+  NodeId child(NodeId node, std::uint32_t row) const;
+  std::string_view name(NodeId node) const;  // native bytes, not decoded
+
+  // Bytes held by the store (arrays and arena), for the memory figures.
+  std::size_t memory_bytes() const;
+
+ private:
+  struct Node {
+    NodeId parent;
+    NodeId first_child;
+    NodeId last_child;
+    NodeId next_sibling;
+    std::uint32_t row;
+    std::uint32_t child_count;
+    std::uint64_t name_offset;
+    std::uint32_t name_length;
+  };
+  std::vector<Node> nodes_;
+  std::vector<char> names_;
+  NodeId root_first_ = kNone;
+  NodeId root_last_ = kNone;
+  std::uint32_t root_count_ = 0;
+  // Random access to children by row: filled lazily by child() per parent.
+  mutable std::vector<NodeId> children_index_;
+  mutable std::vector<std::uint64_t> children_offset_;
+  mutable bool index_valid_ = false;
+};
+
+}  // namespace morvick
