@@ -29,8 +29,8 @@ class ScanHost {
 
 struct ScanTarget {
   ScanHost& host;
-  EntryList& entries;        // top-level records are appended here
-  TreeStore* tree = nullptr; // null: build no tree (the command line)
+  EntryList& entries;         // top-level records are appended here
+  TreeStore* tree = nullptr;  // null: build no tree (the command line)
 };
 
 // Scans `folder_path` (no trailing separator needed). The top-level call passes

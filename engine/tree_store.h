@@ -24,7 +24,7 @@ class TreeStore {
   NodeId first_child(NodeId node) const;  // node may be kNone: the first root node
   NodeId next_sibling(NodeId node) const { return nodes_[node].next_sibling; }
   std::uint32_t row(NodeId node) const { return nodes_[node].row; }  // index among siblings
-  std::uint32_t child_count(NodeId node) const;                    // node may be kNone
+  std::uint32_t child_count(NodeId node) const;                      // node may be kNone
   // The child at `row` of `node` (kNone: the root level); kNone when out of range.
   NodeId child(NodeId node, std::uint32_t row) const;
   std::string_view name(NodeId node) const;  // native bytes, not decoded
