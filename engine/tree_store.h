@@ -33,6 +33,8 @@ class TreeStore {
   std::size_t memory_bytes() const;
 
  private:
+  // 32 bytes a node. Names are at most 64 KiB long (file names are at most 255
+  // bytes), so their length shares a word with the 48-bit arena offset.
   struct Node {
     NodeId parent;
     NodeId first_child;
@@ -40,17 +42,20 @@ class TreeStore {
     NodeId next_sibling;
     std::uint32_t row;
     std::uint32_t child_count;
-    std::uint64_t name_offset;
-    std::uint32_t name_length;
+    std::uint64_t name;  // offset << 16 | length
   };
+  void BuildChildIndex() const;
+
   std::vector<Node> nodes_;
   std::vector<char> names_;
   NodeId root_first_ = kNone;
   NodeId root_last_ = kNone;
   std::uint32_t root_count_ = 0;
-  // Random access to children by row: filled lazily by child() per parent.
+  // Random access to children by row, built on the first child() after a change:
+  // the children of node p are children_index_[children_offset_[p] ...], the
+  // root level's at the end (offset children_offset_[size()]).
   mutable std::vector<NodeId> children_index_;
-  mutable std::vector<std::uint64_t> children_offset_;
+  mutable std::vector<std::uint32_t> children_offset_;
   mutable bool index_valid_ = false;
 };
 

@@ -1,0 +1,143 @@
+#include "engine/scan.h"
+
+#include "common/text_rules.h"
+#include "platform/directory_reader.h"
+
+#include <cstdio>
+#include <ctime>
+#include <limits>
+#include <memory>
+
+namespace morvick {
+namespace {
+
+constexpr std::int64_t kMaxSize = std::numeric_limits<std::int64_t>::max();
+
+std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
+  std::int64_t sum;
+  if (__builtin_add_overflow(a, b, &sum))
+    return b > 0 ? kMaxSize : std::numeric_limits<std::int64_t>::min();
+  return sum;
+}
+
+// Rounds a non-negative amount up to whole clusters. A negative cluster size
+// rounds by its magnitude; the count of clusters is 64-bit, and an amount whose
+// rounding would pass the largest size stays at the largest size.
+std::int64_t RoundToClusters(std::int64_t amount, std::int64_t cluster) {
+  if (cluster == 0 || amount <= 0) return amount;
+  const std::uint64_t magnitude =
+      cluster < 0 ? 0u - static_cast<std::uint64_t>(cluster) : static_cast<std::uint64_t>(cluster);
+  const auto value = static_cast<std::uint64_t>(amount);
+  const std::uint64_t clusters = value / magnitude + (value % magnitude != 0 ? 1 : 0);
+  std::uint64_t rounded;
+  if (__builtin_mul_overflow(clusters, magnitude, &rounded) ||
+      rounded > static_cast<std::uint64_t>(kMaxSize)) {
+    return kMaxSize;
+  }
+  return static_cast<std::int64_t>(rounded);
+}
+
+bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
+
+// The folder to enumerate: a path (the call made from outside) or a subfolder
+// reached through its parent's open descriptor (every nested call).
+struct FolderSource {
+  const std::string* path = nullptr;
+  const platform::DirectoryReader* parent = nullptr;
+  std::string_view name;
+
+  platform::DirectoryReader Open() const {
+    return path ? platform::DirectoryReader::Open(*path) : parent->OpenChild(name);
+  }
+};
+
+std::int64_t ScanSource(ScanTarget& target, TreeStore::NodeId parent_node,
+                        const FolderSource& source, bool top_level) {
+  ScanHost& host = target.host;
+  const std::int64_t cluster = ParseInt64(host.ClusterSizeText());
+  std::int64_t running_total = 0;
+  if (host.CancelRequested()) return 0;
+
+  platform::DirectoryReader reader = source.Open();
+  platform::DirectoryEntry entry;
+  if (!reader.Next(entry)) return running_total;
+
+  host.BeginTreeUpdate();
+  try {
+    for (;;) {
+      if (!IsDotOrDotDot(entry.name)) {
+        const TreeStore::NodeId node =
+            target.tree ? target.tree->AddChild(parent_node, entry.name) : TreeStore::kNone;
+        std::int64_t amount = 0;
+        if (entry.is_directory) {
+          // The name view dies with the next read; the nested call reads the
+          // child, not this folder, so it stays valid for the call.
+          amount = ScanSource(target, node, FolderSource{nullptr, &reader, entry.name}, false);
+        } else {
+          amount = entry.size;
+        }
+        amount = RoundToClusters(amount, cluster);
+        running_total = SaturatingAdd(running_total, amount);
+        if (top_level) {
+          // Only records need the date and kind texts, so deeper entries skip them.
+          auto record = std::make_unique<TSplitEntry>();
+          record->Volume = 0;
+          record->Name = std::string(entry.name);
+          record->Size = running_total;
+          record->DateText = FileTimeText(entry.mtime_seconds);
+          record->KindText = KindTextOf(entry.name, entry.is_directory);
+          target.entries.push_back(std::move(record));
+          running_total = 0;
+        }
+      }
+      host.PumpEvents();
+      if (host.CancelRequested()) break;
+      if (!reader.Next(entry)) break;
+    }
+  } catch (...) {
+    host.EndTreeUpdate();
+    throw;
+  }
+  host.EndTreeUpdate();
+  return running_total;
+}
+
+}  // namespace
+
+std::int64_t ScanFolder(ScanTarget& target, TreeStore::NodeId parent_node,
+                        const std::string& folder_path, bool top_level) {
+  return ScanSource(target, parent_node, FolderSource{&folder_path, nullptr, {}}, top_level);
+}
+
+std::string FormatFileDate(int year, int month, int day, int hour, int minute, int second) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", year, month, day, hour, minute,
+                second);
+  return text;
+}
+
+std::string FileTimeText(std::int64_t seconds_since_epoch) {
+  static const std::string kEarliest = FormatFileDate(1980, 1, 1, 0, 0, 0);
+  static const std::string kLatest = FormatFileDate(2107, 12, 31, 23, 59, 58);
+  const auto seconds = static_cast<std::time_t>(seconds_since_epoch);
+  std::tm local{};
+  if (::localtime_r(&seconds, &local) == nullptr) {
+    return seconds_since_epoch < 0 ? kEarliest : kLatest;
+  }
+  const long long year = 1900LL + local.tm_year;
+  if (year < 1980) return kEarliest;
+  if (year > 2107) return kLatest;
+  return FormatFileDate(static_cast<int>(year), local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                        local.tm_min, local.tm_sec & ~1);
+}
+
+std::string KindTextOf(std::string_view name, bool is_folder) {
+  if (is_folder) return "Folder";
+  const std::size_t dot = name.rfind('.');
+  std::string kind = "File(";
+  if (dot != std::string_view::npos) kind.append(name.substr(dot));
+  kind += ')';
+  return kind;
+}
+
+}  // namespace morvick
