@@ -1,0 +1,35 @@
+#pragma once
+
+// The state the plan commands share for the whole run: the seven flags that
+// order Investigate, Move and Undo, and the plan of the latest investigation.
+
+#include "engine/entry.h"
+
+#include <cstdint>
+
+namespace morvick {
+
+struct CommandState {
+  bool CancelRequested = false;  // the user asked the running scan to stop
+  bool Searching = false;        // an investigation has begun and not completed
+  bool Updating = false;         // a move has begun and not completed
+  bool Undoing = false;          // an undo has begun and not completed
+  bool UpdateDone = false;       // the current plan has been moved
+  bool SearchDone = false;       // a plan exists
+  bool UndoDone = false;         // the current plan's move has been undone
+
+  std::int64_t SplitCapacity = 0;  // bytes per volume, kept when no unit is selected
+  std::int32_t VolumeCount = 0;    // the number of the last volume
+  std::int64_t GrandTotal = 0;     // bytes of all assigned entries
+  EntryListPtr EntryList;          // null before the first investigation
+
+  // True only while Investigate's scan is in progress (the scan pumps events,
+  // so a second click may arrive then). An error leaves Searching set but
+  // never this.
+  bool ScanRunning = false;
+
+  // Clears the seven flags, in the order the window does at creation.
+  void ClearFlags();
+};
+
+}  // namespace morvick

@@ -1,0 +1,57 @@
+#pragma once
+
+// The three plan commands and Cancel, as the window's buttons run them:
+// Investigate (Button1, "分割調査"), Move (Button5, "分割開始"), Undo (Button7,
+// "UNDO") and Cancel (Button6, "キャンセル").
+//
+// Refusals and results are shown through the prompter; faults that are not
+// tested beforehand (a cluster-size text that is not a number, a volume folder
+// that cannot be removed) are raised as Error and end the command where they
+// arise, leaving flags and status line as they were then.
+
+#include "commands/command_state.h"
+#include "commands/move_observer.h"
+#include "commands/path_rules.h"
+#include "commands/plan_form.h"
+#include "common/prompter.h"
+#include "platform/file_mover.h"
+
+#include <string>
+#include <string_view>
+
+namespace morvick {
+
+// Investigate. A click that arrives while its own scan is running (from the
+// scan's event pump) is ignored.
+void Button1Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules);
+
+// Move. `mover` defaults to the real file system.
+void Button5Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules,
+                  MoveObserver* observer = nullptr,
+                  platform::FileMover& mover = platform::RealFileMover());
+
+// Undo.
+void Button7Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules,
+                  MoveObserver* observer = nullptr,
+                  platform::FileMover& mover = platform::RealFileMover());
+
+// Cancel: asks the running scan to stop; nothing else.
+void Button6Click(CommandState& state);
+
+// The status line: tag, VolumeCount, GrandTotal, unit piece and the cluster
+// size of ComboBox3 (raises ConversionError when that is not a 32-bit integer
+// text). The unit piece is "bytes " for Investigate and "bytes" for Move/Undo.
+std::string StatusTotalsText(const CommandState& state, const PlanForm& form, std::string_view tag,
+                             std::string_view unit);
+
+// Tags and unit pieces of the status line.
+inline constexpr const char* kSearchingTag = "[検索中] ";
+inline constexpr const char* kSearchEndTag = "[検索終了] 分割数 (";
+inline constexpr const char* kUpdatingTag = "[更新中] 分割数 (";
+inline constexpr const char* kUpdateEndTag = "[更新終了] 分割数 (";
+inline constexpr const char* kUndoingTag = "[Undo中] 分割数 (";
+inline constexpr const char* kUndoEndTag = "[Undo終了] 分割数 (";
+inline constexpr const char* kInvestigateUnit = "bytes ";
+inline constexpr const char* kMoveUnit = "bytes";
+
+}  // namespace morvick
