@@ -1,0 +1,60 @@
+#include "commands/path_messages.h"
+#include "commands/path_rules.h"
+#include "platform/folders.h"
+
+namespace morvick {
+namespace {
+
+bool Fail(Prompter& prompter, std::string_view label, const char* text) {
+  std::string message = "[";
+  message += label;
+  message += "]:";
+  message += text;
+  prompter.ShowMessage(message);
+  return false;
+}
+
+}  // namespace
+
+std::string PosixPathRules::WithTrailingBackslash(std::string_view path) const {
+  std::string result(path);
+  if (!result.empty() && result.back() != '/') result += '/';
+  return result;
+}
+
+bool PosixPathRules::CheckPathSyntax(Prompter& prompter, std::string_view text,
+                                     std::string_view label) const {
+  if (text.empty() || text.front() != '/')
+    return Fail(prompter, label, path_messages::kNotAbsolute);
+  if (text.find_first_not_of('/') == std::string_view::npos) {
+    return Fail(prompter, label, path_messages::kRoot);
+  }
+  return true;
+}
+
+bool PosixPathRules::CheckFolderPair(Prompter& prompter, std::string_view input,
+                                     std::string_view output, PairCommand /*command*/) const {
+  const std::string input_path = WithTrailingBackslash(input);
+  const std::string output_path = WithTrailingBackslash(output);
+  if (input_path == output_path || platform::IsSameDirectory(input_path, output_path)) {
+    prompter.ShowMessage(path_messages::kSameFolder);
+    return false;
+  }
+  // Both commands move by rename, which only works within one file system.
+  if (!platform::IsSameFileSystem(std::string(input), std::string(output))) {
+    prompter.ShowMessage(path_messages::kSameDrive);
+    return false;
+  }
+  return true;
+}
+
+bool PosixPathRules::IsExistingFolder(const std::string& path) const {
+  return platform::IsExistingFolder(path);
+}
+
+const PathRules& PlatformPathRules() {
+  static const PosixPathRules rules;
+  return rules;
+}
+
+}  // namespace morvick

@@ -1,0 +1,104 @@
+#include "platform/file_mover.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace morvick::platform {
+namespace {
+
+class SystemFileMover final : public FileMover {
+ public:
+  int MakeFolder(const std::string& path) override {
+    return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+  }
+  int RemoveEmptyFolder(const std::string& path) override {
+    return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+  }
+  int Probe(const std::string& path) override {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0 ? 0 : errno;
+  }
+  int RenameNoReplace(const std::string& source, const std::string& destination) override {
+    return ::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) ==
+                   0
+               ? 0
+               : errno;
+  }
+};
+
+// The folder part of a path: everything before its last "/" (trailing "/"
+// characters of the path itself are ignored). "" when there is none.
+std::string ParentOf(const std::string& path) {
+  std::size_t end = path.size();
+  while (end > 1 && path[end - 1] == '/') --end;
+  const std::size_t slash = path.rfind('/', end - 1);
+  if (slash == std::string::npos) return {};
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// Creates the missing folders of `folder`, outermost first, and records each
+// one created so that a failed move can take them away again.
+int MakeFolders(FileMover& mover, const std::string& folder, std::vector<std::string>& created) {
+  std::vector<std::string> missing;
+  for (std::string current = folder; !current.empty() && current != "/";
+       current = ParentOf(current)) {
+    const int probe = mover.Probe(current);
+    if (probe == 0) break;
+    if (probe != ENOENT) return probe;
+    missing.push_back(current);
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    const int made = mover.MakeFolder(*it);
+    if (made != 0) return made;
+    created.push_back(*it);
+  }
+  return 0;
+}
+
+}  // namespace
+
+FileMover& RealFileMover() {
+  static SystemFileMover mover;
+  return mover;
+}
+
+std::string ShellMoveFailureText(const std::string& source, const std::string& destination,
+                                 int errno_value) {
+  if (errno_value == EEXIST || errno_value == ENOTEMPTY) {
+    return "'" + source + "' を移動できません。移動先 '" + destination +
+           "' には同じ名前の項目が既にあります (置き換えません)。";
+  }
+  return "'" + source + "' を '" + destination +
+         "' へ移動できません: " + std::strerror(errno_value);
+}
+
+MoveResult ShellMove(Prompter& prompter, const std::string& source, const std::string& destination,
+                     FileMover& mover) {
+  MoveResult result;
+  std::vector<std::string> created;
+  int failure = mover.Probe(source);
+  if (failure == 0) failure = MakeFolders(mover, ParentOf(destination), created);
+  if (failure == 0) failure = mover.RenameNoReplace(source, destination);
+  if (failure == 0) {
+    result.moved = true;
+    return result;
+  }
+  // Take away the folders made for this move only, innermost first; one that
+  // something else has filled meanwhile stays.
+  for (auto it = created.rbegin(); it != created.rend(); ++it) mover.RemoveEmptyFolder(*it);
+  result.errno_value = failure;
+  result.reason = failure == EEXIST || failure == ENOTEMPTY
+                      ? std::string("移動先に同じ名前の項目があります")
+                      : std::string(std::strerror(failure));
+  prompter.ShowMessage(ShellMoveFailureText(source, destination, failure));
+  return result;
+}
+
+}  // namespace morvick::platform
