@@ -40,11 +40,29 @@ TEST(Collation, OnlyTheSameTextComparesEqual) {
 // The packing sorts compare precomputed keys; they must order exactly as the
 // collator compares the texts.
 TEST(Collation, SortKeysOrderAsTheComparison) {
-  std::vector<std::string> texts = {"", "a", "A", "b", "file9", "file10", "ア", "あ", "ｱ",
-                                    "資料", "資料 2026", "Ä", "a b", "a-b", "ab",
-                                    std::string("x\xff", 2), std::string("x\xfe", 2),
-                                    std::string("\xc3", 1), "2026/01/02 03:04:06",
-                                    "2026/01/02 03:04:04", "File(.gz)", "File()", "Folder"};
+  std::vector<std::string> texts = {"",
+                                    "a",
+                                    "A",
+                                    "b",
+                                    "file9",
+                                    "file10",
+                                    "ア",
+                                    "あ",
+                                    "ｱ",
+                                    "資料",
+                                    "資料 2026",
+                                    "Ä",
+                                    "a b",
+                                    "a-b",
+                                    "ab",
+                                    std::string("x\xff", 2),
+                                    std::string("x\xfe", 2),
+                                    std::string("\xc3", 1),
+                                    "2026/01/02 03:04:06",
+                                    "2026/01/02 03:04:04",
+                                    "File(.gz)",
+                                    "File()",
+                                    "Folder"};
   std::mt19937 random(7);
   for (int i = 0; i < 200; ++i) {
     std::string text;

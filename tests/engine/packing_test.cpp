@@ -107,10 +107,12 @@ TEST(Packing, EdgesOfCapacity) {
   // (The size sort leaves the equal a and c as c, a.)
   EntryList next_fit = MakeEntries({{"a", 100}, {"b", 101}, {"c", 100}});
   EXPECT_EQ(PackEntries(next_fit, kScanOrder, 100), 2);
-  EXPECT_EQ(VolumeOf(next_fit), (std::map<std::string, std::int32_t>{{"a", 1}, {"b", 0}, {"c", 2}}));
+  EXPECT_EQ(VolumeOf(next_fit),
+            (std::map<std::string, std::int32_t>{{"a", 1}, {"b", 0}, {"c", 2}}));
   EntryList first_fit = MakeEntries({{"a", 100}, {"b", 101}, {"c", 100}});
   EXPECT_EQ(PackEntries(first_fit, kFirstFit, 100), 2);
-  EXPECT_EQ(VolumeOf(first_fit), (std::map<std::string, std::int32_t>{{"a", 2}, {"b", 0}, {"c", 1}}));
+  EXPECT_EQ(VolumeOf(first_fit),
+            (std::map<std::string, std::int32_t>{{"a", 2}, {"b", 0}, {"c", 1}}));
   // An empty list still has one (empty) volume.
   for (int method = 0; method <= 7; ++method) {
     EntryList none;
@@ -135,7 +137,8 @@ TEST(Packing, EdgesOfCapacity) {
   EXPECT_EQ(Volumes(huge), (std::vector<std::int32_t>{1, 2, 2}));
   EntryList huge_fit = MakeEntries({{"a", kMax - 1}, {"b", kMax - 1}, {"c", 1}});
   EXPECT_EQ(PackEntries(huge_fit, kFirstFit, kMax), 2);
-  EXPECT_EQ(VolumeOf(huge_fit), (std::map<std::string, std::int32_t>{{"a", 2}, {"b", 1}, {"c", 1}}));
+  EXPECT_EQ(VolumeOf(huge_fit),
+            (std::map<std::string, std::int32_t>{{"a", 2}, {"b", 1}, {"c", 1}}));
 }
 
 TEST(Packing, EqualKeysEndInTheOrderOfThePackingQuicksort) {
@@ -157,7 +160,8 @@ TEST(Packing, EqualKeysEndInTheOrderOfThePackingQuicksort) {
 
 TEST(Packing, KeyedSortsMatchTheComparisonsOnRandomLists) {
   std::mt19937_64 random(42);
-  static const char* const kPieces[] = {"a", "B", "b", "1", "10", "9", "あ", "ア", "資料", ".", " "};
+  static const char* const kPieces[] = {"a",  "B",  "b",    "1", "10", "9",
+                                        "あ", "ア", "資料", ".", " "};
   for (int round = 0; round < 40; ++round) {
     std::vector<std::pair<std::string, std::int64_t>> named;
     const int count = 1 + static_cast<int>(random() % 60);
@@ -196,7 +200,8 @@ TEST(Packing, FirstFitMatchesThePlainLoopOnRandomLists) {
     const int count = static_cast<int>(random() % 80);
     for (int i = 0; i < count; ++i) {
       // Mostly fitting entries, some exactly the capacity, some oversized, some empty.
-      std::int64_t size = static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(capacity));
+      std::int64_t size =
+          static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(capacity));
       switch (random() % 8) {
         case 0: size = capacity; break;
         case 1: size = capacity + 1 + static_cast<std::int64_t>(random() % 300); break;

@@ -125,8 +125,8 @@ TEST_F(ScanTest, RecordsEveryTopLevelEntryWithItsSizeDateAndKind) {
   // The tree holds every entry at every depth, "." and ".." nowhere.
   const TreeStore& tree = result.tree;
   EXPECT_EQ(ChildNames(tree, TreeStore::kNone),
-            (std::vector<std::string>{".profile", "README", "a.tar.gz", "empty", "huge.img",
-                                      "link", "x.y"}));
+            (std::vector<std::string>{".profile", "README", "a.tar.gz", "empty", "huge.img", "link",
+                                      "x.y"}));
   const auto xy = FindChild(tree, TreeStore::kNone, "x.y");
   EXPECT_EQ(ChildNames(tree, xy), (std::vector<std::string>{"deeper", "empty", "inner.txt"}));
   EXPECT_EQ(ChildNames(tree, FindChild(tree, xy, "deeper")), (std::vector<std::string>{".hidden"}));
@@ -174,7 +174,8 @@ TEST_F(ScanTest, RoundsToClustersAndRereadsTheClusterSizeForEveryFolder) {
 
 TEST_F(ScanTest, ABadClusterSizeEndsTheScanThroughEveryGuard) {
   dir.CreateFile("d/e/f", 10);
-  for (const auto& texts : {std::deque<std::string>{"abc"}, std::deque<std::string>{"0", "0", "12 "}}) {
+  for (const auto& texts :
+       {std::deque<std::string>{"abc"}, std::deque<std::string>{"0", "0", "12 "}}) {
     FakeHost host;
     host.cluster_texts = texts;
     EntryList entries;
@@ -329,7 +330,7 @@ TEST(FileDates, FixedWidthEvenSecondsWithinTheMsDosRange) {
   EXPECT_EQ(FileTimeText(kOddSecond), "2026/01/02 12:04:04");
   EXPECT_EQ(FileTimeText(0), "1980/01/01 00:00:00");
   EXPECT_EQ(FileTimeText(-5'000'000'000), "1980/01/01 00:00:00");
-  EXPECT_EQ(FileTimeText(315525600), "1980/01/01 07:00:00");     // still 1979 in UTC
+  EXPECT_EQ(FileTimeText(315525600), "1980/01/01 07:00:00");      // still 1979 in UTC
   EXPECT_EQ(FileTimeText(4'354'786'799), "2107/12/31 23:59:58");  // 23:59:59 local
   EXPECT_EQ(FileTimeText(4'354'786'800), "2107/12/31 23:59:58");  // 2108 local: the last date
   EXPECT_EQ(FileTimeText(std::int64_t{1} << 60), "2107/12/31 23:59:58");
