@@ -233,9 +233,8 @@ std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity) {
   // The bin count bounds the bins that may open; only the opened ones are kept.
   // The quotient is 64-bit and the bound saturates, so no count wraps around.
   const std::int64_t quotient = capacity == -1 ? kMax64 : total / capacity;
-  const std::int64_t bin_count = SaturatingAdd(quotient, 1) > kMax64 / 2
-                                     ? kMax64
-                                     : 2 * SaturatingAdd(quotient, 1);
+  const std::int64_t bin_count =
+      SaturatingAdd(quotient, 1) > kMax64 / 2 ? kMax64 : 2 * SaturatingAdd(quotient, 1);
 
   BinFills bins;
   for (const auto& record : entries) {
