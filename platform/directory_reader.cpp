@@ -1,6 +1,7 @@
 #include "platform/directory_reader.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,17 @@ constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Every folder on the way down holds one descriptor while its subfolders are
+// read, so a tree thousands of levels deep needs thousands of them. The soft
+// limit (often 1024) is raised to the hard one when a scan starts; past that,
+// a folder that cannot be opened counts as empty like any unreadable folder.
+void RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 }  // namespace
@@ -32,6 +44,7 @@ DirectoryReader DirectoryReader::FromDescriptor(int fd) {
 DirectoryReader DirectoryReader::Open(const std::string& path) {
   // The top-level folder may itself be reached through a link, as with any path typed.
   if (path.empty()) return {};
+  RaiseDescriptorLimit();
   return FromDescriptor(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 

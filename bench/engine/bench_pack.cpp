@@ -22,8 +22,8 @@ using morvick::bench::Clock;
 
 EntryList MakeEntries(std::size_t count) {
   std::mt19937_64 random(99);
-  static const char* const kWords[] = {"photo", "Report", "資料", "データ", "backup", "IMG",
-                                       "議事録", "draft", "Final", "movie"};
+  static const char* const kWords[] = {"photo", "Report", "資料",  "データ", "backup",
+                                       "IMG",   "議事録", "draft", "Final",  "movie"};
   static const char* const kKinds[] = {"Folder", "File(.jpg)", "File(.txt)", "File(.zip)",
                                        "File()"};
   EntryList entries;
@@ -70,13 +70,15 @@ int main(int argc, char** argv) {
   const double name_asc = TimePack(count, kNameAsc, dvd, &volumes);
   std::printf("entries:                          %zu\n", count);
   std::printf("byte-order std::sort of names:    %.3f s\n", byte_sort);
-  std::printf("method 0, name ascending:         %.3f s  ratio %.2f x byte sort  (target < 3 s), "
-              "%d volumes\n",
-              name_asc, name_asc / byte_sort, volumes);
+  std::printf(
+      "method 0, name ascending:         %.3f s  ratio %.2f x byte sort  (target < 3 s), "
+      "%d volumes\n",
+      name_asc, name_asc / byte_sort, volumes);
   const double first_fit = TimePack(count, kFirstFit, dvd, &volumes);
-  std::printf("method 6, first-fit:              %.3f s  ratio %.2f x byte sort  (target < 1 s), "
-              "%d volumes\n",
-              first_fit, first_fit / byte_sort, volumes);
+  std::printf(
+      "method 6, first-fit:              %.3f s  ratio %.2f x byte sort  (target < 1 s), "
+      "%d volumes\n",
+      first_fit, first_fit / byte_sort, volumes);
   const double tiny = TimePack(count, kFirstFit, 1 << 20, &volumes);
   std::printf("method 6, capacity 1 MiB:         %.3f s  ratio %.2f x byte sort, %d volumes\n",
               tiny, tiny / byte_sort, volumes);

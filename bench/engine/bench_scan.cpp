@@ -80,11 +80,13 @@ int main(int argc, char** argv) {
               best_tree / best_du);
   std::printf("scan without tree:          %.3f s  ratio %.2f x du\n", best_plain,
               best_plain / best_du);
-  std::printf("peak memory of the scan:    %.1f MB, %.1f bytes per entry beyond %.1f MB of names "
-              "(target < 100)\n",
-              peak / 1e6, nodes ? (static_cast<double>(peak) - static_cast<double>(name_bytes)) /
-                                      static_cast<double>(nodes)
-                                : 0.0,
-              name_bytes / 1e6);
+  std::printf(
+      "peak memory of the scan:    %.1f MB, %.1f bytes per entry beyond %.1f MB of names "
+      "(target < 100)\n",
+      peak / 1e6,
+      nodes ? (static_cast<double>(peak) - static_cast<double>(name_bytes)) /
+                  static_cast<double>(nodes)
+            : 0.0,
+      name_bytes / 1e6);
   return 0;
 }

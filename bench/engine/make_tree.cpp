@@ -40,8 +40,9 @@ void MakeFile(const std::string& path) {
   if (fd < 0) Fail(path);
   if (::ftruncate(fd, NextSize()) != 0) Fail(path);
   ::close(fd);
-  const timespec times[2] = {{1'600'000'000 + static_cast<time_t>(random_numbers() % 200'000'000), 0},
-                             {1'600'000'000 + static_cast<time_t>(random_numbers() % 200'000'000), 0}};
+  const timespec times[2] = {
+      {1'600'000'000 + static_cast<time_t>(random_numbers() % 200'000'000), 0},
+      {1'600'000'000 + static_cast<time_t>(random_numbers() % 200'000'000), 0}};
   ::utimensat(AT_FDCWD, path.c_str(), times, 0);
   ++made;
 }
@@ -54,7 +55,8 @@ void MakeFolder(const std::string& path, int depth, long long budget) {
   while (left > 0) {
     const std::string child = path + "/item-" + std::to_string(index++);
     if (depth < 6 && left > 20 && random_numbers() % 4 == 0) {
-      const long long share = 1 + static_cast<long long>(random_numbers() % static_cast<std::uint64_t>(left / 2));
+      const long long share =
+          1 + static_cast<long long>(random_numbers() % static_cast<std::uint64_t>(left / 2));
       MakeFolder(child, depth + 1, share);
       left -= share;
     } else {
@@ -68,7 +70,8 @@ void MakeFolder(const std::string& path, int depth, long long budget) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: morvick-make-tree FOLDER [ENTRIES=300000] [TOP_LEVEL_FILES=500]\n");
+    std::fprintf(stderr,
+                 "usage: morvick-make-tree FOLDER [ENTRIES=300000] [TOP_LEVEL_FILES=500]\n");
     return 2;
   }
   const std::string root = argv[1];
@@ -81,7 +84,8 @@ int main(int argc, char** argv) {
   int folder = 0;
   while (made < entries) {
     const long long left = entries - made;
-    const long long budget = std::min<long long>(left, 1 + static_cast<long long>(random_numbers() % 600));
+    const long long budget =
+        std::min<long long>(left, 1 + static_cast<long long>(random_numbers() % 600));
     MakeFolder(root + "/folder-" + std::to_string(folder++), 0, budget);
   }
   std::printf("%lld entries in %s (%d top-level folders, %lld top-level files)\n", made,

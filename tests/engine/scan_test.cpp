@@ -7,6 +7,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -297,7 +298,15 @@ TEST_F(ScanTest, MeasuresFoldersNestedDeeperThanPathMax) {
   int fd = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
   ASSERT_GE(fd, 0);
   const int top_fd = ::dup(fd);
-  constexpr int kLevels = 40;  // 40 x 201 bytes, well past PATH_MAX
+  // 300 x 201 bytes, well past PATH_MAX, and more levels than the descriptors
+  // a low soft limit allows (each level holds one while its subfolder is read).
+  constexpr int kLevels = 300;
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  if (limit.rlim_max > 1000) {
+    limit.rlim_cur = 128;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+  }
   static_assert(kLevels * 201 > PATH_MAX);
   for (int i = 0; i < kLevels; ++i) {
     ASSERT_EQ(::mkdirat(fd, level.c_str(), 0755), 0);
