@@ -5,6 +5,7 @@
 // preset editor, written by the editor.
 
 #include "common/prompter.h"
+#include "settings/comma_line.h"
 #include "settings/settings_form.h"
 
 #include <string>
@@ -18,19 +19,13 @@ namespace morvick {
 inline constexpr const char* kPresetHeaderText = "<分割サイズ一覧> \u3000↑↑↑";
 inline constexpr const char* kPresetSaveQuestion = "保存しますか？";
 
-// One line to its fields, and cells to one line (UTF-8 characters are stepped
-// over whole, so no continuation byte is taken for a comma, quote or blank).
-std::vector<std::string> SplitCommaLine(std::string_view line);
-std::string JoinCommaLine(const std::vector<std::string>& cells);
-
-// The lines of a text: a line ends at CR LF, a lone CR or a lone LF, and a
-// break at the very end starts no further line.
-std::vector<std::string> SplitTextLines(std::string_view text);
-
 // The lines of the preset file; an empty list when the file does not exist.
 // Raises morvick::Error "ファイル <path> は開けません" when it exists but cannot
 // be read.
 std::vector<std::string> ReadPresetLines(const std::string& path);
+
+// True for a field that counts as empty: "" or a single blank.
+bool IsEmptyPresetField(std::string_view field);
 
 // Main window, second part of FormCreate: clears `preset_names`, adds the header
 // to ComboBox2 and to `preset_names`, selects item 0, then adds every qualifying
@@ -53,7 +48,8 @@ void LoadPresetGrid(PresetGrid& grid, const std::string& path);
 void SavePresetGrid(const PresetGrid& grid, const std::string& path);
 
 // The editor's OKBtnClick: asks "保存しますか？" and saves unless the answer is
-// No. The dialog closes with the result OK in every case (also after an error).
-void OKBtnClick(const PresetGrid& grid, Prompter& prompter, const std::string& path);
+// No; returns whether it saved. Raises as SavePresetGrid does. The dialog
+// closes with the result OK in every case, also after an error.
+bool OKBtnClick(const PresetGrid& grid, Prompter& prompter, const std::string& path);
 
 }  // namespace morvick

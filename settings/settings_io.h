@@ -7,6 +7,7 @@
 #include "settings/settings_form.h"
 
 #include <string>
+#include <vector>
 
 namespace morvick {
 
@@ -19,7 +20,18 @@ inline constexpr const char* kClosePromptText =
 // defaults and clamps. A missing or unreadable file gives the defaults.
 void LoadSettings(SettingsForm& form, const std::string& ini_path);
 
-// Writes the eleven keys from the controls, in order. Stops at the first key
+// One key of the settings file with the text stored for it.
+struct SettingsEntry {
+  const char* key;
+  std::string value;
+};
+
+// The eleven keys, in file order, with the values a save stores from the
+// controls (Seq includes the rows of ListView2 when CheckBox1 is ticked).
+std::vector<SettingsEntry> SettingsEntries(const SettingsForm& form);
+
+// Creates the settings folder when missing, then writes the eleven keys from
+// the controls, in order. Stops at the first key
 // that cannot be written and raises morvick::Error "<ini_path> に書き込めません";
 // keys written before it stay written.
 void SaveSettings(const SettingsForm& form, const std::string& ini_path);

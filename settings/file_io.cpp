@@ -1,0 +1,174 @@
+#include "settings/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <random>
+
+namespace morvick {
+namespace {
+
+// An open descriptor, closed when it goes out of scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now and reports the failure of the close (a late write error).
+  int Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+// The temporary file: removed again unless it was renamed into place.
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  ~TemporaryFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  void Own(std::string path) { path_ = std::move(path); }
+  const std::string& path() const { return path_; }
+  void Release() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file that a write to `path` should replace: the target of a symbolic
+// link, so that a linked settings file (kept in a dotfiles folder, say) stays
+// linked.
+std::string ReplacementTarget(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) == nullptr) return path;
+  return resolved;
+}
+
+int WriteAll(int fd, std::string_view content) {
+  while (!content.empty()) {
+    const ssize_t written = ::write(fd, content.data(), content.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    content.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return 0;
+}
+
+// Opens a fresh temporary file beside `target`; the name starts with a dot so
+// that a leftover from a power cut does not clutter the folder listing.
+int OpenTemporary(const std::string& target, TemporaryFile& temporary, int& fd_out) {
+  static std::minstd_rand generator{std::random_device{}()};
+  const std::string stem = FolderOf(target) + "/." + FileNameOf(target) + ".tmp";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate = stem + std::to_string(::getpid()) + "-" + std::to_string(generator());
+    const int fd =
+        ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd >= 0) {
+      temporary.Own(std::move(candidate));
+      fd_out = fd;
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
+
+}  // namespace
+
+FileRead ReadWholeFile(const std::string& path) {
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return {std::nullopt, errno};
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) return {std::nullopt, errno};
+  if (S_ISDIR(info.st_mode)) return {std::nullopt, EISDIR};
+  std::string content;
+  char buffer[16384];
+  for (;;) {
+    const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return {std::nullopt, errno};
+    }
+    if (count == 0) break;
+    content.append(buffer, static_cast<std::size_t>(count));
+  }
+  return {std::move(content), 0};
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) return true;
+  return errno != ENOENT && errno != ENOTDIR;
+}
+
+int ReplaceFileAtomically(const std::string& path, std::string_view content) {
+  const std::string target = ReplacementTarget(path);
+  struct stat old_info {};
+  const bool had_file = ::stat(target.c_str(), &old_info) == 0;
+  if (had_file && S_ISDIR(old_info.st_mode)) return EISDIR;
+
+  TemporaryFile temporary;
+  int raw_fd = -1;
+  if (const int error = OpenTemporary(target, temporary, raw_fd); error != 0) return error;
+  Descriptor fd(raw_fd);
+  if (had_file && ::fchmod(fd.get(), old_info.st_mode & 07777) != 0) return errno;
+  if (const int error = WriteAll(fd.get(), content); error != 0) return error;
+  if (::fsync(fd.get()) != 0) return errno;
+  if (const int error = fd.Close(); error != 0) return error;
+  if (::rename(temporary.path().c_str(), target.c_str()) != 0) return errno;
+  temporary.Release();
+
+  // Makes the rename itself durable; the new file is already complete, so a
+  // failure here is not reported.
+  Descriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.valid()) ::fsync(folder.get());
+  return 0;
+}
+
+int CreateParentFolders(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+  if (errno != ENOENT) return errno;
+  if (folder != path) {
+    if (const int error = CreateParentFolders(folder); error != 0) return error;
+  }
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+  return 0;
+}
+
+}  // namespace morvick
