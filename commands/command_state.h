@@ -6,6 +6,8 @@
 #include "engine/entry.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace morvick {
 
@@ -27,6 +29,11 @@ struct CommandState {
   // so a second click may arrive then). An error leaves Searching set but
   // never this.
   bool ScanRunning = false;
+
+  // The volume folders the Undo in progress has removed. An Undo stopped by a
+  // folder it could not remove is repeated by the user; the repeat does not
+  // stumble over the folders the earlier run already took away.
+  std::vector<std::string> RemovedVolumeFolders;
 
   // Clears the seven flags, in the order the window does at creation.
   void ClearFlags();

@@ -3,6 +3,8 @@
 #include "engine/naming.h"
 #include "platform/folders.h"
 
+#include <algorithm>
+
 namespace morvick {
 namespace {
 
@@ -70,13 +72,15 @@ void MoveEntries(MoveCommand command, const CommandState& state, const PlanForm&
 
 // Removes the volume folders 1 to the last number in ascending order; the first
 // failure is raised and ends the command.
-void RemoveVolumeFolders(const CommandState& state, const PlanForm& form, const Inputs& inputs,
+void RemoveVolumeFolders(CommandState& state, const PlanForm& form, const Inputs& inputs,
                          MoveObserver* observer) {
   const std::int32_t last = form.CheckBox2Checked() ? state.VolumeCount - 1 : state.VolumeCount;
   for (std::int32_t n = 1; n <= last; ++n) {
     const std::string path =
         inputs.output_path +
         VolumeFolderName(n, inputs.base_name, inputs.digits, inputs.start_number);
+    std::vector<std::string>& removed = state.RemovedVolumeFolders;
+    if (std::find(removed.begin(), removed.end(), path) != removed.end()) continue;
     if (observer) observer->BeforeRemoveFolder(path, n);
     try {
       platform::RemoveFolder(path);
@@ -87,6 +91,7 @@ void RemoveVolumeFolders(const CommandState& state, const PlanForm& form, const 
       }
       throw;
     }
+    removed.push_back(path);
     if (observer) observer->AfterRemoveFolder(path, n, true, {});
   }
 }
@@ -125,6 +130,7 @@ void Button7Click(CommandState& state, PlanForm& form, Prompter& prompter, const
   if (!CheckPathsAndConfirm(form, prompter, rules, PairCommand::Undo)) return;
   if (!state.EntryList) return;
 
+  if (!state.Undoing) state.RemovedVolumeFolders.clear();
   state.UndoDone = false;
   state.Undoing = true;
   form.SetStatusText(StatusTotalsText(state, form, kUndoingTag, kMoveUnit));
@@ -133,6 +139,7 @@ void Button7Click(CommandState& state, PlanForm& form, Prompter& prompter, const
   MoveEntries(MoveCommand::Undo, state, form, prompter, rules, inputs, observer, mover);
   RemoveVolumeFolders(state, form, inputs, observer);
 
+  state.RemovedVolumeFolders.clear();
   state.Undoing = false;
   state.UndoDone = true;
   if (observer) observer->CommandEnded(MoveCommand::Undo, true);

@@ -1,0 +1,271 @@
+#include "commands/plan_commands.h"
+#include "common/error.h"
+#include "engine/scan.h"
+#include "support/scripted_prompter.h"
+#include "support/struct_plan_form.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace morvick {
+namespace {
+
+using testing::ScriptedPrompter;
+using testing::StructPlanForm;
+using testing::TempDir;
+
+constexpr std::time_t kTime = 1700000000;
+
+class InvestigateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_.CreateFile("in/a", 60, kTime);
+    dir_.CreateFile("in/b", 50, kTime);
+    dir_.CreateFile("in/c.txt", 30, kTime);
+    dir_.CreateFile("in/d", 200, kTime);  // larger than a volume
+    dir_.CreateFile("in/sub/x", 10);
+    dir_.CreateFile("in/sub/deeper/y", 5);
+    TempDir::SetMtime(dir_.Path("in/sub"), kTime);
+    form_.edits = {"100", dir_.Path("in"), dir_.Path("out"), "vol"};
+    form_.unit_index = 1;
+    form_.digits = 3;
+    form_.start_number = 5;
+  }
+
+  void Investigate() { Button1Click(state_, form_, prompter_, PlatformPathRules()); }
+
+  TempDir dir_;
+  CommandState state_;
+  StructPlanForm form_;
+  ScriptedPrompter prompter_;
+};
+
+TEST_F(InvestigateTest, PlansRowsTotalsAndStatus) {
+  Investigate();
+  EXPECT_TRUE(prompter_.boxes().empty());
+  const std::string date = FileTimeText(kTime);
+  using Row = std::array<std::string, 5>;
+  const std::vector<Row> entries = {
+      {"1", "a", "60", date, KindTextOf("a", false)},
+      {"2", "b", "50", date, KindTextOf("b", false)},
+      {"2", "c.txt", "30", date, "File(.txt)"},
+      {"0", "d", "200", date, KindTextOf("d", false)},
+      {"2", "sub", "15", date, "Folder"},
+  };
+  EXPECT_EQ(form_.entry_rows, entries);
+  using VolumeRow = std::array<std::string, 3>;
+  EXPECT_EQ(form_.volume_rows,
+            (std::vector<VolumeRow>{{"1", "vol005", "60"}, {"2", "vol006", "95"}}));
+  EXPECT_EQ(state_.VolumeCount, 2);
+  EXPECT_EQ(state_.GrandTotal, 155);
+  EXPECT_EQ(state_.SplitCapacity, 100);
+  ASSERT_TRUE(state_.EntryList);
+  EXPECT_EQ(state_.EntryList->size(), 5u);
+  EXPECT_TRUE(state_.SearchDone);
+  EXPECT_FALSE(state_.Searching || state_.CancelRequested || state_.ScanRunning);
+  EXPECT_EQ(
+      form_.status_history,
+      (std::vector<std::string>{
+          "[検索中] ", "[検索終了] 分割数 (2)個  総容量 (155)bytes / クラスタSize (0)bytes"}));
+
+  // The tree holds every entry at every depth; the next investigation starts it afresh.
+  EXPECT_EQ(form_.tree.size(), 8u);
+  EXPECT_EQ(form_.tree_update_depth, 0);
+  Investigate();
+  EXPECT_EQ(form_.tree.size(), 8u);
+  EXPECT_EQ(form_.tree_clears, 2);
+  EXPECT_EQ(form_.entry_rows.size(), 5u);
+
+  // Without a tree (the command line) the plan is the same.
+  form_.use_tree = false;
+  Investigate();
+  EXPECT_EQ(form_.tree.size(), 0u);
+  EXPECT_EQ(form_.entry_rows, entries);
+}
+
+TEST_F(InvestigateTest, CapacityFromTheUnit) {
+  form_.edits[0] = "650";
+  form_.unit_index = 0;
+  Investigate();
+  EXPECT_EQ(state_.SplitCapacity, 681574400);
+  form_.unit_index = 1;
+  Investigate();
+  EXPECT_EQ(state_.SplitCapacity, 650);
+  // No unit selected: the previous capacity stays.
+  form_.unit_index = -1;
+  form_.edits[0] = "1";
+  Investigate();
+  EXPECT_EQ(state_.SplitCapacity, 650);
+  EXPECT_EQ(state_.VolumeCount, 1);
+  EXPECT_EQ(state_.GrandTotal, 355);
+
+  // The largest Mbytes size whose bytes fit 64 bits is taken.
+  form_.unit_index = 0;
+  form_.edits[0] = "8796093022207";
+  Investigate();
+  EXPECT_TRUE(prompter_.boxes().empty());
+  EXPECT_EQ(state_.SplitCapacity, 8796093022207 * 1048576);
+}
+
+TEST_F(InvestigateTest, NoUnitAndNoEarlierCapacityAssignsNothing) {
+  form_.unit_index = -1;
+  Investigate();
+  EXPECT_EQ(state_.SplitCapacity, 0);
+  EXPECT_EQ(state_.VolumeCount, 1);
+  EXPECT_EQ(state_.GrandTotal, 0);
+  for (const auto& row : form_.entry_rows) EXPECT_EQ(row[0], "0") << row[1];
+
+  // First-fit cannot divide by a capacity of 0: the error leaves the scan's state.
+  CommandState fresh;
+  form_.method_index = 6;
+  EXPECT_THROW(Button1Click(fresh, form_, prompter_, PlatformPathRules()), DivisionByZeroError);
+  EXPECT_TRUE(fresh.Searching);
+  EXPECT_FALSE(fresh.SearchDone || fresh.ScanRunning);
+  EXPECT_EQ(form_.status, "[検索中] ");
+}
+
+TEST_F(InvestigateTest, RefusalsLeaveThePreviousResultUntouched) {
+  Investigate();
+  const auto rows = form_.entry_rows;
+  const std::string status = form_.status;
+  const EntryList* list = state_.EntryList.get();
+  struct Case {
+    std::string split_size;
+    std::string input;
+    int unit;
+    std::string message;
+  };
+  const std::string in = dir_.Path("in");
+  const std::vector<Case> cases = {
+      {"0", in, 1, "分割サイズは正数でなければなりません"},
+      {"-5", in, 1, "分割サイズは正数でなければなりません"},
+      {"abc", in, 1, "分割サイズは数値でなければなりません"},
+      {"", in, 1, "分割サイズは数値でなければなりません"},
+      {"650 ", in, 1, "分割サイズは数値でなければなりません"},
+      {"8796093022208", in, 0, "分割サイズが大きすぎます"},
+      {"650", dir_.Path("missing"), 1, "入力フォルダがありません。"},
+      {"650", dir_.Path("in/a"), 1, "入力フォルダがありません。"},
+      {"650", "in", 1, "[入力フォルダ]:絶対パス(「/」で始まるパス)を指定してください。"},
+      {"650", "/", 1, "[入力フォルダ]:ルートは指定できません。あるいは、指定が間違っています。"},
+  };
+  for (const Case& c : cases) {
+    form_.edits[0] = c.split_size;
+    form_.edits[1] = c.input;
+    form_.unit_index = c.unit;
+    prompter_.Clear();
+    Investigate();
+    EXPECT_EQ(prompter_.texts(), std::vector<std::string>{c.message})
+        << c.split_size << " " << c.input;
+    EXPECT_EQ(form_.entry_rows, rows);
+    EXPECT_EQ(form_.status, status);
+    EXPECT_EQ(state_.EntryList.get(), list);
+    EXPECT_EQ(state_.SplitCapacity, 100);
+    EXPECT_TRUE(state_.SearchDone);
+  }
+}
+
+TEST_F(InvestigateTest, EmptyFolderPlansOneEmptyVolume) {
+  form_.edits[1] = dir_.CreateDir("empty");
+  form_.edits[3] = "CD";
+  form_.start_number = 1;
+  Investigate();
+  EXPECT_TRUE(form_.entry_rows.empty());
+  using VolumeRow = std::array<std::string, 3>;
+  EXPECT_EQ(form_.volume_rows, (std::vector<VolumeRow>{{"1", "CD001", "0"}}));
+  EXPECT_EQ(form_.status, "[検索終了] 分割数 (1)個  総容量 (0)bytes / クラスタSize (0)bytes");
+}
+
+TEST(StatusTotalsText, WorkedExamples) {
+  CommandState state;
+  StructPlanForm form;
+  state.VolumeCount = 3;
+  state.GrandTotal = 1234567890;
+  form.cluster_text = "4096";
+  EXPECT_EQ(StatusTotalsText(state, form, kSearchEndTag, kInvestigateUnit),
+            "[検索終了] 分割数 (3)個  総容量 (1,234,567,890)bytes / クラスタSize (4,096)bytes");
+  EXPECT_EQ(StatusTotalsText(state, form, kUpdatingTag, kMoveUnit),
+            "[更新中] 分割数 (3)個  総容量 (1,234,567,890)bytes/ クラスタSize (4,096)bytes");
+  state.GrandTotal = 1234567;
+  EXPECT_EQ(StatusTotalsText(state, form, kSearchEndTag, kInvestigateUnit),
+            "[検索終了] 分割数 (3)個  総容量 (1,234,567)bytes / クラスタSize (4,096)bytes");
+  form.cluster_text = "-512";
+  state.GrandTotal = 1000000000;
+  EXPECT_EQ(StatusTotalsText(state, form, kUndoEndTag, kMoveUnit),
+            "[Undo終了] 分割数 (3)個  総容量 (1,000,000,000)bytes/ クラスタSize -(512)bytes");
+  form.cluster_text = "$1000";
+  EXPECT_EQ(StatusTotalsText(state, form, kUndoingTag, kMoveUnit),
+            "[Undo中] 分割数 (3)個  総容量 (1,000,000,000)bytes/ クラスタSize (4,096)bytes");
+  form.cluster_text = "4294967296";
+  try {
+    StatusTotalsText(state, form, kUpdateEndTag, kMoveUnit);
+    ADD_FAILURE() << "no conversion error";
+  } catch (const ConversionError& error) {
+    EXPECT_STREQ(error.what(), "'4294967296' は整数ではありません");
+  }
+}
+
+TEST_F(InvestigateTest, ClusterTextErrorsLeaveTheStateOfTheirMoment) {
+  // Not a number at all: the scan fails; the state stays Scanning.
+  form_.cluster_text = "abc";
+  EXPECT_THROW(Investigate(), ConversionError);
+  EXPECT_TRUE(state_.Searching);
+  EXPECT_FALSE(state_.SearchDone || state_.ScanRunning);
+  EXPECT_EQ(form_.status, "[検索中] ");
+  EXPECT_TRUE(form_.entry_rows.empty());
+  Button5Click(state_, form_, prompter_, PlatformPathRules());
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"検索中の為、処理できません。"});
+
+  // Fits 64 bits but not 32: the plan completes, only the last status line fails.
+  form_.cluster_text = "4294967296";
+  EXPECT_THROW(Investigate(), ConversionError);
+  EXPECT_FALSE(state_.Searching);
+  EXPECT_TRUE(state_.SearchDone);
+  EXPECT_EQ(form_.entry_rows.size(), 5u);
+  EXPECT_EQ(form_.status, "[検索中] ");
+
+  // A new investigation clears the Scanning state an error left behind.
+  form_.cluster_text = "abc";
+  EXPECT_THROW(Investigate(), ConversionError);
+  form_.cluster_text = "0";
+  Investigate();
+  EXPECT_TRUE(state_.SearchDone);
+  EXPECT_FALSE(state_.Searching);
+}
+
+TEST_F(InvestigateTest, ClicksDuringTheScan) {
+  // Another Investigate, a Move and an Undo from the scan's event pump: the
+  // first is ignored, the others refused; the scan completes.
+  int pumps = 0;
+  form_.on_pump = [&] {
+    if (++pumps != 2) return;
+    Investigate();
+    Button5Click(state_, form_, prompter_, PlatformPathRules());
+    Button7Click(state_, form_, prompter_, PlatformPathRules());
+  };
+  Investigate();
+  EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"検索中の為、処理できません。",
+                                                         "検索中の為、処理できません。"}));
+  EXPECT_EQ(form_.entry_rows.size(), 5u);
+  EXPECT_TRUE(state_.SearchDone);
+
+  // Cancel ends the scan early; the entries found so far are planned.
+  form_.on_pump = [&] { Button6Click(state_); };
+  Investigate();
+  EXPECT_LT(form_.entry_rows.size(), 5u);
+  EXPECT_TRUE(state_.SearchDone);
+  EXPECT_FALSE(state_.CancelRequested || state_.Searching);
+  EXPECT_EQ(form_.status.rfind("[検索終了] 分割数 (", 0), 0u);
+
+  // A cancel made while no scan runs does not reach the next one.
+  form_.on_pump = nullptr;
+  Button6Click(state_);
+  Investigate();
+  EXPECT_EQ(form_.entry_rows.size(), 5u);
+}
+
+}  // namespace
+}  // namespace morvick

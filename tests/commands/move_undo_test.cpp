@@ -1,0 +1,427 @@
+#include "commands/plan_commands.h"
+#include "common/error.h"
+#include "support/scripted_prompter.h"
+#include "support/struct_plan_form.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace morvick {
+namespace {
+
+using testing::PathExists;
+using testing::ReadFile;
+using testing::ScriptedPrompter;
+using testing::StructPlanForm;
+using testing::TempDir;
+
+const std::string kMoved = "フォルダを移動しました。";
+const std::string kMoveFailed = "フォルダの移動に失敗しました。";
+
+// Everything below a folder that a move could disturb: kind, size, time,
+// content and link target of every item, by relative path.
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+  std::map<std::string, std::string> items;
+  namespace fs = std::filesystem;
+  for (const auto& item : fs::recursive_directory_iterator(root)) {
+    struct stat info;
+    const std::string path = item.path().string();
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0);
+    std::string description = std::to_string(info.st_mode) + " " + std::to_string(info.st_mtime);
+    if (S_ISREG(info.st_mode)) description += " " + ReadFile(path);
+    if (S_ISLNK(info.st_mode)) description += " -> " + fs::read_symlink(item.path()).string();
+    items[fs::relative(item.path(), root).string()] = description;
+  }
+  return items;
+}
+
+// Fails the n-th rename (counted from 1) with the given errno.
+class FailingMover final : public platform::FileMover {
+ public:
+  FailingMover(int failing_rename, int errno_value)
+      : failing_rename_(failing_rename), errno_value_(errno_value) {}
+  int MakeFolder(const std::string& path) override {
+    return platform::RealFileMover().MakeFolder(path);
+  }
+  int RemoveEmptyFolder(const std::string& path) override {
+    return platform::RealFileMover().RemoveEmptyFolder(path);
+  }
+  int Probe(const std::string& path) override { return platform::RealFileMover().Probe(path); }
+  int RenameNoReplace(const std::string& source, const std::string& destination) override {
+    if (++renames_ == failing_rename_) return errno_value_;
+    return platform::RealFileMover().RenameNoReplace(source, destination);
+  }
+
+ private:
+  int failing_rename_;
+  int errno_value_;
+  int renames_ = 0;
+};
+
+// Records the observer's calls as lines.
+class RecordingObserver final : public MoveObserver {
+ public:
+  std::vector<std::string> lines;
+  void CommandBegun(const MoveInputs& inputs) override {
+    lines.push_back(std::string(inputs.command == MoveCommand::Move ? "move" : "undo") + " begun " +
+                    std::to_string(inputs.volume_count));
+  }
+  void BeforeMove(const MoveStep& step) override {
+    lines.push_back("intent " + step.name + " " + std::to_string(step.volume) + " " +
+                    step.volume_folder);
+  }
+  void AfterMove(const MoveStep& step, bool moved, const std::string& reason) override {
+    lines.push_back((moved ? "done " : "failed ") + step.name +
+                    (reason.empty() ? "" : ": " + reason));
+  }
+  void BeforeRemoveFolder(const std::string& path, std::int32_t volume) override {
+    lines.push_back("remove " + std::to_string(volume) + " " +
+                    std::filesystem::path(path).filename().string());
+  }
+  void AfterRemoveFolder(const std::string&, std::int32_t volume, bool removed,
+                         const std::string& reason) override {
+    lines.push_back((removed ? "removed " : "kept ") + std::to_string(volume) +
+                    (reason.empty() ? "" : ": " + reason));
+  }
+  void CommandEnded(MoveCommand, bool completed) override {
+    lines.push_back(completed ? "ended" : "stopped");
+  }
+};
+
+class MoveUndoTest : public ::testing::Test {
+ protected:
+  // Three volumes of capacity 100 by name: a+b | c+dir | e, and "huge" without one.
+  void SetUp() override {
+    dir_.WriteFile("in/a", std::string(40, 'a'));
+    dir_.CreateFile("in/b", 50, 1600000000);
+    dir_.CreateFile("in/c", 50);
+    dir_.WriteFile("in/dir/inner/deep.txt", "deep content");
+    dir_.CreateFile("in/dir/f", 10);
+    dir_.CreateSymlink("in/dir/link", "inner/deep.txt");
+    dir_.CreateFile("in/e", 90);
+    dir_.CreateFile("in/huge", 500);
+    form_.edits = {"100", dir_.Path("in"), dir_.Path("out"), "CD"};
+    form_.unit_index = 1;
+    Button1Click(state_, form_, prompter_, PlatformPathRules());
+    ASSERT_EQ(state_.VolumeCount, 3);
+    ASSERT_TRUE(prompter_.boxes().empty());
+  }
+
+  void Move(platform::FileMover& mover = platform::RealFileMover()) {
+    prompter_.Answer(Answer::Yes);
+    Button5Click(state_, form_, prompter_, PlatformPathRules(), &observer_, mover);
+  }
+  void Undo() {
+    prompter_.Answer(Answer::Yes);
+    Button7Click(state_, form_, prompter_, PlatformPathRules(), &observer_);
+  }
+  std::string Out(const std::string& relative) { return dir_.Path("out/" + relative); }
+
+  TempDir dir_;
+  CommandState state_;
+  StructPlanForm form_;
+  ScriptedPrompter prompter_;
+  RecordingObserver observer_;
+};
+
+TEST_F(MoveUndoTest, MoveThenUndoRestoresTheInputFolderExactly) {
+  const auto before = Snapshot(dir_.Path("in"));
+  Move();
+  EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"よろしいですか？", kMoved}));
+  // The output folder did not exist: the first move made it.
+  EXPECT_EQ(ReadFile(Out("CD001/a")), std::string(40, 'a'));
+  EXPECT_TRUE(PathExists(Out("CD001/b")));
+  EXPECT_TRUE(PathExists(Out("CD002/c")));
+  EXPECT_EQ(ReadFile(Out("CD002/dir/link")), "deep content");
+  EXPECT_TRUE(PathExists(Out("CD003/e")));
+  EXPECT_TRUE(PathExists(dir_.Path("in/huge")));  // no volume: never moved
+  EXPECT_EQ(Snapshot(dir_.Path("in")).size(), 1u);
+  EXPECT_TRUE(state_.UpdateDone && state_.SearchDone);
+  EXPECT_FALSE(state_.Updating);
+  EXPECT_EQ(form_.status_history.back(),
+            "[更新終了] 分割数 (3)個  総容量 (266)bytes/ クラスタSize (0)bytes");
+  EXPECT_EQ(form_.status_history.at(form_.status_history.size() - 2),
+            "[更新中] 分割数 (3)個  総容量 (266)bytes/ クラスタSize (0)bytes");
+
+  prompter_.Clear();
+  Undo();
+  EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"よろしいですか？", kMoved}));
+  EXPECT_EQ(Snapshot(dir_.Path("in")), before);
+  EXPECT_TRUE(Snapshot(dir_.Path("out")).empty());  // the output folder itself stays
+  EXPECT_TRUE(state_.UndoDone && state_.UpdateDone && state_.SearchDone);
+  EXPECT_FALSE(state_.Undoing);
+  EXPECT_EQ(form_.status, "[Undo終了] 分割数 (3)個  総容量 (266)bytes/ クラスタSize (0)bytes");
+
+  EXPECT_EQ(observer_.lines, (std::vector<std::string>{"move begun 3", "intent a 1 CD001",
+                                                       "done a",       "intent b 1 CD001",
+                                                       "done b",       "intent c 2 CD002",
+                                                       "done c",       "intent dir 2 CD002",
+                                                       "done dir",     "intent e 3 CD003",
+                                                       "done e",       "ended",
+                                                       "undo begun 3", "intent a 1 CD001",
+                                                       "done a",       "intent b 1 CD001",
+                                                       "done b",       "intent c 2 CD002",
+                                                       "done c",       "intent dir 2 CD002",
+                                                       "done dir",     "intent e 3 CD003",
+                                                       "done e",       "remove 1 CD001",
+                                                       "removed 1",    "remove 2 CD002",
+                                                       "removed 2",    "remove 3 CD003",
+                                                       "removed 3",    "ended"}));
+}
+
+TEST_F(MoveUndoTest, AnsweringNoChangesNothing) {
+  const auto before = Snapshot(dir_.path());
+  const std::string status = form_.status;
+  prompter_.Answer(Answer::No);
+  Button5Click(state_, form_, prompter_, PlatformPathRules(), &observer_);
+  EXPECT_EQ(Snapshot(dir_.path()), before);
+  EXPECT_EQ(form_.status, status);
+  EXPECT_FALSE(state_.Updating || state_.UpdateDone);
+  EXPECT_TRUE(observer_.lines.empty());
+
+  Move();
+  const auto moved = Snapshot(dir_.path());
+  prompter_.Answer(Answer::No);
+  Button7Click(state_, form_, prompter_, PlatformPathRules(), &observer_);
+  EXPECT_EQ(Snapshot(dir_.path()), moved);
+  EXPECT_FALSE(state_.Undoing || state_.UndoDone);
+}
+
+TEST_F(MoveUndoTest, PathRefusalsOfMoveAndUndo) {
+  struct Case {
+    std::string output;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"out", "[出力フォルダ]:絶対パス(「/」で始まるパス)を指定してください。"},
+      {dir_.Path("in") + "/", "入力フォルダと出力フォルダが同じの為、処理できません。"},
+      {"/proc/out", "入力ドライブと出力ドライブは同じにしてください。"},
+  };
+  for (const Case& c : cases) {
+    form_.edits[2] = c.output;
+    prompter_.Clear();
+    Button5Click(state_, form_, prompter_, PlatformPathRules());
+    EXPECT_EQ(prompter_.texts(), std::vector<std::string>{c.message});
+    state_.UpdateDone = true;
+    prompter_.Clear();
+    Button7Click(state_, form_, prompter_, PlatformPathRules());
+    EXPECT_EQ(prompter_.texts(), std::vector<std::string>{c.message});
+    state_.UpdateDone = false;
+    EXPECT_FALSE(state_.Updating || state_.Undoing);
+  }
+  EXPECT_TRUE(PathExists(dir_.Path("in/a")));
+}
+
+TEST_F(MoveUndoTest, LastVolumeKeptForMoveButNotForUndo) {
+  form_.skip_last = true;
+  Move();
+  EXPECT_TRUE(PathExists(dir_.Path("in/e")));
+  EXPECT_FALSE(PathExists(Out("CD003")));
+  EXPECT_TRUE(PathExists(Out("CD002/c")));
+
+  // The box cleared before Undo: e is not in CD003 (one failure), and that
+  // folder, never made, cannot be removed after the others were.
+  form_.skip_last = false;
+  prompter_.Clear();
+  try {
+    Undo();
+    ADD_FAILURE() << "Undo completed";
+  } catch (const InOutError& error) {
+    EXPECT_EQ(error.error_number(), 2);
+    EXPECT_STREQ(error.what(), "ファイルが見つかりません");
+  }
+  const std::vector<std::string> texts = prompter_.texts();
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[1].find("'" + Out("CD003/e") + "'"), 0u) << texts[1];
+  EXPECT_EQ(texts[2], kMoveFailed);
+  EXPECT_FALSE(PathExists(Out("CD001")));
+  EXPECT_FALSE(PathExists(Out("CD002")));
+  EXPECT_TRUE(PathExists(dir_.Path("in/a")) && PathExists(dir_.Path("in/e")));
+  EXPECT_TRUE(state_.Undoing);
+  EXPECT_FALSE(state_.UndoDone);
+  EXPECT_EQ(form_.status.rfind("[Undo中] 分割数 (", 0), 0u);
+}
+
+TEST_F(MoveUndoTest, LastVolumeKeptForMoveAndUndo) {
+  const auto before = Snapshot(dir_.Path("in"));
+  form_.skip_last = true;
+  Move();
+  prompter_.Clear();
+  Undo();
+  EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"よろしいですか？", kMoved}));
+  EXPECT_TRUE(Snapshot(dir_.Path("out")).empty());
+  EXPECT_EQ(Snapshot(dir_.Path("in")), before);
+  EXPECT_TRUE(state_.UndoDone);
+}
+
+TEST_F(MoveUndoTest, FileAddedToAVolumeStopsUndoUntilRemoved) {
+  Move();
+  const std::string intruder = dir_.WriteFile("out/CD002/added", "x");
+  try {
+    Undo();
+    ADD_FAILURE() << "Undo completed";
+  } catch (const InOutError& error) {
+    EXPECT_EQ(error.error_number(), 145);
+    EXPECT_STREQ(error.what(), "I/O エラー (145)");
+  }
+  EXPECT_FALSE(PathExists(Out("CD001")));  // removed before the failure
+  EXPECT_TRUE(PathExists(Out("CD003")));   // not reached
+  EXPECT_TRUE(state_.Undoing);
+  EXPECT_FALSE(state_.UndoDone);
+  EXPECT_EQ(observer_.lines.back(), "stopped");
+
+  // Investigate and Move are refused until an Undo completes.
+  prompter_.Clear();
+  Button1Click(state_, form_, prompter_, PlatformPathRules());
+  Button5Click(state_, form_, prompter_, PlatformPathRules());
+  EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"Undo中の為、処理できません。",
+                                                         "Undo中の為、処理できません。"}));
+
+  // Repeated, the entries already back fail one by one; the folders the first
+  // run removed are not tried again, the rest are removed.
+  ASSERT_EQ(::unlink(intruder.c_str()), 0);
+  prompter_.Clear();
+  observer_.lines.clear();
+  Undo();
+  const std::vector<std::string> texts = prompter_.texts();
+  EXPECT_EQ(texts.front(), "よろしいですか？");
+  EXPECT_EQ(texts.back(), kMoved);
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), kMoveFailed), 5);
+  EXPECT_FALSE(PathExists(Out("CD002")) || PathExists(Out("CD003")));
+  EXPECT_TRUE(state_.UndoDone);
+  EXPECT_FALSE(state_.Undoing);
+  EXPECT_EQ(std::count(observer_.lines.begin(), observer_.lines.end(), "remove 1 CD001"), 0);
+  EXPECT_EQ(observer_.lines.back(), "ended");
+}
+
+TEST_F(MoveUndoTest, ExistingDestinationIsNeverReplaced) {
+  dir_.WriteFile("out/CD001/b", "keep me");
+  Move();
+  EXPECT_EQ(ReadFile(Out("CD001/b")), "keep me");
+  EXPECT_TRUE(PathExists(dir_.Path("in/b")));
+  EXPECT_TRUE(PathExists(Out("CD001/a")) && PathExists(Out("CD003/e")));
+  const std::vector<std::string> texts = prompter_.texts();
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_NE(texts[1].find(Out("CD001/b")), std::string::npos) << texts[1];
+  EXPECT_EQ(texts[2], kMoveFailed);
+  EXPECT_EQ(texts[3], kMoved);
+  EXPECT_TRUE(state_.UpdateDone);
+
+  // Undo puts nothing over an item that is back in the input folder either.
+  dir_.WriteFile("in/c", "new c");
+  prompter_.Clear();
+  try {
+    Undo();
+  } catch (const InOutError& error) {
+    EXPECT_EQ(error.error_number(), 145);  // CD001 still holds the old b, CD002 the moved c
+  }
+  EXPECT_EQ(ReadFile(dir_.Path("in/c")), "new c");
+  EXPECT_TRUE(PathExists(Out("CD002/c")));
+  EXPECT_EQ(ReadFile(Out("CD001/b")), "keep me");
+}
+
+TEST_F(MoveUndoTest, EntryRenamedAfterInvestigateIsReportedAndTheRestMoved) {
+  ASSERT_EQ(::rename(dir_.Path("in/c").c_str(), dir_.Path("in/c2").c_str()), 0);
+  Move();
+  const std::vector<std::string> texts = prompter_.texts();
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_EQ(texts[1].find("'" + dir_.Path("in/c") + "'"), 0u) << texts[1];
+  EXPECT_EQ(texts[2], kMoveFailed);
+  EXPECT_TRUE(PathExists(dir_.Path("in/c2")));
+  EXPECT_TRUE(PathExists(Out("CD002/dir/f")));
+  EXPECT_EQ(std::count(observer_.lines.begin(), observer_.lines.end(),
+                       "failed c: " + std::string(std::strerror(ENOENT))),
+            1);
+}
+
+TEST_F(MoveUndoTest, InjectedFailureOfTheThirdMove) {
+  FailingMover mover(3, ENOSPC);
+  Move(mover);
+  EXPECT_TRUE(PathExists(dir_.Path("in/c")));
+  EXPECT_TRUE(PathExists(Out("CD002/dir")));
+  // The volume folder made for the failed move was taken away again, then
+  // made anew for the next entry of that volume.
+  const std::vector<std::string> texts = prompter_.texts();
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_NE(texts[1].find(std::strerror(ENOSPC)), std::string::npos);
+  EXPECT_EQ(texts[2], kMoveFailed);
+  EXPECT_EQ(observer_.lines.at(6), "failed c: " + std::string(std::strerror(ENOSPC)));
+  EXPECT_TRUE(state_.UpdateDone);
+}
+
+TEST_F(MoveUndoTest, NamingChangedBetweenMoveAndUndo) {
+  Move();
+  struct Change {
+    const char* what;
+    void (*apply)(StructPlanForm&);
+  };
+  const std::vector<Change> changes = {
+      {"base name", [](StructPlanForm& f) { f.edits[3] = "DVD"; }},
+      {"digit count", [](StructPlanForm& f) { f.digits = 2; }},
+      {"start number", [](StructPlanForm& f) { f.start_number = 7; }},
+  };
+  const auto moved = Snapshot(dir_.path());
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.what);
+    StructPlanForm original = form_;
+    change.apply(form_);
+    prompter_.Clear();
+    state_.Undoing = false;
+    try {
+      Undo();
+      ADD_FAILURE() << "Undo completed";
+    } catch (const InOutError& error) {
+      EXPECT_EQ(error.error_number(), 2);
+    }
+    const std::vector<std::string> texts = prompter_.texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), kMoveFailed), 5);
+    EXPECT_EQ(Snapshot(dir_.path()), moved);
+    form_.edits = original.edits;
+    form_.digits = original.digits;
+    form_.start_number = original.start_number;
+  }
+}
+
+TEST_F(MoveUndoTest, MovedFolderNamesFollowTheNamingInputs) {
+  form_.edits[3] = "Vol";
+  form_.digits = 2;
+  form_.start_number = 5;
+  form_.edits[2] = dir_.Path("deep/out");
+  Move();
+  EXPECT_TRUE(PathExists(dir_.Path("deep/out/Vol05/a")));
+  EXPECT_TRUE(PathExists(dir_.Path("deep/out/Vol06/c")));
+  EXPECT_TRUE(PathExists(dir_.Path("deep/out/Vol07/e")));
+  prompter_.Clear();
+  Undo();
+  EXPECT_EQ(prompter_.texts().back(), kMoved);
+  EXPECT_TRUE(Snapshot(dir_.Path("deep/out")).empty());
+}
+
+TEST_F(MoveUndoTest, OnePlanOneVolumeWithTheLastKept) {
+  form_.edits[0] = "1000";
+  Button1Click(state_, form_, prompter_, PlatformPathRules());
+  ASSERT_EQ(state_.VolumeCount, 1);
+  form_.skip_last = true;
+  const auto before = Snapshot(dir_.path());
+  Move();
+  EXPECT_EQ(prompter_.texts().back(), kMoved);
+  EXPECT_EQ(Snapshot(dir_.path()), before);
+  prompter_.Clear();
+  Undo();
+  EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"よろしいですか？", kMoved}));
+  EXPECT_EQ(Snapshot(dir_.path()), before);
+}
+
+}  // namespace
+}  // namespace morvick
