@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <random>
+#include <utility>
 
 namespace morvick {
 namespace {

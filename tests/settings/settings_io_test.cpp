@@ -10,7 +10,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace morvick {
 namespace {
