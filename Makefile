@@ -6,7 +6,9 @@ BUILD_DIR := build/dev
 ASAN_DIR := build/asan
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-asan format format-check bench clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build run test test-asan format format-check bench fuzz clean
 
 all: build
 
@@ -35,6 +37,14 @@ test-asan: deps
 bench: deps
 	@cmake --preset release $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build/release -j $(JOBS)
+
+# Every fuzzer of tests/fuzz for FUZZ_SECONDS each, from its seed corpus.
+fuzz: deps
+	@cmake -S . -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVICK_FUZZ=ON -DMORVICK_BUILD_GUI=OFF \
+	  -DMORVICK_BUILD_TESTS=OFF -DMORVICK_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build/fuzz -j $(JOBS)
+	@bash scripts/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
