@@ -1,0 +1,375 @@
+#include "cli/cli_app.h"
+
+#include "cli/cli_form.h"
+#include "cli/cli_prompter.h"
+#include "cli/interrupt.h"
+#include "cli/journal.h"
+#include "cli/journal_undo.h"
+#include "cli/json_text.h"
+#include "cli/plan_output.h"
+#include "cli/plan_settings.h"
+#include "cli/progress.h"
+#include "commands/plan_commands.h"
+#include "common/error.h"
+#include "common/text_rules.h"
+#include "engine/packing.h"
+#include "settings/settings_paths.h"
+#include "version.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <CLI/CLI.hpp>
+
+#include <climits>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace morvick::cli {
+namespace {
+
+// The options of plan and move as given; an option left out keeps the value
+// of the settings file (--settings) or the window's default.
+struct PlanOptions {
+  std::string input;
+  std::string output;
+  std::string size = "650";
+  std::string unit = "mbytes";
+  std::string method = "0";
+  std::string cluster = "0";
+  std::string base = "folder";
+  int digits = 5;
+  int start = 1;
+  bool skip_last = false;
+  std::string format = "table";
+  bool yes = false;
+  std::string journal;
+  bool quiet = false;
+  std::string settings_file;
+
+  CLI::Option* input_option = nullptr;
+  CLI::Option* output_option = nullptr;
+  CLI::Option* size_option = nullptr;
+  CLI::Option* unit_option = nullptr;
+  CLI::Option* method_option = nullptr;
+  CLI::Option* cluster_option = nullptr;
+  CLI::Option* base_option = nullptr;
+  CLI::Option* digits_option = nullptr;
+  CLI::Option* start_option = nullptr;
+  CLI::Option* skip_last_option = nullptr;
+};
+
+void AddPlanOptions(CLI::App& command, PlanOptions& options, bool is_move) {
+  options.input_option =
+      command.add_option("INPUT", options.input, "the folder whose top-level entries are split");
+  if (is_move) {
+    options.output_option =
+        command.add_option("OUTPUT", options.output, "the folder that receives the volume folders");
+  }
+  options.size_option = command.add_option("--size", options.size, "split size (a 64-bit integer)")
+                            ->capture_default_str();
+  options.unit_option = command.add_option("--unit", options.unit, "unit of the split size")
+                            ->check(CLI::IsMember({"mbytes", "bytes"}))
+                            ->capture_default_str();
+  options.method_option =
+      command
+          .add_option("--method", options.method,
+                      "packing method: 0-7 or name-asc, name-desc, date-asc, date-desc, "
+                      "kind-asc, kind-desc, first-fit, none")
+          ->check(CLI::Validator(
+              [](std::string& text) {
+                return ParseMethod(text) ? std::string() : "not a packing method: " + text;
+              },
+              "METHOD"))
+          ->capture_default_str();
+  options.cluster_option =
+      command.add_option("--cluster", options.cluster, "cluster size in bytes, 0 for none")
+          ->capture_default_str();
+  options.base_option =
+      command.add_option("--base", options.base, "base name of the volume folders")
+          ->capture_default_str();
+  options.digits_option =
+      command.add_option("--digits", options.digits, "digits of the volume number")
+          ->check(CLI::Range(1, 9))
+          ->capture_default_str();
+  options.start_option =
+      command.add_option("--start", options.start, "number of the first volume folder")
+          ->check(CLI::Range(1, 999999999))
+          ->capture_default_str();
+  options.skip_last_option = command.add_flag(
+      "--skip-last", options.skip_last, "do not move the last volume (最終フォルダを移動しない)");
+  command.add_option("--format", options.format, "output format of the plan")
+      ->check(CLI::IsMember({"table", "tsv", "json"}))
+      ->capture_default_str();
+  command.add_option("--settings", options.settings_file,
+                     "start from the values of this settings file");
+  if (is_move) {
+    command.add_flag("--yes,-y", options.yes, "answer the confirmation with yes");
+    command.add_option(
+        "--journal", options.journal,
+        "journal file to create (default: a new file in " + DefaultJournalFolder() + ")");
+  }
+  command.add_flag("--quiet,-q", options.quiet, "no progress line and no status lines");
+}
+
+// A path as the user typed it, made absolute against the working folder.
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  std::string cwd(PATH_MAX, '\0');
+  if (!getcwd(cwd.data(), cwd.size())) return path;
+  cwd.resize(std::char_traits<char>::length(cwd.c_str()));
+  return cwd == "/" ? "/" + path : cwd + "/" + path;
+}
+
+void Message(const std::string& text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fflush(stderr);
+}
+
+// The settings of a plan or move: the window's defaults, a settings file, then
+// the options given. nullopt after a message when they cannot be used.
+std::optional<PlanSettings> ResolveSettings(const PlanOptions& options, bool is_move,
+                                            int& exit_status) {
+  PlanSettings settings;
+  if (!options.settings_file.empty()) {
+    struct stat info {};
+    if (stat(options.settings_file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+      Message("morvick-cli: no settings file " + options.settings_file);
+      exit_status = kExitUsage;
+      return std::nullopt;
+    }
+    settings = PlanSettingsFrom(LoadSettingsValues(options.settings_file));
+  }
+  if (options.input_option->count() > 0) settings.input = options.input;
+  if (is_move && options.output_option->count() > 0) settings.output = options.output;
+  if (options.size_option->count() > 0) settings.size_text = options.size;
+  if (options.unit_option->count() > 0) settings.unit = options.unit == "bytes" ? 1 : 0;
+  if (options.method_option->count() > 0) settings.method = *ParseMethod(options.method);
+  if (options.cluster_option->count() > 0) settings.cluster_text = options.cluster;
+  if (options.base_option->count() > 0) settings.base_name = options.base;
+  if (options.digits_option->count() > 0) settings.digits = options.digits;
+  if (options.start_option->count() > 0) settings.start_number = options.start;
+  if (options.skip_last_option->count() > 0) settings.skip_last = options.skip_last;
+
+  if (settings.input.empty() && options.input_option->count() == 0) {
+    Message("morvick-cli: INPUT is required (or an InputPath in --settings)");
+    exit_status = kExitUsage;
+    return std::nullopt;
+  }
+  if (is_move && settings.output.empty() && options.output_option->count() == 0) {
+    Message("morvick-cli: OUTPUT is required (or an OutputPath in --settings)");
+    exit_status = kExitUsage;
+    return std::nullopt;
+  }
+  settings.input = AbsolutePath(settings.input);
+  settings.output = AbsolutePath(settings.output);
+
+  // The scan converts the cluster size as a 64-bit and the status line as a
+  // 32-bit integer text; checked now rather than after the whole scan.
+  if (!TryParseInt64(settings.cluster_text) || !TryParseInt32(settings.cluster_text)) {
+    Message(ConversionError(settings.cluster_text).what());
+    exit_status = kExitRefused;
+    return std::nullopt;
+  }
+  // A volume folder lies directly below the output folder.
+  if (settings.base_name.find('/') != std::string::npos) {
+    Message("morvick-cli: the base name cannot contain \"/\": " + settings.base_name);
+    exit_status = kExitRefused;
+    return std::nullopt;
+  }
+  return settings;
+}
+
+OutputFormat FormatOf(const std::string& name) {
+  if (name == "json") return OutputFormat::kJson;
+  if (name == "tsv") return OutputFormat::kTsv;
+  return OutputFormat::kTable;
+}
+
+PlanReport MakeReport(const CommandState& state, const CliPlanForm& form,
+                      const PlanSettings& settings) {
+  PlanReport report;
+  report.input = settings.input;
+  report.capacity = state.SplitCapacity;
+  report.method = settings.method;
+  report.cluster = TryParseInt64(settings.cluster_text).value_or(0);
+  report.volume_count = state.VolumeCount;
+  report.grand_total = state.GrandTotal;
+  report.cancelled = form.cancelled();
+  report.entries = state.EntryList.get();
+  const std::vector<std::int64_t> totals = ComputeVolumeTotals(*state.EntryList, state.VolumeCount);
+  const std::vector<std::string>& folders = form.volume_folders();
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    report.volumes.push_back({static_cast<std::int32_t>(i + 1), folders[i], totals[i + 1]});
+  }
+  report.status = form.status();
+  return report;
+}
+
+void WriteOut(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+// Runs Investigate and prints the plan. Returns the exit status when the
+// command should end here (refusal, error), nullopt when a plan exists.
+std::optional<int> Investigate(CommandState& state, CliPlanForm& form, Prompter& prompter,
+                               ScanProgress* progress, const PlanSettings& settings,
+                               OutputFormat format) {
+  try {
+    Button1Click(state, form, prompter, PlatformPathRules());
+  } catch (const Error& error) {
+    if (progress) progress->Finish();
+    prompter.ShowError(error.what());
+    return kExitRefused;
+  }
+  if (progress) progress->Finish();
+  if (!state.SearchDone) return kExitRefused;
+  WriteOut(FormatPlan(MakeReport(state, form, settings), format));
+  return std::nullopt;
+}
+
+std::unique_ptr<ScanProgress> MakeProgress(bool quiet) {
+  if (quiet || isatty(STDERR_FILENO) != 1) return nullptr;
+  return std::make_unique<ScanProgress>(stderr);
+}
+
+int RunPlan(const PlanOptions& options) {
+  int exit_status = kExitDone;
+  const std::optional<PlanSettings> settings = ResolveSettings(options, false, exit_status);
+  if (!settings) return exit_status;
+
+  const InterruptGuard interrupt;
+  CommandState state;
+  CliPrompter prompter(ProcessConfirmPolicy(false), stderr, stdin);
+  std::unique_ptr<ScanProgress> progress = MakeProgress(options.quiet);
+  CliPlanForm form(*settings, state, progress.get());
+  if (const std::optional<int> status =
+          Investigate(state, form, prompter, progress.get(), *settings, FormatOf(options.format))) {
+    return *status;
+  }
+  return form.cancelled() ? kExitInterrupted : kExitDone;
+}
+
+int RunMove(const PlanOptions& options) {
+  int exit_status = kExitDone;
+  const std::optional<PlanSettings> settings = ResolveSettings(options, true, exit_status);
+  if (!settings) return exit_status;
+
+  const InterruptGuard interrupt;
+  CommandState state;
+  CliPrompter prompter(ProcessConfirmPolicy(options.yes), stderr, stdin);
+  std::unique_ptr<ScanProgress> progress = MakeProgress(options.quiet);
+  CliPlanForm form(*settings, state, progress.get());
+  if (const std::optional<int> status =
+          Investigate(state, form, prompter, progress.get(), *settings, FormatOf(options.format))) {
+    return *status;
+  }
+  if (form.cancelled()) {
+    Message("morvick-cli: the scan was interrupted; nothing was moved");
+    return kExitInterrupted;
+  }
+
+  const std::string journal_path = options.journal.empty() ? NewJournalPath(DefaultJournalFolder())
+                                                           : AbsolutePath(options.journal);
+  JournalWriter journal(
+      journal_path, {&state, settings->cluster_text, settings->method, settings->skip_last}, true);
+  try {
+    journal.Create();
+  } catch (const Error& error) {
+    Message(error.what());
+    return kExitRefused;
+  }
+
+  try {
+    Button5Click(state, form, prompter, PlatformPathRules(), &journal);
+  } catch (const InterruptedError&) {
+    Message("morvick-cli: interrupted; what was moved can be taken back with: morvick-cli undo " +
+            journal.path());
+    return kExitInterrupted;
+  } catch (const Error& error) {
+    prompter.ShowError(error.what());
+    journal.DiscardIfUnused();
+    return journal.begun() ? kExitSomeFailed : kExitRefused;
+  }
+  journal.DiscardIfUnused();
+  if (!state.UpdateDone) {
+    return InterruptRequested() ? kExitInterrupted : kExitRefused;
+  }
+  if (!options.quiet) Message(form.status());
+  return journal.failures() > 0 ? kExitSomeFailed : kExitDone;
+}
+
+int RunUndo(const std::string& journal_path, bool yes, bool quiet) {
+  const InterruptGuard interrupt;
+  CliPrompter prompter(ProcessConfirmPolicy(yes), stderr, stdin);
+  return UndoFromJournal(AbsolutePath(journal_path), prompter, quiet);
+}
+
+int RunSettings(const std::string& file_option) {
+  const std::string path = file_option.empty() ? SettingsFilePath() : AbsolutePath(file_option);
+  struct stat info {};
+  const bool exists = stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  if (!exists && !file_option.empty()) Message("morvick-cli: no settings file " + path);
+  const SettingsValues values = LoadSettingsValues(exists ? path : std::string());
+  Json document{{"file", exists ? Json(path) : Json(nullptr)},
+                {"Size", values.edits[0]},
+                {"InputPath", values.edits[1]},
+                {"OutputPath", values.edits[2]},
+                {"BaseName", values.edits[3]},
+                {"Figure", values.figure},
+                {"Packing", values.packing},
+                {"Scale", values.scale},
+                {"ClusterSize", values.cluster_size},
+                {"Seq", values.seq},
+                {"SeqFlag", values.seq_flag},
+                {"MoveFlag", values.move_flag}};
+  WriteOut(DumpJson(document, 2) + '\n');
+  return kExitDone;
+}
+
+}  // namespace
+
+int RunCli(int argc, char** argv) {
+  CLI::App app("Morvick splits the top-level entries of a folder into numbered volume folders.",
+               "morvick-cli");
+  app.set_version_flag("--version", std::string("morvick-cli ") + kVersion);
+  app.require_subcommand(1);
+
+  PlanOptions plan_options;
+  CLI::App* plan = app.add_subcommand("plan", "scan INPUT and print the plan");
+  AddPlanOptions(*plan, plan_options, false);
+
+  PlanOptions move_options;
+  CLI::App* move = app.add_subcommand(
+      "move", "scan INPUT, print the plan and move its entries into volume folders below OUTPUT");
+  AddPlanOptions(*move, move_options, true);
+
+  std::string journal_path;
+  bool undo_yes = false;
+  bool undo_quiet = false;
+  CLI::App* undo = app.add_subcommand("undo", "take back the move recorded in JOURNAL");
+  undo->add_option("JOURNAL", journal_path, "the journal printed by move")->required();
+  undo->add_flag("--yes,-y", undo_yes, "answer the confirmation with yes");
+  undo->add_flag("--quiet,-q", undo_quiet, "no status line");
+
+  std::string settings_file;
+  CLI::App* settings =
+      app.add_subcommand("settings", "print the settings the window would load, as JSON");
+  settings->add_option("--file", settings_file,
+                       "settings file to read (default: " + SettingsFilePath() + ")");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    return status == 0 ? kExitDone : kExitUsage;
+  }
+
+  if (plan->parsed()) return RunPlan(plan_options);
+  if (move->parsed()) return RunMove(move_options);
+  if (undo->parsed()) return RunUndo(journal_path, undo_yes, undo_quiet);
+  return RunSettings(settings_file);
+}
+
+}  // namespace morvick::cli

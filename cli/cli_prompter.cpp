@@ -1,0 +1,68 @@
+#include "cli/cli_prompter.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <cctype>
+
+namespace morvick::cli {
+namespace {
+
+bool IsYes(std::string line) {
+  while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
+  std::size_t start = 0;
+  while (start < line.size() && std::isspace(static_cast<unsigned char>(line[start]))) ++start;
+  line.erase(0, start);
+  for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return line == "y" || line == "yes" || line == "はい";
+}
+
+}  // namespace
+
+CliPrompter::CliPrompter(ConfirmPolicy policy, std::FILE* messages, std::FILE* answers)
+    : policy_(policy), messages_(messages), answers_(answers) {}
+
+Answer CliPrompter::Ask(BoxKind /*kind*/, std::string_view text, unsigned buttons) {
+  const bool question = (buttons & ~static_cast<unsigned>(kButtonOk)) != 0;
+  if (!question) {
+    std::fprintf(messages_, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(messages_);
+    ++messages_shown_;
+    return Answer::Ok;
+  }
+  const BoxSpec spec = MakeBoxSpec(BoxKind::Confirm, buttons);
+  if (policy_.assume_yes && (buttons & kButtonYes)) return Answer::Yes;
+  if (!policy_.interactive) {
+    std::fprintf(messages_, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::fputs(
+        "morvick-cli: no terminal to answer on; nothing was changed (pass --yes to confirm)\n",
+        messages_);
+    std::fflush(messages_);
+    refused_without_terminal_ = true;
+    return spec.escape_answer;
+  }
+  const Answer answer = AskOnTerminal(text);
+  if (answer == Answer::Yes) return answer;
+  declined_ = true;
+  return spec.escape_answer;
+}
+
+Answer CliPrompter::AskOnTerminal(std::string_view text) {
+  std::fprintf(messages_, "%.*s [y/N] ", static_cast<int>(text.size()), text.data());
+  std::fflush(messages_);
+  std::string line;
+  std::array<char, 256> buffer{};
+  while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), answers_)) {
+    line += buffer.data();
+    if (!line.empty() && line.back() == '\n') break;
+  }
+  // End of input or Ctrl-C: no.
+  if (line.empty() || line.back() != '\n') std::fputc('\n', messages_);
+  return IsYes(line) ? Answer::Yes : Answer::No;
+}
+
+ConfirmPolicy ProcessConfirmPolicy(bool assume_yes) {
+  return {assume_yes, isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1};
+}
+
+}  // namespace morvick::cli

@@ -1,0 +1,28 @@
+#include "cli/interrupt.h"
+
+#include <csignal>
+
+namespace morvick::cli {
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+struct sigaction previous_action {};
+
+extern "C" void OnInterrupt(int /*signal*/) { interrupted = 1; }
+
+}  // namespace
+
+InterruptGuard::InterruptGuard() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  // No SA_RESTART: a confirmation waiting for a line returns at once.
+  action.sa_flags = 0;
+  sigaction(SIGINT, &action, &previous_action);
+}
+
+InterruptGuard::~InterruptGuard() { sigaction(SIGINT, &previous_action, nullptr); }
+
+bool InterruptRequested() { return interrupted != 0; }
+
+}  // namespace morvick::cli

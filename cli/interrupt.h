@@ -1,0 +1,27 @@
+#pragma once
+
+// Ctrl-C as the Cancel button: while an InterruptGuard lives, SIGINT only sets
+// a flag, which the scan's event pump and the move loops look at between two
+// entries, so a plan or a journal is never left half-written.
+
+#include "common/error.h"
+
+namespace morvick::cli {
+
+class InterruptGuard {
+ public:
+  InterruptGuard();
+  ~InterruptGuard();
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+};
+
+bool InterruptRequested();
+
+// Raised between two steps of a move or an undo after Ctrl-C.
+class InterruptedError : public Error {
+ public:
+  InterruptedError() : Error("interrupted") {}
+};
+
+}  // namespace morvick::cli
