@@ -1,0 +1,45 @@
+// Morvick: start-up. Reads the platform's version, checks it, sets the title,
+// creates the three windows in order and runs the event loop until the main
+// window has closed. The exit code is 0 in every case.
+
+#include "app/application.h"
+#include "app/startup.h"
+#include "app/version_gate.h"
+#include "ui/program_look.h"
+#include "ui/qt_prompter.h"
+
+#include <QMessageBox>
+
+int main(int argc, char** argv) {
+  using namespace morvick;
+  const app::PlatformVersion version = app::CurrentPlatformVersion();
+  app::Application application(argc, argv);
+
+  if (const auto refusal = app::VersionGateRefusal(version)) {
+    QMessageBox box(QMessageBox::NoIcon,
+                    ui::ToQString(app::DefaultApplicationTitle(argc > 0 ? argv[0] : "")),
+                    ui::ToQString(*refusal), QMessageBox::Ok);
+    box.exec();
+    return 0;
+  }
+
+  QApplication::setApplicationName(QStringLiteral("morvick"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Morvick"));
+  QApplication::setDesktopFileName(QStringLiteral("morvick"));
+  QApplication::setWindowIcon(ui::ProgramIcon());
+  QApplication::setFont(ui::ProgramFont());
+  // The program ends when the main window's close is granted, not when its
+  // last window happens to disappear.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  ui::QtPrompter prompter;
+  application.SetPrompter(&prompter);
+  app::ProgramWindows windows = app::CreateProgramWindows(prompter, app::DefaultStartupFiles());
+  prompter.SetOwner(windows.main_window.get());
+  QObject::connect(windows.main_window.get(), &ui::TForm1::Closed, &application,
+                   &QCoreApplication::quit, Qt::QueuedConnection);
+  windows.main_window->show();
+  QApplication::exec();
+  application.SetPrompter(nullptr);
+  return 0;
+}

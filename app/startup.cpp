@@ -1,0 +1,44 @@
+#include "app/startup.h"
+
+#include "settings/file_io.h"
+#include "settings/settings_paths.h"
+#include "ui/error_guard.h"
+
+#include <vector>
+
+namespace morvick::app {
+
+std::string HelpFilePath() {
+  std::vector<std::string> candidates;
+  if (const std::string executable = ExecutableFolder(); !executable.empty()) {
+    candidates.push_back(executable + "/morvick.html");
+  }
+  for (const std::string& folder : ShippedDataFolders()) {
+    candidates.push_back(folder + "/help/index.html");
+  }
+  for (const std::string& candidate : candidates) {
+    if (FileExists(candidate)) return candidate;
+  }
+  return candidates.empty() ? std::string("index.html") : candidates.front();
+}
+
+StartupFiles DefaultStartupFiles() {
+  return StartupFiles{SettingsFilePath(), PresetReadPath(), PresetFilePath(), HelpFilePath()};
+}
+
+ProgramWindows CreateProgramWindows(Prompter& prompter, const StartupFiles& files) {
+  ProgramWindows windows;
+  windows.main_window = std::make_unique<ui::TForm1>(
+      prompter, ui::WindowFiles{files.settings_path, files.presets_read_path, files.help_path});
+  ui::TForm1& form = *windows.main_window;
+  ui::RunGuarded(prompter, [&form] { form.FormCreate(); });
+
+  windows.about_box = new ui::TAboutBox1(&form);
+  windows.preset_editor =
+      new ui::TOKBottomDlg1(prompter, files.presets_read_path, files.presets_save_path, &form);
+  ui::RunGuarded(prompter, [&windows] { windows.preset_editor->FormCreate(); });
+  form.SetDialogs(windows.about_box, windows.preset_editor);
+  return windows;
+}
+
+}  // namespace morvick::app

@@ -1,0 +1,40 @@
+#pragma once
+
+// The program's windows, created in their fixed order: the main window, the
+// About box, the preset editor. An error while one is being created is shown
+// in the error box and creation goes on with the next.
+
+#include "common/prompter.h"
+#include "ui/about_box.h"
+#include "ui/main_window.h"
+#include "ui/preset_editor.h"
+
+#include <memory>
+#include <string>
+
+namespace morvick::app {
+
+struct StartupFiles {
+  std::string settings_path;
+  std::string presets_read_path;  // what the drop-down and the editor show
+  std::string presets_save_path;  // where the editor saves
+  std::string help_path;
+};
+
+// The files of this installation and this user.
+StartupFiles DefaultStartupFiles();
+
+// The help file: the program's own beside the executable (portable use), else
+// the installed or source tree's help; the first candidate when none exists,
+// so that the help window can say which file it missed.
+std::string HelpFilePath();
+
+struct ProgramWindows {
+  std::unique_ptr<ui::TForm1> main_window;
+  ui::TAboutBox1* about_box = nullptr;         // owned by the main window
+  ui::TOKBottomDlg1* preset_editor = nullptr;  // owned by the main window
+};
+
+ProgramWindows CreateProgramWindows(Prompter& prompter, const StartupFiles& files);
+
+}  // namespace morvick::app

@@ -1,0 +1,324 @@
+#include "ui/main_window.h"
+
+#include "commands/path_rules.h"
+#include "commands/plan_commands.h"
+#include "engine/naming.h"
+#include "settings/presets.h"
+#include "settings/settings_io.h"
+#include "ui/error_guard.h"
+#include "ui/help_window.h"
+#include "ui/list_view.h"
+#include "ui/preset_combo_box.h"
+#include "ui/program_look.h"
+#include "ui/spin_edit.h"
+#include "ui/split_size_step.h"
+#include "ui/tree_model.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTreeView>
+
+namespace morvick::ui {
+namespace {
+
+// The scan pumps events after every entry; the user cannot act faster than
+// this, and pumping less often keeps the scan itself fast.
+constexpr qint64 kPumpIntervalMs = 5;
+
+}  // namespace
+
+TForm1::TForm1(Prompter& prompter, WindowFiles files, QWidget* parent)
+    : QMainWindow(parent),
+      prompter_(prompter),
+      files_(std::move(files)),
+      path_rules_(PlatformPathRules()),
+      pump_interval_ms_(kPumpIntervalMs) {
+  BuildControls();
+  WireHandlers();
+  pump_clock_.start();
+}
+
+TForm1::~TForm1() = default;
+
+template <typename Handler>
+void TForm1::Guarded(Handler&& handler) {
+  RunGuarded(prompter_, std::forward<Handler>(handler));
+}
+
+void TForm1::WireHandlers() {
+  connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
+  connect(Button4, &QPushButton::clicked, this, [this] { Guarded([this] { Button4Click(); }); });
+  connect(Button5, &QPushButton::clicked, this, [this] { Guarded([this] { Button5Click(); }); });
+  connect(Button6, &QPushButton::clicked, this, [this] { Guarded([this] { Button6Click(); }); });
+  connect(Button7, &QPushButton::clicked, this, [this] { Guarded([this] { Button7Click(); }); });
+  connect(RadioGroup1Buttons, &QButtonGroup::idClicked, this,
+          [this] { Guarded([this] { RadioGroup1Click(); }); });
+  connect(RadioGroup1Buttons, &QButtonGroup::idToggled, this, [this] { UpdateRadioFocus(); });
+  connect(Edit4, &QLineEdit::textChanged, this, [this] { Guarded([this] { Edit4Change(); }); });
+  connect(TrackBar1, &QSlider::valueChanged, this, [this] { Guarded([this] { Edit4Change(); }); });
+  connect(SpinEdit1, &SpinEdit::EditTextChanged, this,
+          [this] { Guarded([this] { Edit4Change(); }); });
+  connect(UpDown1, &UpDown::Clicked, this,
+          [this](UpDownButton button) { Guarded([this, button] { UpDown1Click(button); }); });
+  connect(ComboBox2, &QComboBox::activated, this,
+          [this](int index) { Guarded([this, index] { ComboBox2Change(index); }); });
+  connect(ComboBox3, &QComboBox::textActivated, this, [this] { cluster_text_typed_ = false; });
+  if (QLineEdit* cluster_edit = ComboBox3->lineEdit()) {
+    connect(cluster_edit, &QLineEdit::textEdited, this, [this] { cluster_text_typed_ = true; });
+  }
+  connect(Help1, &QAction::triggered, this, [this] { Guarded([this] { Help1Click(); }); });
+  connect(Setting1, &QAction::triggered, this, [this] { Guarded([this] { Setting1Click(); }); });
+  connect(About1, &QAction::triggered, this, [this] { Guarded([this] { About1Click(); }); });
+}
+
+void TForm1::FormCreate() {
+  LoadSettings(*this, files_.settings_path);
+  LoadPresetList(*this, preset_names_, files_.presets_path);
+}
+
+void TForm1::SetDialogs(QDialog* about_box, QDialog* preset_editor) {
+  about_box_ = about_box;
+  preset_editor_ = preset_editor;
+}
+
+// ---- Handlers ---------------------------------------------------------------
+
+void TForm1::Button1Click() {
+  // Flushes the rows added while investigating, also when the command fails.
+  struct Finish {
+    TForm1& form;
+    ~Finish() {
+      form.ListView1->Flush();
+      form.ListView2->Flush();
+    }
+  } finish{*this};
+  morvick::Button1Click(state_, *this, prompter_, path_rules_);
+  if (close_after_scan_ && !state_.ScanRunning) {
+    // The window was asked to close during the scan; now that the scan has
+    // returned, the close prompt may free the entry list.
+    close_after_scan_ = false;
+    close();
+  }
+}
+
+void TForm1::Button4Click() { close(); }
+
+void TForm1::Button5Click() { morvick::Button5Click(state_, *this, prompter_, path_rules_); }
+
+void TForm1::Button6Click() { morvick::Button6Click(state_); }
+
+void TForm1::Button7Click() { morvick::Button7Click(state_, *this, prompter_, path_rules_); }
+
+void TForm1::Edit4Change() {
+  const int digits = TrackBar1->value();
+  const std::string base_name = ToStdString(Edit4->text());
+  const std::int32_t start = SpinEdit1->TypedValue();
+  Label5->setText(ToQString(base_name + FormatSequenceNumber(start, digits)));
+  Label5->adjustSize();
+  ListView2->Flush();
+  ListView2->setUpdatesEnabled(false);
+  const int rows = ListView2->RowCount();
+  for (int row = 0; row < rows; ++row) {
+    ListView2->SetText(row, 1, VolumeFolderName(row + 1, base_name, digits, start));
+  }
+  ListView2->setUpdatesEnabled(true);
+}
+
+void TForm1::UpDown1Click(UpDownButton button) {
+  const auto stepped = StepSplitSize(ToStdString(Edit1->text()), button == UpDownButton::Up);
+  if (!stepped) {
+    prompter_.ShowMessage("分割サイズは数値でなければなりません");
+    return;
+  }
+  Edit1->setText(ToQString(*stepped));
+}
+
+void TForm1::RadioGroup1Click() {
+  // The method is read by the next investigation and saved with the settings.
+}
+
+void TForm1::ComboBox2Change(int index) {
+  morvick::ComboBox2Change(*this, ToStdString(ComboBox2->itemText(index)));
+}
+
+void TForm1::Help1Click() {
+  if (!help_window_) help_window_ = new HelpWindow(this);
+  help_window_->ShowContents(files_.help_path);
+}
+
+void TForm1::Setting1Click() {
+  if (preset_editor_) preset_editor_->exec();
+}
+
+void TForm1::About1Click() {
+  if (about_box_) about_box_->exec();
+}
+
+// ---- Closing -----------------------------------------------------------------
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (state_.ScanRunning) {
+    // The scan still fills the entry list: stop it first; the close prompt
+    // runs once Investigate has returned.
+    state_.CancelRequested = true;
+    close_after_scan_ = true;
+    event->ignore();
+    return;
+  }
+  bool can_close = false;
+  Guarded(
+      [this, &can_close] { can_close = FormCloseQuery(*this, prompter_, files_.settings_path); });
+  if (!can_close) {
+    event->ignore();
+    return;
+  }
+  FreeEntries(state_.EntryList);
+  if (help_window_) help_window_->close();
+  event->accept();
+  Q_EMIT Closed();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_once_) return;
+  shown_once_ = true;
+  FitClientArea();
+  if (const QScreen* screen = this->screen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+}
+
+// ---- SettingsForm, PresetListForm, PlanForm ----------------------------------
+
+void TForm1::ClearStateFlags() { state_.ClearFlags(); }
+
+QLineEdit* TForm1::Edit(int number) const {
+  switch (number) {
+    case 1: return Edit1;
+    case 2: return Edit2;
+    case 3: return Edit3;
+    case 4: return Edit4;
+    default: return nullptr;
+  }
+}
+
+std::string TForm1::EditText(int number) const {
+  const QLineEdit* edit = Edit(number);
+  return edit ? ToStdString(edit->text()) : std::string();
+}
+
+void TForm1::SetEditText(int number, const std::string& text) {
+  QLineEdit* edit = Edit(number);
+  if (edit == nullptr) return;
+  const QString qtext = ToQString(text);
+  if (edit->text() != qtext) edit->setText(qtext);
+}
+
+int TForm1::TrackBar1Position() const { return TrackBar1->value(); }
+void TForm1::SetTrackBar1Position(int position) { TrackBar1->setValue(position); }
+
+int TForm1::RadioGroup1Index() const { return RadioGroup1Buttons->checkedId(); }
+
+void TForm1::SetRadioGroup1Index(int index) {
+  if (QAbstractButton* item = RadioGroup1Buttons->button(index)) {
+    item->setChecked(true);
+  } else if (QAbstractButton* checked = RadioGroup1Buttons->checkedButton()) {
+    // An exclusive group refuses to uncheck its last checked button.
+    RadioGroup1Buttons->setExclusive(false);
+    checked->setChecked(false);
+    RadioGroup1Buttons->setExclusive(true);
+  }
+  UpdateRadioFocus();
+}
+
+void TForm1::ClearStatusText() { StatusPanel->clear(); }
+
+int TForm1::ComboBox1Index() const { return ComboBox1->currentIndex(); }
+void TForm1::SetComboBox1Index(int index) { ComboBox1->setCurrentIndex(index); }
+
+int TForm1::ComboBox3Index() const {
+  const int index = ComboBox3->currentIndex();
+  if (cluster_text_typed_ || index < 0 || ComboBox3->itemText(index) != ComboBox3->currentText()) {
+    return -1;
+  }
+  return index;
+}
+
+void TForm1::SetComboBox3Index(int index) {
+  cluster_text_typed_ = false;
+  ComboBox3->setCurrentIndex(index);
+}
+
+std::string TForm1::SpinEdit1Text() const { return ToStdString(SpinEdit1->text()); }
+void TForm1::SetSpinEdit1Value(int value) { SpinEdit1->setValue(value); }
+
+bool TForm1::CheckBox1Checked() const { return CheckBox1->isChecked(); }
+void TForm1::SetCheckBox1Checked(bool checked) { CheckBox1->setChecked(checked); }
+bool TForm1::CheckBox2Checked() const { return CheckBox2->isChecked(); }
+void TForm1::SetCheckBox2Checked(bool checked) { CheckBox2->setChecked(checked); }
+
+int TForm1::ListView2RowCount() const { return ListView2->RowCount(); }
+
+void TForm1::AddComboBox2Item(const std::string& size_text) {
+  ComboBox2->addItem(ToQString(size_text));
+}
+
+void TForm1::SetComboBox2Index(int index) {
+  const QSignalBlocker quiet(ComboBox2);
+  ComboBox2->setCurrentIndex(index);
+}
+
+std::string TForm1::ComboBox3Text() const { return ToStdString(ComboBox3->currentText()); }
+
+std::int32_t TForm1::SpinEdit1Value() const { return SpinEdit1->TypedValue(); }
+
+void TForm1::ClearListView1() { ListView1->Clear(); }
+
+void TForm1::AddListView1Row(const EntryRowTexts& row) {
+  ListView1->AppendRow({row.volume, row.name, row.size, row.date, row.kind});
+}
+
+void TForm1::ClearListView2() { ListView2->Clear(); }
+
+void TForm1::AddListView2Row(const VolumeRowTexts& row) {
+  ListView2->AppendRow({row.volume, row.folder, row.size});
+}
+
+void TForm1::ClearTree() {
+  tree_model_->Withdraw();
+  tree_store_.Clear();
+}
+
+void TForm1::PumpEvents() {
+  if (pump_clock_.elapsed() < pump_interval_ms_) return;
+  QCoreApplication::processEvents();
+  pump_clock_.restart();
+}
+
+void TForm1::BeginTreeUpdate() {
+  if (tree_update_depth_++ == 0) tree_model_->Withdraw();
+}
+
+void TForm1::EndTreeUpdate() {
+  if (tree_update_depth_ > 0 && --tree_update_depth_ == 0) tree_model_->Publish();
+}
+
+void TForm1::SetStatusText(const std::string& text) { StatusPanel->setText(ToQString(text)); }
+
+std::string TForm1::StatusText() const { return ToStdString(StatusPanel->text()); }
+
+}  // namespace morvick::ui

@@ -1,0 +1,214 @@
+#pragma once
+
+// TForm1, the main window: the controls of the plan (inputs, the entry and
+// volume lists, the folder tree, the status bar) and the handlers that connect
+// them to the plan commands and the settings.
+
+#include "commands/command_state.h"
+#include "commands/plan_form.h"
+#include "common/prompter.h"
+#include "engine/tree_store.h"
+#include "settings/settings_form.h"
+#include "ui/up_down.h"
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <string>
+#include <vector>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QStatusBar;
+class QTreeView;
+
+namespace morvick {
+class PathRules;
+}
+
+namespace morvick::ui {
+
+class HelpWindow;
+class ListView;
+class PresetComboBox;
+class SpinEdit;
+class TreeModel;
+
+// The files the main window reads and writes.
+struct WindowFiles {
+  std::string settings_path;  // the INI settings file
+  std::string presets_path;   // the preset list the drop-down is built from
+  std::string help_path;      // the HTML help shown by Help1Click
+};
+
+class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, public PlanForm {
+  Q_OBJECT
+
+ public:
+  TForm1(Prompter& prompter, WindowFiles files, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Clears the flags, loads the settings and the preset list. Raises when the
+  // preset file cannot be read; the settings are loaded by then.
+  void FormCreate();
+
+  // The two dialogs the menu opens; created after this window, owned by it.
+  void SetDialogs(QDialog* about_box, QDialog* preset_editor);
+
+  CommandState& state() { return state_; }
+  const std::vector<std::string>& PresetNames() const { return preset_names_; }
+  const TreeModel& tree_model() const { return *tree_model_; }
+
+  // The handlers, public so that start-up and the tests can drive them.
+  void Button1Click();
+  void Button4Click();
+  void Button5Click();
+  void Button6Click();
+  void Button7Click();
+  void Edit4Change();
+  void UpDown1Click(UpDownButton button);
+  void RadioGroup1Click();
+  void ComboBox2Change(int index);
+  void Help1Click();
+  void Setting1Click();
+  void About1Click();
+
+  // SettingsForm and PlanForm (several members serve both).
+  void ClearStateFlags() override;
+  std::string EditText(int number) const override;
+  void SetEditText(int number, const std::string& text) override;
+  int TrackBar1Position() const override;
+  void SetTrackBar1Position(int position) override;
+  int RadioGroup1Index() const override;
+  void SetRadioGroup1Index(int index) override;
+  void ClearStatusText() override;
+  int ComboBox1Index() const override;
+  void SetComboBox1Index(int index) override;
+  int ComboBox3Index() const override;
+  void SetComboBox3Index(int index) override;
+  std::string SpinEdit1Text() const override;
+  void SetSpinEdit1Value(int value) override;
+  bool CheckBox1Checked() const override;
+  void SetCheckBox1Checked(bool checked) override;
+  bool CheckBox2Checked() const override;
+  void SetCheckBox2Checked(bool checked) override;
+  int ListView2RowCount() const override;
+
+  // PresetListForm.
+  void AddComboBox2Item(const std::string& size_text) override;
+  void SetComboBox2Index(int index) override;
+
+  // PlanForm.
+  std::string ComboBox3Text() const override;
+  std::int32_t SpinEdit1Value() const override;
+  void ClearListView1() override;
+  void AddListView1Row(const EntryRowTexts& row) override;
+  void ClearListView2() override;
+  void AddListView2Row(const VolumeRowTexts& row) override;
+  void ClearTree() override;
+  TreeStore* Tree() override { return &tree_store_; }
+  void PumpEvents() override;
+  void BeginTreeUpdate() override;
+  void EndTreeUpdate() override;
+  void SetStatusText(const std::string& text) override;
+
+  std::string StatusText() const;
+
+  // The least time between two event pumps of a scan (0: pump after every entry).
+  void SetPumpInterval(int milliseconds) { pump_interval_ms_ = milliseconds; }
+
+ Q_SIGNALS:
+  // The close prompt granted the close; the program ends.
+  void Closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenu();
+  // Sizes the window so that the area under the menu bar is the designed one.
+  void FitClientArea();
+  void SetTabOrder();
+  void WireHandlers();
+  void UpdateRadioFocus();
+  // Runs a handler; an error that escapes it goes to the error box.
+  template <typename Handler>
+  void Guarded(Handler&& handler);
+  QLineEdit* Edit(int number) const;
+
+  Prompter& prompter_;
+  const WindowFiles files_;
+  const PathRules& path_rules_;
+  CommandState state_;
+  TreeStore tree_store_;
+  std::vector<std::string> preset_names_;  // PresetNames, parallel to ComboBox2
+  int tree_update_depth_ = 0;
+  QElapsedTimer pump_clock_;
+  qint64 pump_interval_ms_;
+  bool close_after_scan_ = false;
+  bool cluster_text_typed_ = false;
+  bool shown_once_ = false;
+
+  // Controls, by their designer names.
+  QPushButton* Button1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QPushButton* Button4 = nullptr;
+  QPushButton* Button5 = nullptr;
+  QPushButton* Button6 = nullptr;
+  QTreeView* TreeView1 = nullptr;
+  ListView* ListView1 = nullptr;
+  ListView* ListView2 = nullptr;
+  QGroupBox* RadioGroup1 = nullptr;
+  QButtonGroup* RadioGroup1Buttons = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QLineEdit* Edit1 = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QLineEdit* Edit3 = nullptr;
+  QLineEdit* Edit4 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLabel* Label6 = nullptr;
+  QLabel* Label7 = nullptr;
+  QLabel* Label8 = nullptr;
+  QSlider* TrackBar1 = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  QLabel* StatusPanel = nullptr;
+  QMenu* Property1 = nullptr;
+  QAction* About1 = nullptr;
+  QAction* Help1 = nullptr;
+  QPushButton* Button7 = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+  UpDown* UpDown1 = nullptr;
+  PresetComboBox* ComboBox2 = nullptr;
+  QAction* Setting1 = nullptr;
+  QGroupBox* GroupBox3 = nullptr;
+  QComboBox* ComboBox3 = nullptr;
+  SpinEdit* SpinEdit1 = nullptr;
+  QLabel* Label9 = nullptr;
+  QCheckBox* CheckBox1 = nullptr;
+  QCheckBox* CheckBox2 = nullptr;
+
+  TreeModel* tree_model_ = nullptr;
+  QPointer<QDialog> about_box_;
+  QPointer<QDialog> preset_editor_;
+  QPointer<HelpWindow> help_window_;
+};
+
+}  // namespace morvick::ui

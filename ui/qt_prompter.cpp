@@ -1,0 +1,65 @@
+#include "ui/qt_prompter.h"
+
+#include "ui/program_look.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <array>
+
+namespace morvick::ui {
+namespace {
+
+QMessageBox::Icon ToQtIcon(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::None: return QMessageBox::NoIcon;
+    case BoxIcon::Question: return QMessageBox::Question;
+    case BoxIcon::Exclamation: return QMessageBox::Warning;
+    case BoxIcon::Error: return QMessageBox::Critical;
+  }
+  return QMessageBox::NoIcon;
+}
+
+constexpr std::array<std::pair<unsigned, Answer>, 4> kButtonOrder = {{
+    {kButtonYes, Answer::Yes},
+    {kButtonNo, Answer::No},
+    {kButtonOk, Answer::Ok},
+    {kButtonCancel, Answer::Cancel},
+}};
+
+}  // namespace
+
+std::vector<std::pair<QAbstractButton*, Answer>> PrepareMessageBox(QMessageBox& box,
+                                                                   const BoxSpec& spec,
+                                                                   const QString& text) {
+  box.setWindowTitle(ToQString(spec.caption));
+  box.setIcon(ToQtIcon(spec.icon));
+  box.setText(text);
+  box.setTextFormat(Qt::PlainText);
+  box.setFont(ProgramFont());
+  std::vector<std::pair<QAbstractButton*, Answer>> added;
+  for (const auto& [bit, answer] : kButtonOrder) {
+    if ((spec.buttons & bit) == 0) continue;
+    // One role for all, so that the platform's button layout keeps our order.
+    QPushButton* button = box.addButton(ToQString(ButtonText(answer)), QMessageBox::ActionRole);
+    added.emplace_back(button, answer);
+    if (answer == spec.default_answer) box.setDefaultButton(button);
+    if (answer == spec.escape_answer) box.setEscapeButton(button);
+  }
+  return added;
+}
+
+Answer QtPrompter::Ask(BoxKind kind, std::string_view text, unsigned buttons) {
+  const BoxSpec spec = MakeBoxSpec(kind, buttons);
+  QMessageBox box(owner_.data());
+  const auto added = PrepareMessageBox(box, spec, ToQString(text));
+  box.exec();
+  const QAbstractButton* clicked = box.clickedButton();
+  for (const auto& [button, answer] : added) {
+    if (button == clicked) return answer;
+  }
+  return spec.escape_answer;
+}
+
+}  // namespace morvick::ui

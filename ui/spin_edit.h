@@ -1,0 +1,38 @@
+#pragma once
+
+// SpinEdit1: a numeric box with arrows whose text may hold anything while it is
+// being typed; the value is brought into range when it is set and when the
+// user leaves the box.
+
+#include <QSpinBox>
+
+#include <cstdint>
+
+namespace morvick::ui {
+
+class SpinEdit : public QSpinBox {
+  Q_OBJECT
+
+ public:
+  SpinEdit(int minimum, int maximum, QWidget* parent);
+
+  // The number the text holds right now (a 32-bit integer text), or the
+  // minimum when the text is not a number; not limited to the range.
+  std::int32_t TypedValue() const;
+
+ Q_SIGNALS:
+  // Every change of the text: each keystroke, each arrow click, each value set.
+  void EditTextChanged();
+
+ protected:
+  QValidator::State validate(QString& input, int& pos) const override;
+  int valueFromText(const QString& text) const override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  void ReportText();
+
+  QString reported_text_;
+};
+
+}  // namespace morvick::ui
