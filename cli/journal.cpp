@@ -38,13 +38,16 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &info) == 0;
 }
 
-// Makes `folder` and its missing parents, private to the user.
-void MakeFolders(const std::string& folder) {
+// Makes `folder` and its missing parents, private to the user; `made` gets
+// the folders it made, outermost first.
+void MakeFolders(const std::string& folder, std::vector<std::string>& made) {
   if (folder.empty() || Exists(folder)) return;
-  MakeFolders(ParentOf(folder));
-  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+  MakeFolders(ParentOf(folder), made);
+  if (mkdir(folder.c_str(), 0700) != 0) {
+    if (errno == EEXIST) return;
     throw Error("morvick-cli: cannot create the folder " + folder + ": " + std::strerror(errno));
   }
+  made.push_back(folder);
 }
 
 // The folders that a move to `destination` will create, outermost first.
@@ -149,7 +152,7 @@ JournalWriter::JournalWriter(std::string path, PlanFacts facts, bool announce)
 
 void JournalWriter::Create() {
   const std::string folder = ParentOf(path_);
-  MakeFolders(folder);
+  MakeFolders(folder, made_folders_);
   fd_ =
       FileDescriptor(open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600));
   if (!fd_) {
@@ -166,6 +169,8 @@ void JournalWriter::DiscardIfUnused() {
   if (fd_ && !begun_) {
     unlink(path_.c_str());
     fd_ = FileDescriptor();
+    for (auto it = made_folders_.rbegin(); it != made_folders_.rend(); ++it) rmdir(it->c_str());
+    made_folders_.clear();
   }
 }
 

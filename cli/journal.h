@@ -67,7 +67,8 @@ class JournalWriter final : public MoveObserver {
   // Creates the folder when missing and the file, which must not exist yet,
   // and locks it for the duration of the move. Raises Error.
   void Create();
-  // Removes the file again when the move never began (refused or declined).
+  // Removes the file, and the folders made for it, when the move never began
+  // (refused or declined).
   void DiscardIfUnused();
 
   void CommandBegun(const MoveInputs& inputs) override;
@@ -85,6 +86,7 @@ class JournalWriter final : public MoveObserver {
   PlanFacts facts_;
   bool announce_;
   FileDescriptor fd_;
+  std::vector<std::string> made_folders_;
   bool begun_ = false;
   std::int64_t sequence_ = 0;
   int failures_ = 0;

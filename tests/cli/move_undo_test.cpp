@@ -1,0 +1,163 @@
+#include "cli/cli_app.h"
+#include "cli/json_text.h"
+#include "run_cli.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace morvick::cli {
+namespace {
+
+using testing::NamesIn;
+using testing::PathExists;
+using testing::RunCliProgram;
+using testing::Snapshot;
+using testing::TempDir;
+
+// An input folder with files, nested folders, a link, an empty folder and a
+// name that is not UTF-8, split into several volumes of 1,000 bytes.
+class MoveUndoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    input_ = dir_.CreateDir("in");
+    dir_.WriteFile("in/a.txt", std::string(600, 'a'));
+    dir_.WriteFile("in/b.txt", std::string(500, 'b'));
+    dir_.WriteFile("in/deep/x/y/z.txt", std::string(300, 'z'));
+    dir_.CreateDir("in/empty");
+    dir_.CreateSymlink("in/link", "a.txt");
+    dir_.WriteFile("in/odd\xff.bin", std::string(700, 'o'));
+    dir_.WriteFile("in/too-big", std::string(1500, 't'));
+    chmod(dir_.Path("in/b.txt").c_str(), 0600);
+    before_ = Snapshot(input_);
+  }
+
+  testing::CliRun Move(const std::vector<std::string>& extra = {}) {
+    std::vector<std::string> args = {"move",   input_,  dir_.Path("out"), "--size",    "1000",
+                                     "--unit", "bytes", "--yes",          "--journal", journal()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return RunCliProgram(args, dir_.path());
+  }
+  testing::CliRun Undo() { return RunCliProgram({"undo", journal(), "--yes"}, dir_.path()); }
+  std::string journal() const { return dir_.Path("journal.jsonl"); }
+
+  std::vector<std::string> JournalLines() const {
+    std::vector<std::string> lines;
+    std::istringstream stream(testing::ReadFile(journal()));
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    return lines;
+  }
+  void WriteJournal(const std::string& text) const {
+    std::ofstream(journal(), std::ios::binary | std::ios::trunc) << text;
+  }
+
+  TempDir dir_;
+  std::string input_;
+  std::map<std::string, std::string> before_;
+};
+
+TEST_F(MoveUndoTest, UndoRestoresTheInputFolderExactly) {
+  const testing::CliRun move = Move();
+  ASSERT_EQ(move.status, kExitDone) << move.err;
+  EXPECT_NE(move.err.find("morvick-cli: journal: " + journal() + "\n"), std::string::npos);
+  EXPECT_NE(move.err.find("フォルダを移動しました。\n[更新終了] 分割数 ("), std::string::npos)
+      << move.err;
+  // Only the entry larger than a volume stays.
+  EXPECT_EQ(NamesIn(input_), std::set<std::string>{"too-big"});
+  EXPECT_FALSE(NamesIn(dir_.Path("out")).empty());
+
+  const testing::CliRun undo = Undo();
+  ASSERT_EQ(undo.status, kExitDone) << undo.err;
+  EXPECT_NE(undo.err.find("フォルダを移動しました。\n[Undo終了] 分割数 ("), std::string::npos)
+      << undo.err;
+  EXPECT_EQ(Snapshot(input_), before_);
+  // The output folder was made by the move, so it goes too.
+  EXPECT_FALSE(PathExists(dir_.Path("out")));
+
+  const testing::CliRun again = Undo();
+  EXPECT_EQ(again.status, kExitRefused);
+  EXPECT_EQ(again.err, "Undoが終了してる為、処理できません。\n");
+}
+
+TEST_F(MoveUndoTest, UndoKeepsFoldersTheMoveDidNotMake) {
+  dir_.CreateDir("out/folder00001");
+  dir_.WriteFile("out/unrelated.txt", "keep");
+  ASSERT_EQ(Move({"--skip-last", "--base", "v", "--digits", "2", "--start", "5"}).status,
+            kExitDone);
+  // The last volume stays in the input folder with --skip-last.
+  EXPECT_TRUE(PathExists(dir_.Path("out/v05")));
+  ASSERT_EQ(Undo().status, kExitDone);
+  EXPECT_EQ(Snapshot(input_), before_);
+  EXPECT_EQ(NamesIn(dir_.Path("out")), (std::set<std::string>{"folder00001", "unrelated.txt"}));
+}
+
+TEST_F(MoveUndoTest, UndoWithoutTerminalOrYesRefusesAndKeepsTheMove) {
+  ASSERT_EQ(Move().status, kExitDone);
+  const auto moved = Snapshot(dir_.path());
+  const testing::CliRun undo = RunCliProgram({"undo", journal()}, dir_.path());
+  EXPECT_EQ(undo.status, kExitRefused);
+  EXPECT_EQ(undo.ErrLines().at(0), "よろしいですか？");
+  EXPECT_EQ(Snapshot(dir_.path()), moved);
+}
+
+TEST_F(MoveUndoTest, UndoAfterAMoveKilledAtAnyStep) {
+  struct Kill {
+    const char* what;
+    std::size_t whole_lines;  // records that reached the disk
+    std::size_t partial;      // bytes of the next record that did
+    bool renamed;             // whether the rename of the last whole intent happened
+  };
+  // The records: the plan, then an intent and an outcome per entry, then the end.
+  const Kill kills[] = {
+      {"after the plan", 1, 0, false},
+      {"in the middle of the first intent", 1, 20, false},
+      {"after the second intent, before its rename", 4, 0, false},
+      {"after the second rename, before its outcome", 4, 0, true},
+      {"in the middle of the second outcome", 4, 9, true},
+      {"after the last outcome, before the end", 13, 0, true},
+  };
+  for (const Kill& kill : kills) {
+    SCOPED_TRACE(kill.what);
+    unlink(journal().c_str());
+    ASSERT_EQ(Move().status, kExitDone);
+    const std::vector<std::string> full = JournalLines();
+    ASSERT_EQ(full.size(), 14u);  // six entries move, too-big stays
+
+    // Put the disk in the state the kill left it in: what was not renamed
+    // yet is back in the input folder, and no empty volume folder is left.
+    std::string cut;
+    std::size_t last_intent = 0;
+    for (std::size_t i = 0; i < kill.whole_lines; ++i) {
+      cut += full[i] + "\n";
+      if (ParseJson(full[i]).at("record") == "intent") last_intent = i;
+    }
+    cut += full[kill.whole_lines].substr(0, kill.partial);
+    for (std::size_t i = 1; i < full.size(); ++i) {
+      const Json record = ParseJson(full[i]);
+      if (record.at("record") != "intent") continue;
+      if (i < kill.whole_lines && (i != last_intent || kill.renamed)) continue;
+      const std::string source = record.at("source");
+      const std::string destination = record.at("destination");
+      ASSERT_EQ(rename(destination.c_str(), source.c_str()), 0) << destination;
+    }
+    for (const std::string& folder : NamesIn(dir_.Path("out"))) {
+      rmdir(dir_.Path("out/" + folder).c_str());  // only the empty ones go
+    }
+    rmdir(dir_.Path("out").c_str());
+    WriteJournal(cut);
+
+    const testing::CliRun undo = Undo();
+    EXPECT_EQ(undo.status, kExitDone) << undo.err;
+    EXPECT_EQ(Snapshot(input_), before_);
+    EXPECT_FALSE(PathExists(dir_.Path("out")));
+    EXPECT_EQ(Undo().status, kExitRefused);
+  }
+}
+
+}  // namespace
+}  // namespace morvick::cli

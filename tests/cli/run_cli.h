@@ -1,0 +1,35 @@
+#pragma once
+
+// Runs the built morvick-cli with arguments, an environment of its own and a
+// given standard input, and collects what it prints and its exit status.
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace morvick::testing {
+
+struct CliRun {
+  int status = -1;  // exit status, or 128 + signal number
+  std::string out;
+  std::string err;
+  // The lines of stderr.
+  std::vector<std::string> ErrLines() const;
+};
+
+// `state_home` and `config_home` become XDG_STATE_HOME and XDG_CONFIG_HOME so
+// that no test touches the user's own folders. `input` is fed on stdin; `cwd`
+// is the working folder ("" keeps the test's).
+CliRun RunCliProgram(const std::vector<std::string>& args, const std::string& home,
+                     const std::string& input = "", const std::string& cwd = "");
+
+// Every path below `root` (relative, "" for the root itself) with its type,
+// size, permissions, modification time and, for files, content and, for
+// links, target: two snapshots are equal when the folder is the same.
+std::map<std::string, std::string> Snapshot(const std::string& root);
+
+// The names in a folder, as bytes.
+std::set<std::string> NamesIn(const std::string& folder);
+
+}  // namespace morvick::testing
