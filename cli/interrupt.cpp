@@ -8,7 +8,16 @@ namespace {
 volatile std::sig_atomic_t interrupted = 0;
 struct sigaction previous_action {};
 
-extern "C" void OnInterrupt(int /*signal*/) { interrupted = 1; }
+// A second Ctrl-C ends the program at once, as if no handler were there; the
+// journal of a move is whole after every record, so even that is safe.
+extern "C" void OnInterrupt(int signal_number) {
+  if (interrupted) {
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+    return;
+  }
+  interrupted = 1;
+}
 
 }  // namespace
 

@@ -105,6 +105,35 @@ TEST_F(MoveUndoTest, UndoWithoutTerminalOrYesRefusesAndKeepsTheMove) {
   EXPECT_EQ(Snapshot(dir_.path()), moved);
 }
 
+TEST_F(MoveUndoTest, TheQuestionIsAskedOnTheTerminal) {
+  const std::string question = "よろしいですか？ [y/N] ";
+  // Ctrl-C at the question: nothing moves and no journal is left behind.
+  const testing::CliRun interrupted = testing::RunCliOnTerminal(
+      {"move", input_, dir_.Path("out"), "--size", "1000", "--unit", "bytes", "--quiet"},
+      dir_.path(), question, "");
+  EXPECT_EQ(interrupted.status, kExitInterrupted) << interrupted.err;
+  EXPECT_EQ(Snapshot(input_), before_);
+  EXPECT_FALSE(PathExists(dir_.Path("state")));
+
+  const testing::CliRun moved =
+      testing::RunCliOnTerminal({"move", input_, dir_.Path("out"), "--size", "1000", "--unit",
+                                 "bytes", "--journal", journal()},
+                                dir_.path(), question, "y\n");
+  EXPECT_EQ(moved.status, kExitDone) << moved.err;
+  EXPECT_EQ(NamesIn(input_), std::set<std::string>{"too-big"});
+
+  const auto after_move = Snapshot(dir_.path());
+  const testing::CliRun declined =
+      testing::RunCliOnTerminal({"undo", journal()}, dir_.path(), question, "n\n");
+  EXPECT_EQ(declined.status, kExitRefused) << declined.err;
+  EXPECT_EQ(Snapshot(dir_.path()), after_move);
+
+  const testing::CliRun undone =
+      testing::RunCliOnTerminal({"undo", journal()}, dir_.path(), question, "y\n");
+  EXPECT_EQ(undone.status, kExitDone) << undone.err;
+  EXPECT_EQ(Snapshot(input_), before_);
+}
+
 TEST_F(MoveUndoTest, UndoAfterAMoveKilledAtAnyStep) {
   struct Kill {
     const char* what;

@@ -24,6 +24,12 @@ struct CliRun {
 CliRun RunCliProgram(const std::vector<std::string>& args, const std::string& home,
                      const std::string& input = "", const std::string& cwd = "");
 
+// Runs morvick-cli with stdin and stderr on a pseudo-terminal. Once the
+// program prints `wait_for` there, `reply` is typed, or SIGINT is sent when
+// `reply` is empty. `err` holds what the terminal showed.
+CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::string& home,
+                        const std::string& wait_for, const std::string& reply);
+
 // Every path below `root` (relative, "" for the root itself) with its type,
 // size, permissions, modification time and, for files, content and, for
 // links, target: two snapshots are equal when the folder is the same.
