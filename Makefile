@@ -46,6 +46,12 @@ fuzz: deps
 	@cmake --build build/fuzz -j $(JOBS)
 	@bash scripts/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS)
 
+# A picture of the main window after an investigation of a generated sample folder.
+screenshot: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target morvick_screenshot
+	@xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD_DIR)/app/morvick_screenshot data/help/main-window.png
+	@echo "data/help/main-window.png"
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

@@ -50,7 +50,14 @@ TForm1::TForm1(Prompter& prompter, WindowFiles files, QWidget* parent)
   pump_clock_.start();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  // The controls outlive this object's members: keep them from calling back
+  // into a window that is being torn down.
+  ListView1->SetColourRule({});
+  ListView2->SetColourRule({});
+  TreeView1->setModel(nullptr);
+  for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
+}
 
 template <typename Handler>
 void TForm1::Guarded(Handler&& handler) {

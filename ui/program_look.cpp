@@ -35,7 +35,7 @@ QString GroupBoxStyleSheet() {
 
 void PaintProgramIcon(QPainter& painter) {
   // One folder on the left, split by an arrow into three volumes on the right;
-  // the same picture as resources/morvick.svg.
+  // the same picture as app/desktop/morvick.svg.
   painter.setRenderHint(QPainter::Antialiasing);
   QPainterPath folder;
   folder.moveTo(1.5, 6.5);
