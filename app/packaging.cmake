@@ -9,8 +9,9 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window's Japanese font; the Qt and ICU libraries come from shlibdeps.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
+# The window's Japanese font and the display plugins Qt loads at run time (no
+# library links them, so shlibdeps cannot find them); the rest comes from shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Moves the files and folders directly inside one folder into numbered folders of\n at most a given size, in three steps: investigate, move, undo.")
 include(CPack)
