@@ -24,6 +24,13 @@ namespace {
 constexpr const char* kMoveFailedText = "フォルダの移動に失敗しました。";
 constexpr const char* kMovedText = "フォルダを移動しました。";
 
+int Interrupted(Prompter& prompter, const std::string& journal_path) {
+  prompter.ShowMessage(
+      "morvick-cli: interrupted; run the undo again to finish it: morvick-cli undo " +
+      journal_path);
+  return 130;
+}
+
 bool Exists(platform::FileMover& mover, const std::string& path) { return mover.Probe(path) == 0; }
 
 std::string ReadAll(int fd) {
@@ -137,7 +144,7 @@ int UndoFromJournal(const std::string& journal_path, Prompter& prompter, bool qu
   try {
     AppendRecord(fd.get(), journal_path, Json{{"record", "undo-begun"}});
     for (const JournalStep* step : steps) {
-      if (InterruptRequested()) return 130;
+      if (InterruptRequested()) return Interrupted(prompter, journal_path);
       AppendRecord(fd.get(), journal_path,
                    Json{{"record", "undo-intent"}, {"seq", step->sequence}});
       bool moved = false;
@@ -162,7 +169,7 @@ int UndoFromJournal(const std::string& journal_path, Prompter& prompter, bool qu
         ++failures;
       }
     }
-    if (InterruptRequested()) return 130;
+    if (InterruptRequested()) return Interrupted(prompter, journal_path);
 
     for (const std::string& folder : CreatedFolders(journal)) {
       if (std::find(journal.removed_folders.begin(), journal.removed_folders.end(), folder) !=
@@ -181,8 +188,6 @@ int UndoFromJournal(const std::string& journal_path, Prompter& prompter, bool qu
       AppendRecord(fd.get(), journal_path, Json{{"record", "folder-removed"}, {"path", folder}});
     }
     if (failures == 0) AppendRecord(fd.get(), journal_path, Json{{"record", "undone"}});
-  } catch (const InterruptedError&) {
-    return 130;
   } catch (const Error& error) {
     prompter.ShowMessage(error.what());
     return changed ? 3 : 1;

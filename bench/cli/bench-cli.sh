@@ -3,7 +3,7 @@
 #   1. the engine benchmark tree (300,000 entries), plan with the default method;
 #   2. a folder of 100,000 top-level files, plan by name (method 0) and first-fit (6).
 # Usage: bench/cli/bench-cli.sh [BUILD] [WORK]   (BUILD defaults to build/release)
-# Prints the best of five runs of each command and the ratios to du.
+# Prints the best wall and CPU times of seven runs of each command and the ratios to du.
 set -euo pipefail
 build=${1:-build/release}
 work=${2:-/tmp/morvick-cli-bench}
@@ -20,36 +20,40 @@ if [[ ! -d "$flat" ]]; then
   (cd "$flat" && seq -f "file%06g.dat" 100000 | xargs truncate -s 4096)
 fi
 
-# Best wall time of five runs, in seconds.
-best() {
-  local best_ns=""
-  for _ in 1 2 3 4 5; do
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    local ns=$((end - start))
-    if [[ -z "$best_ns" || $ns -lt $best_ns ]]; then best_ns=$ns; fi
+# Runs the reference and the candidate in turns, seven times each, so that both
+# meet the same load on a shared machine; prints the best wall time and the
+# best CPU time (user + system) of each: "ref_wall ref_cpu cand_wall cand_cpu".
+compare() {
+  local ref=$1 cand=$2 timing
+  timing=$(mktemp)
+  for _ in 1 2 3 4 5 6 7; do
+    /usr/bin/time -f "ref %e %U %S" -a -o "$timing" bash -c "$ref" >/dev/null 2>&1
+    /usr/bin/time -f "cand %e %U %S" -a -o "$timing" bash -c "$cand" >/dev/null 2>&1
   done
-  awk -v ns="$best_ns" 'BEGIN { printf "%.3f", ns / 1e9 }'
+  awk '{ cpu = $3 + $4
+         if (!($1 in wall) || $2 < wall[$1]) wall[$1] = $2
+         if (!($1 in best_cpu) || cpu < best_cpu[$1]) best_cpu[$1] = cpu }
+       END { printf "%s %s %s %s\n", wall["ref"], best_cpu["ref"], wall["cand"], best_cpu["cand"] }' \
+    "$timing"
+  rm -f "$timing"
 }
 
 report() {
-  local label=$1 du_s=$2 cli_s=$3 target=$4
-  awk -v l="$label" -v d="$du_s" -v c="$cli_s" -v t="$target" \
-    'BEGIN { printf "%-34s du %6.3f s  morvick-cli %6.3f s  ratio %.2f (target <= %s)\n", l, d, c, c / d, t }'
+  local label=$1 target=$2
+  read -r du_wall du_cpu cli_wall cli_cpu
+  awk -v l="$label" -v dw="$du_wall" -v dc="$du_cpu" -v cw="$cli_wall" -v cc="$cli_cpu" -v t="$target" \
+    'BEGIN { printf "%-34s wall: du %.2f s, morvick-cli %.2f s, ratio %.2f   cpu: du %.2f s, morvick-cli %.2f s, ratio %.2f   (target <= %s)\n",
+             l, dw, cw, cw / dw, dc, cc, cc / dc, t }'
 }
 
+q() { printf "%q" "$1"; }
 du -s --apparent-size -B1 "$tree" >/dev/null  # warm the caches
-"$cli" plan "$tree" --format json --quiet >/dev/null
-du_tree=$(best du -s --apparent-size -B1 "$tree")
-cli_tree=$(best "$cli" plan "$tree" --format json --quiet)
-report "tree of 300,000 entries" "$du_tree" "$cli_tree" 1.15
-
 du -s --apparent-size -B1 "$flat" >/dev/null
-"$cli" plan "$flat" --format json --quiet >/dev/null
-du_flat=$(best du -s --apparent-size -B1 "$flat")
-cli_name=$(best "$cli" plan "$flat" --format json --quiet --method 0)
-cli_first=$(best "$cli" plan "$flat" --format json --quiet --method 6)
-report "100,000 top-level files, by name" "$du_flat" "$cli_name" 2.5
-report "100,000 top-level files, first-fit" "$du_flat" "$cli_first" 2.5
+du_tree="du -s --apparent-size -B1 $(q "$tree")"
+du_flat="du -s --apparent-size -B1 $(q "$flat")"
+compare "$du_tree" "$(q "$cli") plan $(q "$tree") --format json --quiet" |
+  report "tree of 300,000 entries" 1.15
+compare "$du_flat" "$(q "$cli") plan $(q "$flat") --format json --quiet --method 0" |
+  report "100,000 top-level files, by name" 2.5
+compare "$du_flat" "$(q "$cli") plan $(q "$flat") --format json --quiet --method 6" |
+  report "100,000 top-level files, first-fit" 2.5
