@@ -1,9 +1,13 @@
 #include "cli/cli_prompter.h"
 
+#include "cli/interrupt.h"
+
+#include <poll.h>
 #include <unistd.h>
 
 #include <array>
 #include <cctype>
+#include <cerrno>
 
 namespace morvick::cli {
 namespace {
@@ -50,15 +54,38 @@ Answer CliPrompter::Ask(BoxKind /*kind*/, std::string_view text, unsigned button
 Answer CliPrompter::AskOnTerminal(std::string_view text) {
   std::fprintf(messages_, "%.*s [y/N] ", static_cast<int>(text.size()), text.data());
   std::fflush(messages_);
-  std::string line;
-  std::array<char, 256> buffer{};
-  while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), answers_)) {
-    line += buffer.data();
-    if (!line.empty() && line.back() == '\n') break;
-  }
+  const std::string line = ReadAnswer();
   // End of input or Ctrl-C: no.
   if (line.empty() || line.back() != '\n') std::fputc('\n', messages_);
   return IsYes(line) ? Answer::Yes : Answer::No;
+}
+
+std::string CliPrompter::ReadAnswer() {
+  std::string line;
+  const int fd = fileno(answers_);
+  if (fd < 0) {  // a stream without a descriptor (tests)
+    std::array<char, 256> buffer{};
+    while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), answers_)) {
+      line += buffer.data();
+      if (line.back() == '\n') break;
+    }
+    return line;
+  }
+  // The terminal is polled rather than read at once, so that a Ctrl-C arriving
+  // just before the read cannot leave the question waiting for ever.
+  while (!InterruptRequested()) {
+    pollfd ready{fd, POLLIN, 0};
+    const int polled = poll(&ready, 1, 100);
+    if (polled == 0 || (polled < 0 && errno == EINTR)) continue;
+    if (polled < 0) break;
+    char c = 0;
+    const ssize_t n = read(fd, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    line += c;
+    if (c == '\n') break;
+  }
+  return line;
 }
 
 ConfirmPolicy ProcessConfirmPolicy(bool assume_yes) {

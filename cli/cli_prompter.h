@@ -31,6 +31,8 @@ class CliPrompter final : public Prompter {
 
  private:
   Answer AskOnTerminal(std::string_view text);
+  // One line from `answers_`; stops early at Ctrl-C or the end of input.
+  std::string ReadAnswer();
 
   ConfirmPolicy policy_;
   std::FILE* messages_;
