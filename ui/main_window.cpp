@@ -47,12 +47,14 @@ TForm1::TForm1(Prompter& prompter, WindowFiles files, QWidget* parent)
       pump_interval_ms_(kPumpIntervalMs) {
   BuildControls();
   WireHandlers();
+  ListView2->viewport()->installEventFilter(this);
   pump_clock_.start();
 }
 
 TForm1::~TForm1() {
   // The controls outlive this object's members: keep them from calling back
   // into a window that is being torn down.
+  ListView2->viewport()->removeEventFilter(this);
   ListView1->SetColourRule({});
   ListView2->SetColourRule({});
   TreeView1->setModel(nullptr);
@@ -66,6 +68,8 @@ void TForm1::Guarded(Handler&& handler) {
 
 void TForm1::WireHandlers() {
   connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
+  connect(Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });
   connect(Button4, &QPushButton::clicked, this, [this] { Guarded([this] { Button4Click(); }); });
   connect(Button5, &QPushButton::clicked, this, [this] { Guarded([this] { Button5Click(); }); });
   connect(Button6, &QPushButton::clicked, this, [this] { Guarded([this] { Button6Click(); }); });

@@ -9,12 +9,17 @@
 #include "common/prompter.h"
 #include "engine/tree_store.h"
 #include "settings/settings_form.h"
+#include "ui/folder_picker.h"
 #include "ui/up_down.h"
+#include "ui/volume_drag.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,6 +76,8 @@ class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, p
 
   // The handlers, public so that start-up and the tests can drive them.
   void Button1Click();
+  void Button2Click();
+  void Button3Click();
   void Button4Click();
   void Button5Click();
   void Button6Click();
@@ -82,6 +89,19 @@ class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, p
   void Help1Click();
   void Setting1Click();
   void About1Click();
+
+  // The drag-out of a volume; positions are in ListView2's viewport. A press
+  // of the left button sets the origin; a move of 5 pixels or more from it in
+  // x or y, with the button still down on a selected row, drags the items of
+  // that row's volume folder.
+  void ListView2MouseDown(Qt::MouseButton button, int x, int y);
+  void ListView2MouseMove(int x, int y);
+  QPoint DragOrigin() const { return {DragOriginX, DragOriginY}; }
+
+  // Replace the folder browser and the drag loop (the tests answer them);
+  // nullptr restores the real ones. The window does not own them.
+  void SetFolderPicker(FolderPicker* picker);
+  void SetDragRunner(DragRunner* runner);
 
   // SettingsForm and PlanForm (several members serve both).
   void ClearStateFlags() override;
@@ -134,6 +154,7 @@ class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, p
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
@@ -147,6 +168,9 @@ class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, p
   template <typename Handler>
   void Guarded(Handler&& handler);
   QLineEdit* Edit(int number) const;
+  void BrowseInto(QLineEdit& edit);
+  // Ends ListView2's own handling of the left press, as a release there would.
+  void EndListView2Press(int x, int y);
 
   Prompter& prompter_;
   const WindowFiles files_;
@@ -160,6 +184,16 @@ class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, p
   bool close_after_scan_ = false;
   bool cluster_text_typed_ = false;
   bool shown_once_ = false;
+
+  // The drag-out of ListView2: the last left press, and whether the list holds
+  // a left press that has not been released.
+  std::int32_t DragOriginX = 0;
+  std::int32_t DragOriginY = 0;
+  bool list2_left_pressed_ = false;
+  DialogFolderPicker dialog_picker_;
+  FolderPicker* folder_picker_ = &dialog_picker_;
+  QtDragRunner qt_drag_runner_;
+  DragRunner* drag_runner_ = &qt_drag_runner_;
 
   // Controls, by their designer names.
   QPushButton* Button1 = nullptr;

@@ -1,0 +1,130 @@
+// TForm1's ties to the desktop: the folder browser of the "..." buttons and
+// the drag of a volume out of ListView2.
+
+#include "commands/path_rules.h"
+#include "common/text_rules.h"
+#include "engine/naming.h"
+#include "ui/error_guard.h"
+#include "ui/list_view.h"
+#include "ui/main_window.h"
+#include "ui/program_look.h"
+#include "ui/spin_edit.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QSlider>
+
+#include <cstdlib>
+
+namespace morvick::ui {
+namespace {
+
+// The pointer must travel this far from the press, in x or in y, to drag.
+constexpr std::int64_t kDragDistance = 5;
+
+}  // namespace
+
+// ---- Folder picker -----------------------------------------------------------
+
+void TForm1::SetFolderPicker(FolderPicker* picker) {
+  folder_picker_ = picker != nullptr ? picker : &dialog_picker_;
+}
+
+void TForm1::BrowseInto(QLineEdit& edit) {
+  std::string path = ToStdString(edit.text());
+  if (folder_picker_->BrowseForFolder(path)) edit.setText(ToQString(path));
+}
+
+void TForm1::Button2Click() { BrowseInto(*Edit2); }
+
+void TForm1::Button3Click() { BrowseInto(*Edit3); }
+
+// ---- Drag-out of a volume ------------------------------------------------------
+
+void TForm1::SetDragRunner(DragRunner* runner) {
+  drag_runner_ = runner != nullptr ? runner : &qt_drag_runner_;
+}
+
+void TForm1::ListView2MouseDown(Qt::MouseButton button, int x, int y) {
+  if (button != Qt::LeftButton) return;
+  DragOriginX = x;
+  DragOriginY = y;
+}
+
+void TForm1::ListView2MouseMove(int x, int y) {
+  // The naming inputs as they are now: the folder dragged is the one the
+  // row's "フォルダ" column shows.
+  const int digits = TrackBar1->value();
+  const std::string output_path = path_rules_.WithTrailingBackslash(ToStdString(Edit3->text()));
+  const std::string base_name = ToStdString(Edit4->text());
+  const std::int32_t start_number = SpinEdit1->TypedValue();
+
+  if (ListView2->selectedItems().isEmpty()) return;
+  if (!list2_left_pressed_) return;
+  if (std::llabs(std::int64_t{x} - DragOriginX) < kDragDistance &&
+      std::llabs(std::int64_t{y} - DragOriginY) < kDragDistance) {
+    return;
+  }
+  // From here on the press belongs to the drag: the list must not go on
+  // selecting rows under the pointer, nor start a second drag.
+  EndListView2Press(x, y);
+  const QList<QTreeWidgetItem*> selected = ListView2->selectedItems();
+  if (selected.isEmpty()) return;
+
+  const std::int32_t volume = ParseInt32(ToStdString(selected.front()->text(0)));
+  std::vector<std::string> names;
+  if (state_.EntryList) {
+    for (const auto& entry : *state_.EntryList) {
+      if (entry->Volume == volume) names.push_back(entry->Name);
+    }
+  }
+  const std::string folder =
+      output_path + VolumeFolderName(volume, base_name, digits, start_number);
+  std::unique_ptr<QMimeData> items = BuildVolumeDataObject(folder, names);
+  if (items) drag_runner_->Run(*ListView2, std::move(items), Qt::CopyAction);
+}
+
+void TForm1::EndListView2Press(int x, int y) {
+  QWidget* viewport = ListView2->viewport();
+  const QPointF at(x, y);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(viewport, &release);
+  list2_left_pressed_ = false;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != ListView2->viewport()) return QMainWindow::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      const QPoint at = mouse->position().toPoint();
+      if (mouse->button() == Qt::LeftButton) list2_left_pressed_ = true;
+      RunGuarded(prompter_,
+                 [this, mouse, at] { ListView2MouseDown(mouse->button(), at.x(), at.y()); });
+      break;
+    }
+    case QEvent::MouseButtonRelease:
+      if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        list2_left_pressed_ = false;
+      }
+      break;
+    case QEvent::MouseMove: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      // A release that happened where the list could not see it.
+      if (!(mouse->buttons() & Qt::LeftButton)) list2_left_pressed_ = false;
+      const bool was_pressed = list2_left_pressed_;
+      const QPoint at = mouse->position().toPoint();
+      RunGuarded(prompter_, [this, at] { ListView2MouseMove(at.x(), at.y()); });
+      // The move that began a drag (or failed to) is not the list's any more.
+      if (was_pressed && !list2_left_pressed_) return true;
+      break;
+    }
+    default: break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace morvick::ui

@@ -1,0 +1,64 @@
+#include "ui/volume_drag.h"
+
+#include "common/error.h"
+
+#include <QDrag>
+
+#include <sys/stat.h>
+#include <cerrno>
+#include <cstring>
+
+namespace morvick::ui {
+namespace {
+
+[[noreturn]] void RaiseMissing(const std::string& path, int errno_value) {
+  throw Error("'" + path + "' をドラッグできません: " + std::strerror(errno_value));
+}
+
+void RequireFolder(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) RaiseMissing(path, errno);
+  if (!S_ISDIR(info.st_mode)) RaiseMissing(path, ENOTDIR);
+}
+
+// An item counts as present when the name exists, a dangling link included:
+// the drop target copies the link itself.
+void RequireItem(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) RaiseMissing(path, errno);
+}
+
+}  // namespace
+
+QUrl LocalFileUrl(const std::string& path) {
+  const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+  return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+std::unique_ptr<QMimeData> BuildVolumeDataObject(const std::string& folder,
+                                                 const std::vector<std::string>& names) {
+  if (names.empty()) return nullptr;
+  RequireFolder(folder);
+  const std::string prefix = !folder.empty() && folder.back() == '/' ? folder : folder + '/';
+  QList<QUrl> urls;
+  urls.reserve(static_cast<qsizetype>(names.size()));
+  for (const std::string& name : names) {
+    const std::string item = prefix + name;
+    RequireItem(item);
+    urls.append(LocalFileUrl(item));
+  }
+  auto data = std::make_unique<QMimeData>();
+  data->setUrls(urls);
+  return data;
+}
+
+Qt::DropAction QtDragRunner::Run(QWidget& source, std::unique_ptr<QMimeData> data,
+                                 Qt::DropActions allowed) {
+  // Qt deletes the drag object once the drag has ended; the source parents it
+  // until then.
+  auto* drag = new QDrag(&source);
+  drag->setMimeData(data.release());
+  return drag->exec(allowed, Qt::CopyAction);
+}
+
+}  // namespace morvick::ui
