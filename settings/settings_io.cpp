@@ -6,6 +6,7 @@
 #include "settings/ini_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <optional>
 
@@ -101,11 +102,22 @@ std::vector<SettingsEntry> SettingsEntries(const SettingsForm& form) {
 void SaveSettings(const SettingsForm& form, const std::string& ini_path) {
   const std::string failure = ini_path + " に書き込めません";
   if (CreateParentFolders(ini_path) != 0) throw Error(failure);
+  // The keys are set in memory and the file replaced once, so a save that is
+  // killed half-way leaves the old settings or the new ones, never a mix. A
+  // key that cannot be stored still stops the save there, with the keys
+  // before it written.
+  const FileRead file = ReadWholeFile(ini_path);
+  if (!file.content && file.error != ENOENT) throw Error(failure);
+  std::string text = file.content.value_or(std::string());
   for (const SettingsEntry& entry : SettingsEntries(form)) {
-    if (!WriteProfileString(kSettingsSection, entry.key, entry.value, ini_path)) {
+    const auto updated = SetProfileValue(text, kSettingsSection, entry.key, entry.value);
+    if (!updated) {
+      if (text != file.content && ReplaceFileAtomically(ini_path, text) != 0) throw Error(failure);
       throw Error(failure);
     }
+    text = *updated;
   }
+  if (ReplaceFileAtomically(ini_path, text) != 0) throw Error(failure);
 }
 
 bool FormCloseQuery(const SettingsForm& form, Prompter& prompter, const std::string& ini_path) {
