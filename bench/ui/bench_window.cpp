@@ -1,0 +1,165 @@
+// Investigate of a folder through the real main window (offscreen), against
+// the engine's scan alone on the same warm tree.
+//
+//   bench-window FOLDER [RUNS=3]
+//
+// Prints the best wall time of each over RUNS alternating runs and their
+// ratio; the longest stall of the event loop while the scan runs, measured by
+// a 1 ms timer (the time between two of its firings), and the stall after the
+// scan while the plan is packed and listed; and the window's peak memory after
+// the first investigation.
+
+#include "bench_support.h"
+#include "engine/scan.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using namespace morvick;
+using morvick::bench::Clock;
+
+// Answers every box as its default button would and remembers the last text,
+// so that a refusal shows in the output instead of blocking.
+class QuietPrompter : public Prompter {
+ public:
+  Answer Ask(BoxKind, std::string_view text, unsigned buttons) override {
+    last_text = text;
+    ++boxes;
+    return (buttons & kButtonOk) ? Answer::Ok : Answer::Yes;
+  }
+  std::string last_text;
+  int boxes = 0;
+};
+
+class EngineHost : public ScanHost {
+ public:
+  std::string ClusterSizeText() override { return "0"; }
+  bool CancelRequested() override { return false; }
+  void PumpEvents() override {}
+  void BeginTreeUpdate() override {}
+  void EndTreeUpdate() override {}
+};
+
+// The scan as the window runs it (with the tree store), without a window.
+double TimeEngineScan(const std::string& folder, std::size_t* nodes) {
+  EngineHost host;
+  EntryList entries;
+  TreeStore tree;
+  ScanTarget target{host, entries, &tree};
+  const Clock::time_point start = Clock::now();
+  ScanFolder(target, TreeStore::kNone, folder, true);
+  const double seconds = bench::SecondsSince(start);
+  if (nodes) *nodes = tree.size();
+  return seconds;
+}
+
+struct WindowRun {
+  double seconds = 0;
+  double longest_scan_stall_ms = 0;  // between two timer firings inside the scan
+  double final_stall_ms = 0;         // from the last firing to the end of Investigate
+  long long timer_firings = 0;
+};
+
+// One click of "分割調査" with a 1 ms timer watching the event loop.
+WindowRun TimeWindowInvestigate(ui::TForm1& form) {
+  QElapsedTimer clock;
+  qint64 last_firing_ns = 0;
+  qint64 longest_gap_ns = 0;
+  long long firings = 0;
+  QTimer watch;
+  watch.setTimerType(Qt::PreciseTimer);
+  watch.setInterval(1);
+  QObject::connect(&watch, &QTimer::timeout, &form, [&] {
+    const qint64 now = clock.nsecsElapsed();
+    longest_gap_ns = std::max(longest_gap_ns, now - last_firing_ns);
+    last_firing_ns = now;
+    ++firings;
+  });
+  watch.start();
+  clock.start();
+  const Clock::time_point start = Clock::now();
+  form.Button1Click();
+  WindowRun run;
+  run.seconds = bench::SecondsSince(start);
+  run.final_stall_ms = static_cast<double>(clock.nsecsElapsed() - last_firing_ns) / 1e6;
+  run.longest_scan_stall_ms = static_cast<double>(longest_gap_ns) / 1e6;
+  run.timer_firings = firings;
+  watch.stop();
+  return run;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: bench-window FOLDER [RUNS=3]\n");
+    return 2;
+  }
+  const std::string folder = argv[1];
+  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+  // Warm the file-system caches so that neither side pays for the disk.
+  if (bench::TimeCommand("du -s " + bench::ShellQuote(folder)) < 0) {
+    std::fprintf(stderr, "bench-window: du failed on %s\n", folder.c_str());
+    return 1;
+  }
+
+  // Settings and presets that do not exist: the window starts on its defaults
+  // and never writes them (it is not closed through its prompt).
+  const std::string missing = "/nonexistent/morvick-bench";
+  QuietPrompter prompter;
+  ui::TForm1 form(prompter, ui::WindowFiles{missing + ".ini", missing + ".dat", missing + ".html"});
+  form.FormCreate();
+  form.show();
+  QCoreApplication::processEvents();
+  form.SetEditText(2, folder);
+  prompter.boxes = 0;
+  const long long rss_window = bench::CurrentRssBytes();
+
+  // Memory first, before the engine's own scans raise the high-water mark.
+  WindowRun first = TimeWindowInvestigate(form);
+  const long long peak = bench::PeakRssBytes();
+  if (prompter.boxes > 0 || !form.state().SearchDone) {
+    std::fprintf(stderr, "bench-window: Investigate did not complete: %s\n",
+                 prompter.last_text.c_str());
+    return 1;
+  }
+  const std::size_t top_level = form.state().EntryList->size();
+
+  std::size_t nodes = 0;
+  double best_engine = 1e9;
+  WindowRun best_window = first;
+  double longest_scan_stall = first.longest_scan_stall_ms;
+  double longest_final_stall = first.final_stall_ms;
+  for (int run = 0; run < runs; ++run) {
+    best_engine = std::min(best_engine, TimeEngineScan(folder, &nodes));
+    const WindowRun window = TimeWindowInvestigate(form);
+    if (window.seconds < best_window.seconds) best_window = window;
+    longest_scan_stall = std::max(longest_scan_stall, window.longest_scan_stall_ms);
+    longest_final_stall = std::max(longest_final_stall, window.final_stall_ms);
+  }
+
+  std::printf("entries scanned:               %zu (%zu top level)\n", nodes, top_level);
+  std::printf("engine scan with tree store:   %.3f s\n", best_engine);
+  std::printf("Investigate through the window: %.3f s  ratio %.2f x the scan (target <= 1.50)\n",
+              best_window.seconds, best_window.seconds / best_engine);
+  std::printf("event-loop timer firings:      %lld in the fastest run\n",
+              best_window.timer_firings);
+  std::printf("longest stall during the scan: %.1f ms (target < 100)\n", longest_scan_stall);
+  std::printf("stall after the scan (packing, lists, tree): %.1f ms\n", longest_final_stall);
+  std::printf("window before investigating:   %.1f MB resident\n", rss_window / 1e6);
+  std::printf("peak after the investigation:  %.1f MB, %.1f bytes per entry above the window\n",
+              peak / 1e6,
+              nodes ? static_cast<double>(peak - rss_window) / static_cast<double>(nodes) : 0.0);
+  return 0;
+}
