@@ -8,7 +8,7 @@ CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-asan format format-check bench fuzz clean
+.PHONY: all deps configure build run test test-asan format format-check bench fuzz hardening clean
 
 all: build
 
@@ -45,6 +45,12 @@ fuzz: deps
 	  -DMORVICK_BUILD_TESTS=OFF -DMORVICK_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build/fuzz -j $(JOBS)
 	@bash scripts/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS)
+
+# Faults, crashes and scale at full size, one summary line per case (run as root
+# for the permission cases and the small mounted file system).
+hardening: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target hardening_tests morvick-cli
+	@bash scripts/run-hardening.sh $(BUILD_DIR)
 
 # A picture of the main window after an investigation of a generated sample folder.
 screenshot: configure
