@@ -499,5 +499,78 @@ TEST(FaultInjection, VolumeFolderDeletedBetweenMoveAndUndo) {
                           : "MANIFEST DIFFERS");
 }
 
+// The same faults met by morvick-cli, whose undo works from its journal.
+TEST(FaultInjection, CommandLineMoveAndUndo) {
+  const auto move_args = [](const TempDir& dir) {
+    return std::vector<std::string>{
+        "move",   dir.Path("in"), dir.Path("out"), "--size",    "100",
+        "--unit", "bytes",        "--base",        "CD",        "--digits",
+        "3",      "--yes",        "--quiet",       "--journal", dir.Path("j.jsonl")};
+  };
+  // A read-only volume folder: its entries stay, the move ends with status 3,
+  // and undo takes back exactly what moved.
+  {
+    TempDir dir;
+    Session::MakeInput(dir, "");
+    dir.CreateDir("out/CD002");
+    ::chmod(dir.Path("out/CD002").c_str(), 0555);
+    const Manifest before = TakeManifest(dir.Path("in"));
+    const std::vector<std::string> lines = RunSteps(dir.path(), [&] {
+      std::string move_err;
+      std::string undo_err;
+      const int move = testing::RunCli(move_args(dir), dir.path(), &move_err);
+      const int undo =
+          testing::RunCli({"undo", dir.Path("j.jsonl"), "--yes", "--quiet"}, dir.path(), &undo_err);
+      // One line each: what the two printed, with their line breaks as " / ".
+      for (std::string* text : {&move_err, &undo_err}) {
+        for (std::size_t at; (at = text->find('\n')) != std::string::npos;) {
+          text->replace(at, 1, " / ");
+        }
+      }
+      return std::vector<std::string>{std::to_string(move), move_err, std::to_string(undo),
+                                      undo_err};
+    });
+    if (lines.empty()) GTEST_SKIP() << "no user without root's power to test with";
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "3");
+    const std::string all = Join(lines, "\n");
+    EXPECT_NE(all.find(Failure(dir.Path("in/c"), dir.Path("out/CD002/c"), EACCES)),
+              std::string::npos)
+        << all;
+    EXPECT_NE(all.find(kMoveFailed), std::string::npos);
+    EXPECT_EQ(lines[2], "0") << all;
+    const Manifest after = TakeManifest(dir.Path("in"));
+    EXPECT_EQ(DiffManifests(before, after), "");
+    // The folder the move did not make stays; the others are gone.
+    EXPECT_EQ(testing::NamesIn(dir.Path("out")), std::set<std::string>{"CD002"});
+    Summary("morvick-cli, read-only volume folder", "an existing volume folder of mode 555",
+            before == after ? "exit 3, undo exit 0, manifest matched" : "MANIFEST DIFFERS");
+  }
+  // A volume folder taken away before undo: undo restores the rest and says
+  // which entries it could not; once the folder is back, undo finishes.
+  {
+    TempDir dir;
+    Session::MakeInput(dir, "");
+    const Manifest before = TakeManifest(dir.Path("in"));
+    std::string err;
+    ASSERT_EQ(testing::RunCli(move_args(dir), dir.path(), &err), 0) << err;
+    ASSERT_EQ(::rename(dir.Path("out/CD002").c_str(), dir.Path("taken").c_str()), 0);
+    const std::vector<std::string> undo = {"undo", dir.Path("j.jsonl"), "--yes", "--quiet"};
+    EXPECT_EQ(testing::RunCli(undo, dir.path(), &err), 3);
+    EXPECT_NE(err.find(Failure(dir.Path("out/CD002/c"), dir.Path("in/c"), ENOENT)),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(EveryEntryInOnePlace(before, {dir.Path("in"), dir.Path("taken")}), "");
+    ::mkdir(dir.Path("out").c_str(), 0755);
+    ASSERT_EQ(::rename(dir.Path("taken").c_str(), dir.Path("out/CD002").c_str()), 0);
+    EXPECT_EQ(testing::RunCli(undo, dir.path(), &err), 0) << err;
+    const Manifest after = TakeManifest(dir.Path("in"));
+    EXPECT_EQ(DiffManifests(before, after), "");
+    Summary("morvick-cli, volume folder taken away", "CD002 taken away before undo, later put back",
+            before == after ? "undo exit 3 naming c and dir, then exit 0; manifest matched"
+                            : "MANIFEST DIFFERS");
+  }
+}
+
 }  // namespace
 }  // namespace morvick
