@@ -169,8 +169,8 @@ class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, p
   void Guarded(Handler&& handler);
   QLineEdit* Edit(int number) const;
   void BrowseInto(QLineEdit& edit);
-  // Ends ListView2's own handling of the left press, as a release there would.
-  void EndListView2Press(int x, int y);
+  // Ends ListView2's own handling of the left press, as a release would.
+  void EndListView2Press();
 
   Prompter& prompter_;
   const WindowFiles files_;

@@ -68,7 +68,7 @@ void TForm1::ListView2MouseMove(int x, int y) {
   }
   // From here on the press belongs to the drag: the list must not go on
   // selecting rows under the pointer, nor start a second drag.
-  EndListView2Press(x, y);
+  EndListView2Press();
   const QList<QTreeWidgetItem*> selected = ListView2->selectedItems();
   if (selected.isEmpty()) return;
 
@@ -85,9 +85,12 @@ void TForm1::ListView2MouseMove(int x, int y) {
   if (items) drag_runner_->Run(*ListView2, std::move(items), Qt::CopyAction);
 }
 
-void TForm1::EndListView2Press(int x, int y) {
+void TForm1::EndListView2Press() {
+  // Released where it was pressed: a press on a row that was already selected
+  // only takes effect at the release, and a release away from it (below the
+  // last row, say) would clear the selection the drag is about to read.
   QWidget* viewport = ListView2->viewport();
-  const QPointF at(x, y);
+  const QPointF at(DragOriginX, DragOriginY);
   QMouseEvent release(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::LeftButton,
                       Qt::NoButton, Qt::NoModifier);
   QCoreApplication::sendEvent(viewport, &release);

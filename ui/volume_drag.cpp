@@ -2,7 +2,10 @@
 
 #include "common/error.h"
 
+#include <QCoreApplication>
 #include <QDrag>
+#include <QMouseEvent>
+#include <QTimer>
 
 #include <sys/stat.h>
 #include <cerrno>
@@ -27,6 +30,21 @@ void RequireItem(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) RaiseMissing(path, errno);
 }
+
+// Cancels the running drag when the right button goes down. Qt's own drag
+// would take a right-button release for the drop.
+class RightButtonCancel : public QObject {
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+      QDrag::cancel();
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
 
 }  // namespace
 
@@ -58,6 +76,13 @@ Qt::DropAction QtDragRunner::Run(QWidget& source, std::unique_ptr<QMimeData> dat
   // until then.
   auto* drag = new QDrag(&source);
   drag->setMimeData(data.release());
+  // Qt's drag watches the mouse through an application event filter that it
+  // installs once the drag has begun; a filter installed after it sees the
+  // events first, hence the installation from inside the drag's own loop.
+  RightButtonCancel right_button;
+  QTimer::singleShot(0, &right_button, [&right_button] {
+    QCoreApplication::instance()->installEventFilter(&right_button);
+  });
   return drag->exec(allowed, Qt::CopyAction);
 }
 

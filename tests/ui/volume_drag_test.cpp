@@ -146,6 +146,21 @@ TEST_F(VolumeDragTest, StartsOnlyOnceThePointerIsFivePixelsAway) {
   EXPECT_TRUE(prompter_.boxes().empty());
 }
 
+TEST_F(VolumeDragTest, ASelectedRowDraggedOffTheRowsStaysTheDraggedOne) {
+  dir_.CreateFile("in/a.bin", 10);
+  StartShown();
+  Plan(1000, 0, true);
+  // Pressing a row that is already selected settles the selection only at the
+  // release; the drag leaves the rows at once, below the last one.
+  const QPoint below_rows(RowPoint(0).x(), Viewport()->height() - 2);
+  ASSERT_EQ(Volumes()->itemAt(below_rows), nullptr);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    EXPECT_EQ(DragRow(0, below_rows - RowPoint(0)), 1u) << "attempt " << attempt;
+    EXPECT_EQ(Volumes()->selectedItems().size(), 1);
+  }
+  EXPECT_TRUE(prompter_.boxes().empty());
+}
+
 TEST_F(VolumeDragTest, RightButtonSetsNoOriginAndNeverDrags) {
   dir_.CreateFile("in/a.bin", 10);
   StartShown();
