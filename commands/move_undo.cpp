@@ -70,10 +70,15 @@ void MoveEntries(MoveCommand command, const CommandState& state, const PlanForm&
   }
 }
 
+constexpr int kFileNotFound = 2;
+
 // Removes the volume folders 1 to the last number in ascending order; the first
-// failure is raised and ends the command.
+// failure is raised and ends the command. A repeated Undo (one that follows an
+// Undo stopped by a folder) takes a folder that is not there as removed: it
+// may never have been made (every move into it failed, or the last volume was
+// kept back), and otherwise the Undo could never complete.
 void RemoveVolumeFolders(CommandState& state, const PlanForm& form, const Inputs& inputs,
-                         MoveObserver* observer) {
+                         MoveObserver* observer, bool repeated) {
   const std::int32_t last = form.CheckBox2Checked() ? state.VolumeCount - 1 : state.VolumeCount;
   for (std::int32_t n = 1; n <= last; ++n) {
     const std::string path =
@@ -85,6 +90,11 @@ void RemoveVolumeFolders(CommandState& state, const PlanForm& form, const Inputs
     try {
       platform::RemoveFolder(path);
     } catch (const InOutError& error) {
+      if (repeated && error.error_number() == kFileNotFound) {
+        removed.push_back(path);
+        if (observer) observer->AfterRemoveFolder(path, n, true, {});
+        continue;
+      }
       if (observer) {
         observer->AfterRemoveFolder(path, n, false, error.what());
         observer->CommandEnded(MoveCommand::Undo, false);
@@ -130,14 +140,15 @@ void Button7Click(CommandState& state, PlanForm& form, Prompter& prompter, const
   if (!CheckPathsAndConfirm(form, prompter, rules, PairCommand::Undo)) return;
   if (!state.EntryList) return;
 
-  if (!state.Undoing) state.RemovedVolumeFolders.clear();
+  const bool repeated = state.Undoing;
+  if (!repeated) state.RemovedVolumeFolders.clear();
   state.UndoDone = false;
   state.Undoing = true;
   form.SetStatusText(StatusTotalsText(state, form, kUndoingTag, kMoveUnit));
 
   const Inputs inputs = ReadInputs(form, rules);
   MoveEntries(MoveCommand::Undo, state, form, prompter, rules, inputs, observer, mover);
-  RemoveVolumeFolders(state, form, inputs, observer);
+  RemoveVolumeFolders(state, form, inputs, observer, repeated);
 
   state.RemovedVolumeFolders.clear();
   state.Undoing = false;

@@ -43,9 +43,8 @@ std::string ParentOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-// Creates the missing folders of `folder`, outermost first, and records each
-// one created so that a failed move can take them away again.
-int MakeFolders(FileMover& mover, const std::string& folder, std::vector<std::string>& created) {
+// Creates the missing folders of `folder`, outermost first.
+int MakeFolders(FileMover& mover, const std::string& folder) {
   std::vector<std::string> missing;
   for (std::string current = folder; !current.empty() && current != "/";
        current = ParentOf(current)) {
@@ -57,7 +56,6 @@ int MakeFolders(FileMover& mover, const std::string& folder, std::vector<std::st
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
     const int made = mover.MakeFolder(*it);
     if (made != 0) return made;
-    created.push_back(*it);
   }
   return 0;
 }
@@ -82,17 +80,16 @@ std::string ShellMoveFailureText(const std::string& source, const std::string& d
 MoveResult ShellMove(Prompter& prompter, const std::string& source, const std::string& destination,
                      FileMover& mover) {
   MoveResult result;
-  std::vector<std::string> created;
   int failure = mover.Probe(source);
-  if (failure == 0) failure = MakeFolders(mover, ParentOf(destination), created);
+  if (failure == 0) failure = MakeFolders(mover, ParentOf(destination));
   if (failure == 0) failure = mover.RenameNoReplace(source, destination);
   if (failure == 0) {
     result.moved = true;
     return result;
   }
-  // Take away the folders made for this move only, innermost first; one that
-  // something else has filled meanwhile stays.
-  for (auto it = created.rbegin(); it != created.rend(); ++it) mover.RemoveEmptyFolder(*it);
+  // Folders made on the way stay, as the shell's own move leaves them: Undo
+  // removes every volume folder by number, and one that a failed move took
+  // away again would stop it.
   result.errno_value = failure;
   result.reason = failure == EEXIST || failure == ENOTEMPTY
                       ? std::string("移動先に同じ名前の項目があります")

@@ -42,7 +42,7 @@ struct MoveResult {
 // folder that receives it). Creates the missing folders of the destination's
 // parent without asking; never replaces an existing item. On failure it shows
 // its own message through `prompter`, naming the item and the system's reason,
-// removes the folders it created for this move, and returns a failed result.
+// and returns a failed result; folders made on the way stay.
 MoveResult ShellMove(Prompter& prompter, const std::string& source, const std::string& destination,
                      FileMover& mover = RealFileMover());
 

@@ -251,6 +251,28 @@ TEST_F(MoveUndoTest, LastVolumeKeptForMoveButNotForUndo) {
   EXPECT_TRUE(state_.Undoing);
   EXPECT_FALSE(state_.UndoDone);
   EXPECT_EQ(form_.status.rfind("[Undo中] 分割数 (", 0), 0u);
+
+  // The repeated Undo takes the folder that was never made as removed and
+  // completes, instead of stopping there for ever.
+  prompter_.Clear();
+  Undo();
+  EXPECT_EQ(prompter_.texts().back(), kMoved);
+  EXPECT_FALSE(state_.Undoing);
+  EXPECT_TRUE(state_.UndoDone);
+  EXPECT_EQ(form_.status.rfind("[Undo終了] 分割数 (", 0), 0u);
+}
+
+TEST_F(MoveUndoTest, AVolumeWhoseEveryMoveFailedIsStillUndoneInOneGo) {
+  FailingMover mover(5, EACCES);  // e, the only entry of volume 3
+  Move(mover);
+  EXPECT_TRUE(PathExists(dir_.Path("in/e")));
+  EXPECT_TRUE(PathExists(Out("CD003")));  // left empty, as the shell leaves it
+  prompter_.Clear();
+  Undo();
+  EXPECT_EQ(prompter_.texts().back(), kMoved);
+  EXPECT_TRUE(state_.UndoDone);
+  EXPECT_FALSE(PathExists(Out("CD003")));
+  EXPECT_TRUE(PathExists(dir_.Path("in/a")) && PathExists(dir_.Path("in/dir/f")));
 }
 
 TEST_F(MoveUndoTest, LastVolumeKeptForMoveAndUndo) {
@@ -350,8 +372,7 @@ TEST_F(MoveUndoTest, InjectedFailureOfTheThirdMove) {
   Move(mover);
   EXPECT_TRUE(PathExists(dir_.Path("in/c")));
   EXPECT_TRUE(PathExists(Out("CD002/dir")));
-  // The volume folder made for the failed move was taken away again, then
-  // made anew for the next entry of that volume.
+  // The volume folder made for the failed move stays and takes the next entry.
   const std::vector<std::string> texts = prompter_.texts();
   ASSERT_EQ(texts.size(), 4u);
   EXPECT_NE(texts[1].find(std::strerror(ENOSPC)), std::string::npos);
