@@ -1,6 +1,8 @@
 #include "settings/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,7 +10,9 @@
 #include <climits>
 #include <cstdlib>
 #include <random>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace morvick {
 namespace {
@@ -108,6 +112,37 @@ int OpenTemporary(const std::string& target, TemporaryFile& temporary, int& fd_o
   return EEXIST;
 }
 
+// Removes the temporary files that writers of `target` left when they were
+// killed mid-write: names of the form ".<name>.tmp<pid>-<number>" whose process
+// no longer runs. Files of a live process (another window saving right now)
+// and every other name stay.
+void RemoveLeftoverTemporaries(const std::string& target) {
+  const std::string prefix = "." + FileNameOf(target) + ".tmp";
+  Descriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder.valid()) return;
+  DIR* listing = ::fdopendir(::dup(folder.get()));
+  if (listing == nullptr) return;
+  std::vector<std::string> leftovers;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    if (name.substr(0, prefix.size()) != prefix) continue;
+    const std::string_view tail = name.substr(prefix.size());
+    const std::size_t dash = tail.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == tail.size()) continue;
+    auto all_digits = [](std::string_view digits) {
+      return digits.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (!all_digits(tail.substr(0, dash)) || !all_digits(tail.substr(dash + 1))) continue;
+    if (dash > 9) continue;  // not a process id
+    const pid_t pid = static_cast<pid_t>(std::atol(std::string(tail.substr(0, dash)).c_str()));
+    if (pid <= 0 || pid == ::getpid()) continue;
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    leftovers.emplace_back(name);
+  }
+  ::closedir(listing);
+  for (const std::string& name : leftovers) ::unlinkat(folder.get(), name.c_str(), 0);
+}
+
 }  // namespace
 
 FileRead ReadWholeFile(const std::string& path) {
@@ -157,6 +192,7 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content) {
   // failure here is not reported.
   Descriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.valid()) ::fsync(folder.get());
+  RemoveLeftoverTemporaries(target);
   return 0;
 }
 

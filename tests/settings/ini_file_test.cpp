@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -192,6 +193,28 @@ TEST(ProfileFile, FailedWriteLeavesNothingBehind) {
   EXPECT_FALSE(WriteProfileString("Settings", "Size", "1\n[Evil]", path));
   EXPECT_EQ(ReadFile(path), "[Settings]\nSize=1\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+TEST(ProfileFile, WriteSweepsTheTemporariesOfKilledWriters) {
+  TempDir dir;
+  const std::string path = dir.WriteFile("m.ini", "[Settings]\r\nSize=1\r\n");
+  // A process that has ended, for the leftover of a writer killed mid-write.
+  const pid_t dead = ::fork();
+  ASSERT_GE(dead, 0);
+  if (dead == 0) ::_exit(0);
+  ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+  const std::string killed = ".m.ini.tmp" + std::to_string(dead) + "-12345";
+  const std::string live = ".m.ini.tmp" + std::to_string(::getppid()) + "-7";
+  for (const std::string& name : {killed, live, std::string(".m.ini.tmpnotes"),
+                                  std::string(".other.ini.tmp") + std::to_string(dead) + "-1"}) {
+    dir.WriteFile(name, "half a file");
+  }
+  ASSERT_TRUE(WriteProfileString("Settings", "Size", "2", path));
+  EXPECT_EQ(ReadFile(path), "[Settings]\r\nSize=2\r\n");
+  EXPECT_FALSE(testing::PathExists(dir.Path(killed)));
+  EXPECT_TRUE(testing::PathExists(dir.Path(live)));
+  EXPECT_TRUE(testing::PathExists(dir.Path(".m.ini.tmpnotes")));
+  EXPECT_TRUE(testing::PathExists(dir.Path(".other.ini.tmp" + std::to_string(dead) + "-1")));
 }
 
 }  // namespace
