@@ -8,7 +8,10 @@
 #include "ui/program_look.h"
 #include "ui/qt_prompter.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 int main(int argc, char** argv) {
   using namespace morvick;
@@ -21,6 +24,14 @@ int main(int argc, char** argv) {
                     ui::ToQString(*refusal), QMessageBox::Ok);
     box.exec();
     return 0;
+  }
+
+  // The program speaks Japanese whatever the locale, so Qt's own dialogs (the
+  // folder picker's buttons and labels) do too, where Qt's translations are installed.
+  QTranslator qt_texts;
+  if (qt_texts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                    QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qt_texts);
   }
 
   QApplication::setApplicationName(QStringLiteral("morvick"));
