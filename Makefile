@@ -8,7 +8,12 @@ CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-asan format format-check bench fuzz hardening clean
+.PHONY: all deps configure build run test test-asan format format-check bench fuzz hardening \
+  screenshot dist install package clean
+
+# An optimised build without tests or benchmarks, for installing and packaging.
+DIST_DIR := build/dist
+PREFIX ?= /usr/local
 
 all: build
 
@@ -57,6 +62,21 @@ screenshot: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target morvick_screenshot
 	@xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD_DIR)/app/morvick_screenshot data/help/main-window.png
 	@echo "data/help/main-window.png"
+
+dist: deps
+	@cmake -S . -B $(DIST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DMORVICK_BUILD_TESTS=OFF \
+	  -DMORVICK_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(DIST_DIR) -j $(JOBS)
+
+# morvick, morvick-cli, the help, the presets, the menu entry, the icons and the
+# AppStream metadata below PREFIX (default /usr/local).
+install: dist
+	@cmake --install $(DIST_DIR) --prefix $(PREFIX)
+
+# A Debian package of the same files, installed below /usr.
+package: dist
+	@cd $(DIST_DIR) && cpack -G DEB
+	@ls $(DIST_DIR)/*.deb
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
