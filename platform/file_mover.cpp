@@ -25,10 +25,13 @@ class SystemFileMover final : public FileMover {
     return ::lstat(path.c_str(), &info) == 0 ? 0 : errno;
   }
   int RenameNoReplace(const std::string& source, const std::string& destination) override {
-    return ::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) ==
-                   0
-               ? 0
-               : errno;
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) ==
+        0) {
+      return 0;
+    }
+    // NFS, SMB and many FUSE file systems refuse the flag itself.
+    if (errno == EINVAL) return RenameWithoutReplaceFlag(source, destination);
+    return errno;
   }
 };
 
@@ -61,6 +64,30 @@ int MakeFolders(FileMover& mover, const std::string& folder) {
 }
 
 }  // namespace
+
+int RenameWithoutReplaceFlag(const std::string& source, const std::string& destination) {
+  struct stat moved;
+  if (::lstat(source.c_str(), &moved) != 0) return errno;
+  if (!S_ISDIR(moved.st_mode)) {
+    // A second name, then the old one away: the new name is made only where
+    // nothing is, so nothing can be replaced. Links are linked, not followed.
+    if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), 0) == 0) {
+      if (::unlink(source.c_str()) == 0) return 0;
+      const int error = errno;
+      ::unlink(destination.c_str());
+      return error;
+    }
+    if (errno == EEXIST) return EEXIST;
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK) return errno;
+  }
+  // Folders, and files where the file system has no hard links: a plain
+  // rename once nothing is at the destination. A plain rename can replace at
+  // most an empty folder made in the moment between the test and the rename.
+  struct stat existing;
+  if (::lstat(destination.c_str(), &existing) == 0) return EEXIST;
+  if (errno != ENOENT) return errno;
+  return ::rename(source.c_str(), destination.c_str()) == 0 ? 0 : errno;
+}
 
 FileMover& RealFileMover() {
   static SystemFileMover mover;

@@ -31,6 +31,12 @@ class FileMover {
 // The real operations: mkdir, rmdir, lstat, renameat2(RENAME_NOREPLACE).
 FileMover& RealFileMover();
 
+// The move of RealFileMover on a file system that refuses RENAME_NOREPLACE
+// (EINVAL): a file by a hard link and the removal of its old name, a folder by
+// a plain rename after making sure nothing is at the destination. Returns 0 or
+// the errno value; EEXIST when the destination exists.
+int RenameWithoutReplaceFlag(const std::string& source, const std::string& destination);
+
 struct MoveResult {
   bool moved = false;
   int errno_value = 0;  // why it failed; 0 when moved

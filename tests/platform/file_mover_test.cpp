@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -126,6 +129,40 @@ TEST(ShellMove, FailuresLeaveEverythingAndExplainThemselves) {
       ShellMove(prompter, dir.Path("in"), dir.Path("in/out/v1/in"), mover);
   EXPECT_FALSE(into_itself);
   EXPECT_FALSE(PathExists(dir.Path("in/out/v1/in")));
+}
+
+// The way a move goes on file systems that refuse the no-replace flag.
+TEST(RenameWithoutReplaceFlag, MovesWithoutEverReplacing) {
+  TempDir dir;
+  dir.WriteFile("in/file", "mine");
+  dir.WriteFile("in/folder/inner", "deep");
+  dir.CreateSymlink("in/link", "folder/inner");
+  dir.WriteFile("out/file", "theirs");
+  dir.WriteFile("out/folder/x", "theirs too");
+
+  // Existing items at the destination stay as they are, and so do the sources.
+  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/file"), dir.Path("out/file")), EEXIST);
+  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/folder"), dir.Path("out/folder")), EEXIST);
+  EXPECT_EQ(ReadFile(dir.Path("out/file")), "theirs");
+  EXPECT_EQ(ReadFile(dir.Path("out/folder/x")), "theirs too");
+  EXPECT_EQ(ReadFile(dir.Path("in/file")), "mine");
+
+  // Files, folders and links move; a link is moved, not what it points to.
+  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/file"), dir.Path("out/file2")), 0);
+  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/folder"), dir.Path("out/folder2")), 0);
+  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/link"), dir.Path("out/link")), 0);
+  EXPECT_EQ(ReadFile(dir.Path("out/file2")), "mine");
+  EXPECT_EQ(ReadFile(dir.Path("out/folder2/inner")), "deep");
+  EXPECT_FALSE(PathExists(dir.Path("in/file")));
+  EXPECT_FALSE(PathExists(dir.Path("in/folder")));
+  struct stat link_info;
+  ASSERT_EQ(::lstat(dir.Path("out/link").c_str(), &link_info), 0);
+  EXPECT_TRUE(S_ISLNK(link_info.st_mode));
+  EXPECT_EQ(std::filesystem::read_symlink(dir.Path("out/link")), "folder/inner");
+
+  // A missing source and a folder into itself fail with the system's reason.
+  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/gone"), dir.Path("out/gone")), ENOENT);
+  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("out/folder2"), dir.Path("out/folder2/sub")), EINVAL);
 }
 
 TEST(Folders, RemoveFolderRaisesNumberedErrors) {
