@@ -29,8 +29,9 @@ class SystemFileMover final : public FileMover {
         0) {
       return 0;
     }
-    // NFS, SMB and many FUSE file systems refuse the flag itself.
-    if (errno == EINVAL) return RenameWithoutReplaceFlag(source, destination);
+    // NFS, SMB and many FUSE file systems refuse the flag itself; a sandbox
+    // may refuse the whole call.
+    if (errno == EINVAL || errno == ENOSYS) return RenameWithoutReplaceFlag(source, destination);
     return errno;
   }
 };
