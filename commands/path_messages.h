@@ -2,7 +2,23 @@
 
 // Texts of the path rules, shared by both dialects.
 
+#include "common/prompter.h"
+
+#include <string>
+#include <string_view>
+
 namespace morvick::path_messages {
+
+// Shows "[" + label + "]:" + text, the form of every syntax refusal, and
+// returns false for the rule to return.
+inline bool RefuseSyntax(Prompter& prompter, std::string_view label, const char* text) {
+  std::string message = "[";
+  message += label;
+  message += "]:";
+  message += text;
+  prompter.ShowMessage(message);
+  return false;
+}
 
 inline constexpr const char* kUncIncomplete =
     "コンピュータ名、共有名、フォルダが指定されていません。あるいは、指定が間違っています。";

@@ -3,18 +3,6 @@
 #include "platform/folders.h"
 
 namespace morvick {
-namespace {
-
-bool Fail(Prompter& prompter, std::string_view label, const char* text) {
-  std::string message = "[";
-  message += label;
-  message += "]:";
-  message += text;
-  prompter.ShowMessage(message);
-  return false;
-}
-
-}  // namespace
 
 std::string PosixPathRules::WithTrailingBackslash(std::string_view path) const {
   std::string result(path);
@@ -25,9 +13,9 @@ std::string PosixPathRules::WithTrailingBackslash(std::string_view path) const {
 bool PosixPathRules::CheckPathSyntax(Prompter& prompter, std::string_view text,
                                      std::string_view label) const {
   if (text.empty() || text.front() != '/')
-    return Fail(prompter, label, path_messages::kNotAbsolute);
+    return path_messages::RefuseSyntax(prompter, label, path_messages::kNotAbsolute);
   if (text.find_first_not_of('/') == std::string_view::npos) {
-    return Fail(prompter, label, path_messages::kRoot);
+    return path_messages::RefuseSyntax(prompter, label, path_messages::kRoot);
   }
   return true;
 }

@@ -30,15 +30,6 @@ std::string FoldForComparison(std::string_view text) {
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool Fail(Prompter& prompter, std::string_view label, const char* text) {
-  std::string message = "[";
-  message += label;
-  message += "]:";
-  message += text;
-  prompter.ShowMessage(message);
-  return false;
-}
-
 }  // namespace
 
 bool WindowsPathRules::IsLeadByte(unsigned char byte) {
@@ -107,12 +98,12 @@ bool WindowsPathRules::CheckPathSyntax(Prompter& prompter, std::string_view text
   namespace m = path_messages;
   if (IsUncPath(text)) {
     if (CountChar(kBackslash, WithTrailingBackslash(text)) >= 5) return true;
-    return Fail(prompter, label, m::kUncIncomplete);
+    return path_messages::RefuseSyntax(prompter, label, m::kUncIncomplete);
   }
-  if (text.size() <= 3) return Fail(prompter, label, m::kRoot);
-  if (!IsAsciiLetter(text[0])) return Fail(prompter, label, m::kDriveLetter);
-  if (text[1] != ':') return Fail(prompter, label, m::kColon);
-  if (text[2] != kBackslash) return Fail(prompter, label, m::kBackslash);
+  if (text.size() <= 3) return path_messages::RefuseSyntax(prompter, label, m::kRoot);
+  if (!IsAsciiLetter(text[0])) return path_messages::RefuseSyntax(prompter, label, m::kDriveLetter);
+  if (text[1] != ':') return path_messages::RefuseSyntax(prompter, label, m::kColon);
+  if (text[2] != kBackslash) return path_messages::RefuseSyntax(prompter, label, m::kBackslash);
   return true;
 }
 
