@@ -34,7 +34,7 @@ Answer CliPrompter::Ask(BoxKind /*kind*/, std::string_view text, unsigned button
     ++messages_shown_;
     return Answer::Ok;
   }
-  const BoxSpec spec = MakeBoxSpec(BoxKind::Confirm, buttons);
+  const BoxSpec box_spec = MakeBoxSpec(BoxKind::Confirm, buttons);
   if (policy_.assume_yes && (buttons & kButtonYes)) return Answer::Yes;
   if (!policy_.interactive) {
     std::fprintf(messages_, "%.*s\n", static_cast<int>(text.size()), text.data());
@@ -43,12 +43,12 @@ Answer CliPrompter::Ask(BoxKind /*kind*/, std::string_view text, unsigned button
         messages_);
     std::fflush(messages_);
     refused_without_terminal_ = true;
-    return spec.escape_answer;
+    return box_spec.escape_answer;
   }
   const Answer answer = AskOnTerminal(text);
   if (answer == Answer::Yes) return answer;
   declined_ = true;
-  return spec.escape_answer;
+  return box_spec.escape_answer;
 }
 
 Answer CliPrompter::AskOnTerminal(std::string_view text) {

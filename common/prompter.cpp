@@ -5,32 +5,32 @@
 namespace morvick {
 
 BoxSpec MakeBoxSpec(BoxKind kind, unsigned buttons) {
-  BoxSpec spec;
-  spec.buttons = buttons;
+  BoxSpec box_spec;
+  box_spec.buttons = buttons;
   switch (kind) {
-    case BoxKind::Message: spec.caption = kApplicationTitle; break;
+    case BoxKind::Message: box_spec.caption = kApplicationTitle; break;
     case BoxKind::Confirm:
-      spec.caption = "確認";
-      spec.icon = BoxIcon::Question;
+      box_spec.caption = "確認";
+      box_spec.icon = BoxIcon::Question;
       break;
     case BoxKind::Warning:
-      spec.caption = "警告";
-      spec.icon = BoxIcon::Exclamation;
+      box_spec.caption = "警告";
+      box_spec.icon = BoxIcon::Exclamation;
       break;
     case BoxKind::Error:
-      spec.caption = kApplicationTitle;
-      spec.icon = BoxIcon::Error;
+      box_spec.caption = kApplicationTitle;
+      box_spec.icon = BoxIcon::Error;
       break;
   }
-  spec.default_answer = (buttons & kButtonOk) ? Answer::Ok : Answer::Yes;
+  box_spec.default_answer = (buttons & kButtonOk) ? Answer::Ok : Answer::Yes;
   if (buttons & kButtonCancel) {
-    spec.escape_answer = Answer::Cancel;
+    box_spec.escape_answer = Answer::Cancel;
   } else if (buttons & kButtonNo) {
-    spec.escape_answer = Answer::No;
+    box_spec.escape_answer = Answer::No;
   } else {
-    spec.escape_answer = Answer::Ok;
+    box_spec.escape_answer = Answer::Ok;
   }
-  return spec;
+  return box_spec;
 }
 
 const char* ButtonText(Answer answer) {

@@ -31,35 +31,35 @@ constexpr std::array<std::pair<unsigned, Answer>, 4> kButtonOrder = {{
 }  // namespace
 
 std::vector<std::pair<QAbstractButton*, Answer>> PrepareMessageBox(QMessageBox& box,
-                                                                   const BoxSpec& spec,
+                                                                   const BoxSpec& box_spec,
                                                                    const QString& text) {
-  box.setWindowTitle(ToQString(spec.caption));
-  box.setIcon(ToQtIcon(spec.icon));
+  box.setWindowTitle(ToQString(box_spec.caption));
+  box.setIcon(ToQtIcon(box_spec.icon));
   box.setText(text);
   box.setTextFormat(Qt::PlainText);
   box.setFont(ProgramFont());
   std::vector<std::pair<QAbstractButton*, Answer>> added;
   for (const auto& [bit, answer] : kButtonOrder) {
-    if ((spec.buttons & bit) == 0) continue;
+    if ((box_spec.buttons & bit) == 0) continue;
     // One role for all, so that the platform's button layout keeps our order.
     QPushButton* button = box.addButton(ToQString(ButtonText(answer)), QMessageBox::ActionRole);
     added.emplace_back(button, answer);
-    if (answer == spec.default_answer) box.setDefaultButton(button);
-    if (answer == spec.escape_answer) box.setEscapeButton(button);
+    if (answer == box_spec.default_answer) box.setDefaultButton(button);
+    if (answer == box_spec.escape_answer) box.setEscapeButton(button);
   }
   return added;
 }
 
 Answer QtPrompter::Ask(BoxKind kind, std::string_view text, unsigned buttons) {
-  const BoxSpec spec = MakeBoxSpec(kind, buttons);
+  const BoxSpec box_spec = MakeBoxSpec(kind, buttons);
   QMessageBox box(owner_.data());
-  const auto added = PrepareMessageBox(box, spec, ToQString(text));
+  const auto added = PrepareMessageBox(box, box_spec, ToQString(text));
   box.exec();
   const QAbstractButton* clicked = box.clickedButton();
   for (const auto& [button, answer] : added) {
     if (button == clicked) return answer;
   }
-  return spec.escape_answer;
+  return box_spec.escape_answer;
 }
 
 }  // namespace morvick::ui
