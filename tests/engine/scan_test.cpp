@@ -1,6 +1,7 @@
 #include "engine/scan.h"
 
 #include "common/error.h"
+#include "support/as_nobody.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
@@ -262,16 +262,8 @@ TEST_F(ScanTest, AnUnreadableSubfolderCountsAsEmptyAndTheScanGoesOn) {
     EXPECT_EQ(scan_and_check(), 0);
     return;
   }
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(10);
-    ::_exit(scan_and_check());
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: records, 2: sizes, 3: tree, 10: setuid";
+  EXPECT_EQ(testing::RunInChildAsNobody([&] { return std::to_string(scan_and_check()); }), "0")
+      << "1: records, 2: sizes, 3: tree";
 }
 
 // Removes a tree below an open folder without building long paths.

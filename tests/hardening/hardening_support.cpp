@@ -1,8 +1,9 @@
 #include "hardening_support.h"
 
+#include "support/as_nobody.h"
+
 #include <dirent.h>
 #include <fcntl.h>
-#include <grp.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -20,7 +21,7 @@ extern char** environ;
 namespace morvick::testing {
 namespace {
 
-constexpr uid_t kNobody = 65534;
+constexpr uid_t kNobody = kNobodyId;
 
 // Applies `change` to every item below the folder open as `fd` (closed here).
 void ForEachBelow(int fd, const std::function<void(int, const char*, const struct stat&)>& change) {
@@ -106,39 +107,7 @@ std::string RunAsOrdinaryUser(const std::string& tree, const std::function<std::
   ChangeTree(tree, [](int fd, const char* name, const struct stat&) {
     ::fchownat(fd, name, kNobody, kNobody, AT_SYMLINK_NOFOLLOW);
   });
-  int channel[2];
-  if (::pipe(channel) != 0) return "skip";
-  std::cout.flush();
-  const pid_t child = ::fork();
-  if (child < 0) return "skip";
-  if (child == 0) {
-    ::close(channel[0]);
-    std::string result = "skip";
-    if (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0) {
-      try {
-        result = body();
-      } catch (const std::exception& error) {
-        result = std::string("exception: ") + error.what();
-      }
-    }
-    for (std::size_t done = 0; done < result.size();) {
-      const ssize_t n = ::write(channel[1], result.data() + done, result.size() - done);
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    ::_exit(0);
-  }
-  ::close(channel[1]);
-  std::string result;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
-    result.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(channel[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  if (!WIFEXITED(status)) return "child failed";
-  return result;
+  return RunInChildAsNobody(body);
 }
 
 void ReclaimTree(const std::string& root) {

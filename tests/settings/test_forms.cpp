@@ -1,5 +1,7 @@
 #include "test_forms.h"
 
+#include "support/as_nobody.h"
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,35 +73,13 @@ std::string RunUnprivileged(const std::string& shared_folder,
                             const std::function<std::string()>& body) {
   if (::geteuid() != 0) return body();
 
-  constexpr uid_t kNobody = 65534;
   for (std::filesystem::path p = shared_folder; p.has_relative_path(); p = p.parent_path()) {
     struct stat info {};
     if (::stat(p.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == 0) {
       ::chmod(p.c_str(), info.st_mode | 0111);  // let the user pass through
     }
   }
-  int channel[2];
-  if (::pipe(channel) != 0) return "skip";
-  const pid_t child = ::fork();
-  if (child < 0) return "skip";
-  if (child == 0) {
-    ::close(channel[0]);
-    std::string result = "skip";
-    if (::setgid(kNobody) == 0 && ::setuid(kNobody) == 0) result = body();
-    [[maybe_unused]] const auto written = ::write(channel[1], result.data(), result.size());
-    ::_exit(0);
-  }
-  ::close(channel[1]);
-  std::string result;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
-    result.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(channel[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  if (!WIFEXITED(status)) return "child failed";
-  return result;
+  return RunInChildAsNobody(body);
 }
 
 }  // namespace morvick::testing
