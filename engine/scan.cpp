@@ -3,6 +3,7 @@
 #include "common/text_rules.h"
 #include "platform/directory_reader.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <ctime>
 #include <limits>
@@ -43,11 +44,11 @@ bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; 
 // reached through its parent's open descriptor (every nested call).
 struct FolderSource {
   const std::string* path = nullptr;
-  const platform::DirectoryReader* parent = nullptr;
+  platform::FolderReader* parent = nullptr;
   std::string_view name;
 
-  platform::DirectoryReader Open() const {
-    return path ? platform::DirectoryReader::Open(*path) : parent->OpenChild(name);
+  std::unique_ptr<platform::FolderReader> Open(platform::DirectoryLister& folders) const {
+    return path ? folders.Open(*path) : parent->OpenChild(name);
   }
 };
 
@@ -58,9 +59,10 @@ std::int64_t ScanSource(ScanTarget& target, TreeStore::NodeId parent_node,
   std::int64_t running_total = 0;
   if (host.CancelRequested()) return 0;
 
-  platform::DirectoryReader reader = source.Open();
+  const std::unique_ptr<platform::FolderReader> reader = source.Open(target.folders);
   platform::DirectoryEntry entry;
-  if (!reader.Next(entry)) return running_total;
+  if (!reader || !reader->Next(entry)) return running_total;
+  const std::size_t first_record = target.entries.size();
 
   host.BeginTreeUpdate();
   try {
@@ -72,7 +74,7 @@ std::int64_t ScanSource(ScanTarget& target, TreeStore::NodeId parent_node,
         if (entry.is_directory) {
           // The name view dies with the next read; the nested call reads the
           // child, not this folder, so it stays valid for the call.
-          amount = ScanSource(target, node, FolderSource{nullptr, &reader, entry.name}, false);
+          amount = ScanSource(target, node, FolderSource{nullptr, reader.get(), entry.name}, false);
         } else {
           amount = entry.size;
         }
@@ -92,7 +94,14 @@ std::int64_t ScanSource(ScanTarget& target, TreeStore::NodeId parent_node,
       }
       host.PumpEvents();
       if (host.CancelRequested()) break;
-      if (!reader.Next(entry)) break;
+      if (!reader->Next(entry)) break;
+    }
+    if (reader->error() != 0) {
+      // The part read would pass for the whole folder; it counts as unreadable instead.
+      running_total = 0;
+      target.entries.erase(target.entries.begin() + static_cast<std::ptrdiff_t>(first_record),
+                           target.entries.end());
+      if (target.tree) target.tree->RemoveChildren(parent_node);
     }
   } catch (...) {
     host.EndTreeUpdate();

@@ -5,6 +5,7 @@
 
 #include "engine/entry.h"
 #include "engine/tree_store.h"
+#include "platform/directory_reader.h"
 
 #include <cstdint>
 #include <string>
@@ -31,11 +32,15 @@ struct ScanTarget {
   ScanHost& host;
   EntryList& entries;         // top-level records are appended here
   TreeStore* tree = nullptr;  // null: build no tree (the command line)
+  platform::DirectoryLister& folders = platform::SystemDirectories();
 };
 
 // Scans `folder_path` (no trailing separator needed). The top-level call passes
 // TreeStore::kNone and top_level true; returns the folder's running total (always
 // 0 for the top-level call). Raises ConversionError for a bad cluster-size text.
+// A folder that cannot be read counts as empty: no records, no tree nodes below
+// it, size 0; so does one whose reading fails part-way, rather than with the
+// size of the part read.
 std::int64_t ScanFolder(ScanTarget& target, TreeStore::NodeId parent_node,
                         const std::string& folder_path, bool top_level);
 

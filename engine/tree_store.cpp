@@ -51,6 +51,23 @@ TreeStore::NodeId TreeStore::AddChild(NodeId parent, std::string_view name) {
   return id;
 }
 
+void TreeStore::RemoveChildren(NodeId node) {
+  const NodeId first = first_child(node);
+  if (first == kNone) return;
+  // Nodes are appended, so `first` and every node after it lie below `node`.
+  names_.resize(nodes_[first].name >> 16);
+  nodes_.resize(first);
+  if (node == kNone) {
+    root_first_ = root_last_ = kNone;
+    root_count_ = 0;
+  } else {
+    Node& p = nodes_[node];
+    p.first_child = p.last_child = kNone;
+    p.child_count = 0;
+  }
+  index_valid_ = false;
+}
+
 void TreeStore::Clear() {
   nodes_.clear();
   names_.clear();

@@ -17,6 +17,9 @@ class TreeStore {
 
   // Appends a node as the last child of `parent` (kNone: the root level).
   NodeId AddChild(NodeId parent, std::string_view name);
+  // Removes the children of `node` (kNone: the root level) and everything below
+  // them. They must be the nodes added last, as while `node` is being filled.
+  void RemoveChildren(NodeId node);
   void Clear();
 
   std::size_t size() const { return nodes_.size(); }

@@ -1,5 +1,6 @@
 #include "platform/directory_reader.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -27,61 +28,87 @@ void RaiseDescriptorLimit() {
   ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
-}  // namespace
+std::unique_ptr<FolderReader> FromDescriptor(int fd);
 
-DirectoryReader DirectoryReader::FromDescriptor(int fd) {
-  DirectoryReader reader;
-  if (fd < 0) return reader;
+class SystemFolder final : public FolderReader {
+ public:
+  explicit SystemFolder(DIR* dir) : dir_(dir) {}
+
+  bool Next(DirectoryEntry& entry) override {
+    for (;;) {
+      errno = 0;
+      const dirent* raw = ::readdir(dir_.get());
+      if (raw == nullptr) {
+        // readdir tells the end from a failed read only through errno.
+        error_ = errno;
+        return false;
+      }
+      name_.assign(raw->d_name);
+      entry.name = name_;
+      if (IsDotOrDotDot(raw->d_name)) {
+        entry.is_directory = true;
+        entry.size = 0;
+        entry.mtime_seconds = 0;
+        return true;
+      }
+      struct stat st;
+      if (::fstatat(::dirfd(dir_.get()), raw->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        // Removed between the listing and the measurement: it is no longer an entry.
+        if (errno == ENOENT) continue;
+        entry.is_directory = false;
+        entry.size = 0;
+        entry.mtime_seconds = 0;
+        return true;
+      }
+      entry.is_directory = S_ISDIR(st.st_mode);
+      entry.size = static_cast<std::int64_t>(st.st_size);
+      entry.mtime_seconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+      return true;
+    }
+  }
+
+  int error() const override { return error_; }
+
+  std::unique_ptr<FolderReader> OpenChild(std::string_view name) override {
+    const std::string child(name);
+    return FromDescriptor(::openat(::dirfd(dir_.get()), child.c_str(), kOpenFlags));
+  }
+
+ private:
+  struct Closer {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+  };
+
+  std::unique_ptr<DIR, Closer> dir_;
+  std::string name_;  // the current entry's name, owned across Next() calls
+  int error_ = 0;
+};
+
+// Takes over `fd`, an open folder descriptor; nullptr (with `fd` closed) when it is not one.
+std::unique_ptr<FolderReader> FromDescriptor(int fd) {
+  if (fd < 0) return nullptr;
   DIR* dir = ::fdopendir(fd);
   if (dir == nullptr) {
     ::close(fd);
-    return reader;
+    return nullptr;
   }
-  reader.dir_.reset(dir);
-  return reader;
+  return std::make_unique<SystemFolder>(dir);
 }
 
-DirectoryReader DirectoryReader::Open(const std::string& path) {
-  // The top-level folder may itself be reached through a link, as with any path typed.
-  if (path.empty()) return {};
-  RaiseDescriptorLimit();
-  return FromDescriptor(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-}
-
-DirectoryReader DirectoryReader::OpenChild(std::string_view name) const {
-  if (!dir_) return {};
-  const std::string child(name);
-  return FromDescriptor(::openat(::dirfd(dir_.get()), child.c_str(), kOpenFlags));
-}
-
-bool DirectoryReader::Next(DirectoryEntry& entry) {
-  if (!dir_) return false;
-  for (;;) {
-    errno = 0;
-    const dirent* raw = ::readdir(dir_.get());
-    if (raw == nullptr) return false;
-    name_.assign(raw->d_name);
-    entry.name = name_;
-    if (IsDotOrDotDot(raw->d_name)) {
-      entry.is_directory = true;
-      entry.size = 0;
-      entry.mtime_seconds = 0;
-      return true;
-    }
-    struct stat st;
-    if (::fstatat(::dirfd(dir_.get()), raw->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      // Removed between the listing and the measurement: it is no longer an entry.
-      if (errno == ENOENT) continue;
-      entry.is_directory = false;
-      entry.size = 0;
-      entry.mtime_seconds = 0;
-      return true;
-    }
-    entry.is_directory = S_ISDIR(st.st_mode);
-    entry.size = static_cast<std::int64_t>(st.st_size);
-    entry.mtime_seconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
-    return true;
+class SystemLister final : public DirectoryLister {
+ public:
+  std::unique_ptr<FolderReader> Open(const std::string& path) override {
+    if (path.empty()) return nullptr;
+    RaiseDescriptorLimit();
+    return FromDescriptor(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   }
+};
+
+}  // namespace
+
+DirectoryLister& SystemDirectories() {
+  static SystemLister lister;
+  return lister;
 }
 
 }  // namespace morvick::platform

@@ -1,9 +1,8 @@
 #pragma once
 
-// Reads the entries of one folder, descriptor-relative, so that folders nested
+// Reading folders, behind a small interface so that a test can make any read
+// fail. The real reader works descriptor-relative, so that folders nested
 // deeper than PATH_MAX are read like any other. Links are never followed.
-
-#include <dirent.h>
 
 #include <cstdint>
 #include <memory>
@@ -19,33 +18,35 @@ struct DirectoryEntry {
   std::int64_t mtime_seconds = 0;  // last-write time, seconds since the epoch
 };
 
-class DirectoryReader {
+// One open folder.
+class FolderReader {
  public:
-  // A reader that is not open yields nothing.
-  DirectoryReader() = default;
-
-  // Opens a folder by path (relative paths against the working folder).
-  static DirectoryReader Open(const std::string& path);
-  // Opens the subfolder `name` of this folder through this folder's descriptor;
-  // a link is not followed (the result is then not open).
-  DirectoryReader OpenChild(std::string_view name) const;
-
-  bool is_open() const { return dir_ != nullptr; }
+  virtual ~FolderReader() = default;
 
   // The next entry, "." and ".." included (for those two the other fields are
-  // not measured: a folder of size 0). False when the folder has no more
-  // entries or is not open. An entry that vanished before it could be measured
-  // is skipped.
-  bool Next(DirectoryEntry& entry);
+  // not measured: a folder of size 0). False at the end of the folder and when
+  // a read fails; error() tells the two apart. An entry that vanished before it
+  // could be measured is skipped.
+  virtual bool Next(DirectoryEntry& entry) = 0;
 
- private:
-  struct Closer {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-  };
-  static DirectoryReader FromDescriptor(int fd);
+  // The error number of the read that failed, 0 while none has.
+  virtual int error() const = 0;
 
-  std::unique_ptr<DIR, Closer> dir_;
-  std::string name_;  // the current entry's name, owned across Next() calls
+  // Opens the subfolder `name` of this folder; nullptr when it cannot be
+  // opened. A link is not followed.
+  virtual std::unique_ptr<FolderReader> OpenChild(std::string_view name) = 0;
 };
+
+class DirectoryLister {
+ public:
+  virtual ~DirectoryLister() = default;
+
+  // Opens a folder by path (relative paths against the working folder); the
+  // folder itself may be reached through a link. nullptr when it cannot be opened.
+  virtual std::unique_ptr<FolderReader> Open(const std::string& path) = 0;
+};
+
+// The file system's folders.
+DirectoryLister& SystemDirectories();
 
 }  // namespace morvick::platform

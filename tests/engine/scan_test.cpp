@@ -12,12 +12,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -264,6 +266,95 @@ TEST_F(ScanTest, AnUnreadableSubfolderCountsAsEmptyAndTheScanGoesOn) {
   }
   EXPECT_EQ(testing::RunInChildAsNobody([&] { return std::to_string(scan_and_check()); }), "0")
       << "1: records, 2: sizes, 3: tree";
+}
+
+// The real folders, except that in the folder named `failing_folder` the read
+// of entry number `failing_read` ("." and ".." not counted, as the file system
+// may list them anywhere) fails with `error`, as a read that meets a bad disk
+// block does.
+bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
+
+class FaultyFolders : public platform::DirectoryLister {
+ public:
+  FaultyFolders(std::string failing_folder, int failing_read, int error)
+      : failing_folder_(std::move(failing_folder)), failing_read_(failing_read), error_(error) {}
+
+  std::unique_ptr<platform::FolderReader> Open(const std::string& path) override {
+    return Wrap(platform::SystemDirectories().Open(path), path.substr(path.rfind('/') + 1));
+  }
+
+ private:
+  class Folder : public platform::FolderReader {
+   public:
+    Folder(const FaultyFolders& owner, std::unique_ptr<platform::FolderReader> real, bool faulty)
+        : owner_(owner), real_(std::move(real)), faulty_(faulty) {}
+    bool Next(platform::DirectoryEntry& entry) override {
+      if (!real_->Next(entry)) return false;
+      if (faulty_ && !IsDotOrDotDot(entry.name) && ++reads_ == owner_.failing_read_) {
+        error_ = owner_.error_;
+        return false;
+      }
+      return true;
+    }
+    int error() const override { return error_ != 0 ? error_ : real_->error(); }
+    std::unique_ptr<platform::FolderReader> OpenChild(std::string_view name) override {
+      return owner_.Wrap(real_->OpenChild(name), name);
+    }
+
+   private:
+    const FaultyFolders& owner_;
+    std::unique_ptr<platform::FolderReader> real_;
+    bool faulty_;
+    int reads_ = 0;
+    int error_ = 0;
+  };
+
+  std::unique_ptr<platform::FolderReader> Wrap(std::unique_ptr<platform::FolderReader> real,
+                                               std::string_view name) const {
+    if (!real) return nullptr;
+    return std::make_unique<Folder>(*this, std::move(real), name == failing_folder_);
+  }
+
+  std::string failing_folder_;
+  int failing_read_;
+  int error_;
+};
+
+// A folder whose listing breaks off counts as unreadable, not at the size of
+// the two entries read; the input folder itself then gives no entries at all.
+TEST_F(ScanTest, AFolderWhoseThirdReadFailsCountsAsUnreadable) {
+  for (int i = 0; i < 4; ++i) dir.CreateFile("broken/file" + std::to_string(i), 100);
+  dir.CreateFile("broken/inner/deep", 50);
+  dir.CreateFile("whole/file", 7);
+  dir.CreateFile("b", 3);
+
+  FakeHost host;
+  ScanResult result;
+  FaultyFolders folders("broken", 3, EIO);
+  ScanTarget target{host, result.entries, &result.tree, folders};
+  EXPECT_EQ(ScanFolder(target, TreeStore::kNone, dir.path(), true), 0);
+  ASSERT_EQ(result.entries.size(), 3u);
+  for (const auto& record : result.entries) result.by_name[record->Name] = record.get();
+  EXPECT_EQ(result.by_name.at("broken")->Size, 0);
+  EXPECT_EQ(result.by_name.at("broken")->KindText, "Folder");
+  EXPECT_EQ(result.by_name.at("whole")->Size, 7);
+  EXPECT_EQ(result.by_name.at("b")->Size, 3);
+  const auto broken = FindChild(result.tree, TreeStore::kNone, "broken");
+  EXPECT_EQ(result.tree.child_count(broken), 0u);
+  EXPECT_EQ(ChildNames(result.tree, FindChild(result.tree, TreeStore::kNone, "whole")),
+            std::vector<std::string>{"file"});
+  EXPECT_EQ(result.tree.size(), 4u);
+  EXPECT_EQ(host.depth, 0);
+
+  const std::string top = dir.path().substr(dir.path().rfind('/') + 1);
+  FaultyFolders failing_top(top, 3, EIO);
+  FakeHost top_host;
+  ScanResult none;
+  ScanTarget top_target{top_host, none.entries, &none.tree, failing_top};
+  EXPECT_EQ(ScanFolder(top_target, TreeStore::kNone, dir.path(), true), 0);
+  EXPECT_TRUE(none.entries.empty());
+  EXPECT_EQ(none.tree.size(), 0u);
+  EXPECT_EQ(top_host.depth, 0);
 }
 
 // Removes a tree below an open folder without building long paths.
