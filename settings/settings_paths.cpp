@@ -1,8 +1,8 @@
 #include "settings/settings_paths.h"
 
+#include "platform/home_folder.h"
 #include "settings/file_io.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -18,21 +18,6 @@
 #endif
 
 namespace morvick {
-namespace {
-
-std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/') return home;
-  struct passwd entry {};
-  struct passwd* found = nullptr;
-  std::vector<char> buffer(16384);
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
-      found != nullptr && found->pw_dir != nullptr) {
-    return found->pw_dir;
-  }
-  return std::string();
-}
-
-}  // namespace
 
 std::string ExecutableFolder() {
   std::vector<char> buffer(4096);
@@ -53,7 +38,7 @@ std::string ConfigFolder() {
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
     return std::string(xdg) + "/morvick";
   }
-  const std::string home = HomeFolder();
+  const std::string home = platform::HomeFolder();
   // Without any home the files go to the working folder rather than to "/".
   return (home.empty() ? std::string(".") : home) + "/.config/morvick";
 }
