@@ -5,12 +5,14 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "app/version_gate.h"
+#include "ui/error_guard.h"
 #include "ui/program_look.h"
 #include "ui/qt_prompter.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char** argv) {
@@ -50,6 +52,11 @@ int main(int argc, char** argv) {
   QObject::connect(windows.main_window.get(), &ui::TForm1::Closed, &application,
                    &QCoreApplication::quit, Qt::QueuedConnection);
   windows.main_window->show();
+  // Once the window is up: a move of an earlier run that was cut short.
+  ui::TForm1* main_window = windows.main_window.get();
+  QTimer::singleShot(0, main_window, [main_window, &prompter] {
+    ui::RunGuarded(prompter, [main_window] { main_window->OfferRecovery(); });
+  });
   QApplication::exec();
   application.SetPrompter(nullptr);
   return 0;

@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
     return work.filePath(QString::fromUtf8(name)).toStdString();
   };
   morvick::app::ProgramWindows windows = morvick::app::CreateProgramWindows(
-      prompter, {path("morvick.ini"), path("morvick.dat"), path("morvick.dat"), path("help.html")});
+      prompter, {path("morvick.ini"), path("morvick.dat"), path("morvick.dat"), path("help.html"),
+                 path("journals")});
   morvick::ui::TForm1& form = *windows.main_window;
   form.SetEditText(2, input.toStdString());
   form.SetEditText(3, path("出力"));

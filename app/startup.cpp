@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "moving/journal.h"
 #include "settings/file_io.h"
 #include "settings/settings_paths.h"
 #include "ui/error_guard.h"
@@ -23,13 +24,15 @@ std::string HelpFilePath() {
 }
 
 StartupFiles DefaultStartupFiles() {
-  return StartupFiles{SettingsFilePath(), PresetReadPath(), PresetFilePath(), HelpFilePath()};
+  return StartupFiles{SettingsFilePath(), PresetReadPath(), PresetFilePath(), HelpFilePath(),
+                      DefaultJournalFolder()};
 }
 
 ProgramWindows CreateProgramWindows(Prompter& prompter, const StartupFiles& files) {
   ProgramWindows windows;
   windows.main_window = std::make_unique<ui::TForm1>(
-      prompter, ui::WindowFiles{files.settings_path, files.presets_read_path, files.help_path});
+      prompter, ui::WindowFiles{files.settings_path, files.presets_read_path, files.help_path,
+                                files.journal_folder});
   ui::TForm1& form = *windows.main_window;
   ui::RunGuarded(prompter, [&form] { form.FormCreate(); });
 

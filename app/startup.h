@@ -19,6 +19,7 @@ struct StartupFiles {
   std::string presets_read_path;  // what the drop-down and the editor show
   std::string presets_save_path;  // where the editor saves
   std::string help_path;
+  std::string journal_folder;  // the journals of the window's moves
 };
 
 // The files of this installation and this user.

@@ -3,16 +3,17 @@
 #include "cli/cli_form.h"
 #include "cli/cli_prompter.h"
 #include "cli/interrupt.h"
-#include "cli/journal.h"
 #include "cli/journal_undo.h"
-#include "cli/json_text.h"
 #include "cli/plan_output.h"
 #include "cli/plan_settings.h"
 #include "cli/progress.h"
 #include "commands/plan_commands.h"
 #include "common/error.h"
+#include "common/json_text.h"
 #include "common/text_rules.h"
 #include "engine/packing.h"
+#include "moving/journal.h"
+#include "settings/settings_io.h"
 #include "settings/settings_paths.h"
 #include "version.h"
 
@@ -138,7 +139,7 @@ std::optional<PlanSettings> ResolveSettings(const PlanOptions& options, bool is_
       exit_status = kExitUsage;
       return std::nullopt;
     }
-    settings = PlanSettingsFrom(LoadSettingsValues(options.settings_file));
+    settings = PlanSettingsFrom(LoadSettings(options.settings_file));
   }
   if (options.input_option->count() > 0) settings.input = options.input;
   if (is_move && options.output_option->count() > 0) settings.output = options.output;
@@ -270,19 +271,25 @@ int RunMove(const PlanOptions& options) {
     return kExitInterrupted;
   }
 
-  const std::string journal_path = options.journal.empty() ? NewJournalPath(DefaultJournalFolder())
-                                                           : AbsolutePath(options.journal);
-  JournalWriter journal(
-      journal_path, {&state, settings->cluster_text, settings->method, settings->skip_last}, true);
+  std::optional<JournalWriter> journal_writer;
   try {
-    journal.Create();
+    journal_writer.emplace(options.journal.empty() ? NewJournalPath(DefaultJournalFolder())
+                                                   : AbsolutePath(options.journal));
+    journal_writer->OnBegun(
+        [](const std::string& path) { Message("morvick-cli: journal: " + path); });
+    journal_writer->Create();
   } catch (const Error& error) {
-    Message(error.what());
+    Message(std::string("morvick-cli: ") + error.what());
     return kExitRefused;
   }
 
+  JournalWriter& journal = *journal_writer;
+  MoveOptions move_options;
+  move_options.journal = &journal;
+  move_options.front_end = FrontEnd::CommandLine;
+  move_options.stop_requested = [] { return InterruptRequested(); };
   try {
-    Button5Click(state, form, prompter, PlatformPathRules(), &journal);
+    Button5Click(state, form, prompter, PlatformPathRules(), move_options);
   } catch (const InterruptedError&) {
     Message("morvick-cli: interrupted; what was moved can be taken back with: morvick-cli undo " +
             journal.path());
@@ -311,12 +318,12 @@ int RunSettings(const std::string& file_option) {
   struct stat info {};
   const bool exists = stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
   if (!exists && !file_option.empty()) Message("morvick-cli: no settings file " + path);
-  const SettingsValues values = LoadSettingsValues(exists ? path : std::string());
+  const SettingsValues values = LoadSettings(exists ? path : std::string());
   Json document{{"file", exists ? Json(path) : Json(nullptr)},
-                {"Size", values.edits[0]},
-                {"InputPath", values.edits[1]},
-                {"OutputPath", values.edits[2]},
-                {"BaseName", values.edits[3]},
+                {"Size", values.size},
+                {"InputPath", values.input_path},
+                {"OutputPath", values.output_path},
+                {"BaseName", values.base_name},
                 {"Figure", values.figure},
                 {"Packing", values.packing},
                 {"Scale", values.scale},

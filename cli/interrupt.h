@@ -19,10 +19,6 @@ class InterruptGuard {
 
 bool InterruptRequested();
 
-// Raised between two steps of a move or an undo after Ctrl-C.
-class InterruptedError : public Error {
- public:
-  InterruptedError() : Error("interrupted") {}
-};
+using morvick::InterruptedError;
 
 }  // namespace morvick::cli

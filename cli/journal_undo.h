@@ -1,10 +1,6 @@
 #pragma once
 
-// `undo`: takes back the move a journal records. It moves back exactly what
-// the journal shows as moved, newest first, never replacing anything in the
-// input folder, then removes the folders the move created once they are empty,
-// and marks the journal undone. An entry whose intent was written but whose
-// outcome was not (the move was killed in between) is judged by the disk.
+// `undo`: takes back the move a journal records, through the move engine.
 
 #include "common/prompter.h"
 #include "platform/file_mover.h"

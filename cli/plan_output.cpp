@@ -1,8 +1,8 @@
 #include "cli/plan_output.h"
 
-#include "cli/json_text.h"
-#include "cli/utf8.h"
+#include "common/json_text.h"
 #include "common/text_rules.h"
+#include "common/utf8.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
-#include "commands/path_messages.h"
 #include "commands/path_rules.h"
+#include "common/path_messages.h"
 #include "platform/folders.h"
 
 namespace morvick {
@@ -22,6 +22,12 @@ bool PosixPathRules::CheckPathSyntax(Prompter& prompter, std::string_view text,
 
 bool PosixPathRules::CheckFolderPair(Prompter& prompter, std::string_view input,
                                      std::string_view output, PairCommand /*command*/) const {
+  // An empty or relative input would be taken against the working folder; as on
+  // Windows, where it has no drive, it cannot be paired with the output.
+  if (input.empty() || input.front() != '/') {
+    prompter.ShowMessage(path_messages::kSameDrive);
+    return false;
+  }
   const std::string input_path = WithTrailingBackslash(input);
   const std::string output_path = WithTrailingBackslash(output);
   if (input_path == output_path || platform::IsSameDirectory(input_path, output_path)) {

@@ -1,5 +1,5 @@
-#include "commands/path_messages.h"
 #include "commands/path_rules.h"
+#include "common/path_messages.h"
 #include "platform/folders.h"
 
 namespace morvick {

@@ -10,12 +10,13 @@
 // arise, leaving flags and status line as they were then.
 
 #include "commands/command_state.h"
-#include "commands/move_observer.h"
 #include "commands/path_rules.h"
 #include "commands/plan_form.h"
 #include "common/prompter.h"
+#include "moving/move_engine.h"
 #include "platform/file_mover.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,15 +26,23 @@ namespace morvick {
 // scan's event pump) is ignored.
 void Button1Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules);
 
-// Move. `mover` defaults to the real file system.
-void Button5Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules,
-                  MoveObserver* observer = nullptr,
-                  platform::FileMover& mover = platform::RealFileMover());
+// How a front end runs Move and Undo.
+struct MoveOptions {
+  JournalWriter* journal = nullptr;       // Move records itself here (created beforehand)
+  FrontEnd front_end = FrontEnd::Window;  // kept in the journal
+  platform::FileMover* mover = nullptr;   // null: the real file system
+  std::function<bool()> stop_requested;   // looked at between two entries (Ctrl-C)
+  MoveCounts* counts = nullptr;           // receives how many entries moved and failed
+};
 
-// Undo.
+// Move: every path is derived from the input and output folders as they really
+// are when the command starts (links and ".." resolved) and one checked name.
+void Button5Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules,
+                  const MoveOptions& options = {});
+
+// Undo, the paths derived the same way from the naming inputs as they are now.
 void Button7Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules,
-                  MoveObserver* observer = nullptr,
-                  platform::FileMover& mover = platform::RealFileMover());
+                  const MoveOptions& options = {});
 
 // Cancel: asks the running scan to stop; nothing else.
 void Button6Click(CommandState& state);

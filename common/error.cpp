@@ -10,6 +10,9 @@ DivisionByZeroError::DivisionByZeroError() : Error("ゼロによる除算") {}
 InOutError::InOutError(int error_number)
     : Error(InOutErrorText(error_number)), error_number_(error_number) {}
 
+InOutError::InOutError(int error_number, const std::string& text)
+    : Error(text), error_number_(error_number) {}
+
 std::string InOutErrorText(int error_number) {
   switch (error_number) {
     case 2: return "ファイルが見つかりません";

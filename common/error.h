@@ -31,10 +31,18 @@ class DivisionByZeroError : public Error {
 class InOutError : public Error {
  public:
   explicit InOutError(int error_number);
+  // A failure whose text is given (a system error without a Windows number).
+  InOutError(int error_number, const std::string& text);
   int error_number() const { return error_number_; }
 
  private:
   int error_number_;
+};
+
+// Raised between two steps of a move or an undo when the user stopped it (Ctrl-C).
+class InterruptedError : public Error {
+ public:
+  InterruptedError() : Error("interrupted") {}
 };
 
 // The user's text for an input/output error number.

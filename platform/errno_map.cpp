@@ -4,7 +4,7 @@
 
 namespace morvick::platform {
 
-int WindowsErrorNumber(int errno_value) {
+std::optional<int> WindowsErrorNumber(int errno_value) {
   switch (errno_value) {
     case ENOENT: return 2;
     case ENOTDIR: return 3;
@@ -16,8 +16,19 @@ int WindowsErrorNumber(int errno_value) {
     case EBUSY: return 5;
     case ENOTEMPTY:
     case EEXIST: return 145;
-    default: return errno_value;
+    default: return std::nullopt;
   }
+}
+
+std::string SystemErrorText(int errno_value) {
+  if (const std::optional<int> number = WindowsErrorNumber(errno_value)) {
+    return InOutErrorText(*number);
+  }
+  return "I/O エラー (" + std::to_string(errno_value) + ")";
+}
+
+InOutError SystemInOutError(int errno_value) {
+  return InOutError(WindowsErrorNumber(errno_value).value_or(0), SystemErrorText(errno_value));
 }
 
 }  // namespace morvick::platform

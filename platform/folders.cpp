@@ -39,7 +39,7 @@ bool IsExistingFolder(const std::string& path) {
 }
 
 void RemoveFolder(const std::string& path) {
-  if (::rmdir(path.c_str()) != 0) throw InOutError(WindowsErrorNumber(errno));
+  if (::rmdir(path.c_str()) != 0) throw SystemInOutError(errno);
 }
 
 bool IsSameDirectory(const std::string& a, const std::string& b) {

@@ -2,7 +2,9 @@
 
 #include "commands/path_rules.h"
 #include "commands/plan_commands.h"
+#include "common/error.h"
 #include "engine/naming.h"
+#include "moving/journal_undo.h"
 #include "settings/presets.h"
 #include "settings/settings_io.h"
 #include "ui/error_guard.h"
@@ -95,8 +97,15 @@ void TForm1::WireHandlers() {
 }
 
 void TForm1::FormCreate() {
-  LoadSettings(*this, files_.settings_path);
-  LoadPresetList(*this, preset_names_, files_.presets_path);
+  ApplySettings(LoadSettings(files_.settings_path));
+
+  PresetList presets = LoadPresetList(files_.presets_path);
+  preset_names_ = std::move(presets.names);
+  const QSignalBlocker quiet(ComboBox2);
+  ComboBox2->clear();
+  for (const std::string& size_text : presets.size_texts) ComboBox2->addItem(ToQString(size_text));
+  ComboBox2->setCurrentIndex(0);
+  if (!presets.error.empty()) throw Error(presets.error);
 }
 
 void TForm1::SetDialogs(QDialog* about_box, QDialog* preset_editor) {
@@ -126,11 +135,54 @@ void TForm1::Button1Click() {
 
 void TForm1::Button4Click() { close(); }
 
-void TForm1::Button5Click() { morvick::Button5Click(state_, *this, prompter_, path_rules_); }
+void TForm1::Button5Click() {
+  JournalWriter journal(NewJournalPath(files_.journal_folder));
+  journal.Create();
+  // A refused or declined move leaves no journal behind; the lock ends with the move.
+  struct Finish {
+    JournalWriter& journal;
+    ~Finish() {
+      journal.DiscardIfUnused();
+      journal.Close();
+    }
+  } finish{journal};
+  MoveOptions options;
+  options.journal = &journal;
+  options.front_end = FrontEnd::Window;
+  morvick::Button5Click(state_, *this, prompter_, path_rules_, options);
+  if (journal.begun()) move_journal_path_ = journal.path();
+}
 
 void TForm1::Button6Click() { morvick::Button6Click(state_); }
 
-void TForm1::Button7Click() { morvick::Button7Click(state_, *this, prompter_, path_rules_); }
+void TForm1::Button7Click() {
+  morvick::Button7Click(state_, *this, prompter_, path_rules_);
+  // Once the plan is undone, its journal must not be taken back a second time.
+  if (state_.UndoDone && !move_journal_path_.empty()) {
+    AppendToJournal(move_journal_path_, Json{{"record", "undone"}});
+    move_journal_path_.clear();
+  }
+}
+
+void TForm1::OfferRecovery() {
+  const std::optional<std::string> path = FindInterruptedWindowMove(files_.journal_folder);
+  if (!path) return;
+  const std::optional<Journal> journal = ReadJournal(*path);
+  if (!journal) return;
+  const std::string question = "前回の移動が中断されました。元に戻しますか？\n入力フォルダ: " +
+                               journal->input_path + "\n出力フォルダ: " + journal->output_path;
+  if (prompter_.ConfirmYesNo(question) != Answer::Yes) {
+    AppendToJournal(*path, Json{{"record", "recovery-declined"}});
+    return;
+  }
+  struct RecoveryHost final : MoveHost {
+    bool SkipLastVolume() override { return false; }
+  } host;
+  const JournalUndoResult result = UndoJournal(*path, prompter_, host, false);
+  if (result.status != JournalUndoResult::Status::Refused) {
+    prompter_.ShowMessage(std::to_string(result.restored) + " 個の項目を入力フォルダへ戻しました。");
+  }
+}
 
 void TForm1::Edit4Change() {
   const int digits = TrackBar1->value();
@@ -161,7 +213,10 @@ void TForm1::RadioGroup1Click() {
 }
 
 void TForm1::ComboBox2Change(int index) {
-  morvick::ComboBox2Change(*this, ToStdString(ComboBox2->itemText(index)));
+  const auto choice = morvick::ComboBox2Change(ToStdString(ComboBox2->itemText(index)));
+  if (!choice) return;
+  SetEditText(1, choice->size_text);
+  ComboBox1->setCurrentIndex(choice->unit);
 }
 
 void TForm1::Help1Click() {
@@ -189,8 +244,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
     return;
   }
   bool can_close = false;
-  Guarded(
-      [this, &can_close] { can_close = FormCloseQuery(*this, prompter_, files_.settings_path); });
+  Guarded([this, &can_close] {
+    can_close =
+        FormCloseQuery(CurrentSettings(), ListView2->RowCount(), prompter_, files_.settings_path);
+  });
   if (!can_close) {
     event->ignore();
     return;
@@ -213,9 +270,57 @@ void TForm1::showEvent(QShowEvent* event) {
   }
 }
 
-// ---- SettingsForm, PresetListForm, PlanForm ----------------------------------
+// ---- Settings ------------------------------------------------------------------
 
-void TForm1::ClearStateFlags() { state_.ClearFlags(); }
+SettingsValues TForm1::CurrentSettings() const {
+  SettingsValues values;
+  values.size = EditText(1);
+  values.input_path = EditText(2);
+  values.output_path = EditText(3);
+  values.base_name = EditText(4);
+  values.figure = TrackBar1->value();
+  values.packing = RadioGroup1Index();
+  values.scale = ComboBox1->currentIndex();
+  values.cluster_size = ComboBox3Index();
+  // The spin box's text may be anything the user typed.
+  values.seq = SeqOfTypedText(ToStdString(SpinEdit1->text()));
+  values.seq_flag = CheckBox1->isChecked();
+  values.move_flag = CheckBox2->isChecked();
+  return values;
+}
+
+void TForm1::ApplySettings(const SettingsValues& values) {
+  state_.ClearFlags();
+  // Edit4, TrackBar1 and SpinEdit1 each refresh the sample name as they change,
+  // so the last refresh sees every loaded value.
+  SetEditText(1, values.size);
+  SetEditText(2, values.input_path);
+  SetEditText(3, values.output_path);
+  SetEditText(4, values.base_name);
+  TrackBar1->setValue(values.figure);
+  SetRadioGroup1Index(values.packing);
+  StatusPanel->clear();
+  if (values.scale != ComboBox1->currentIndex()) ComboBox1->setCurrentIndex(values.scale);
+  if (values.cluster_size != ComboBox3Index()) SetComboBox3Index(values.cluster_size);
+  SpinEdit1->setValue(values.seq);
+  CheckBox1->setChecked(values.seq_flag);
+  CheckBox2->setChecked(values.move_flag);
+}
+
+int TForm1::ComboBox3Index() const {
+  const int index = ComboBox3->currentIndex();
+  if (cluster_text_typed_ || index < 0 || ComboBox3->itemText(index) != ComboBox3->currentText()) {
+    return -1;
+  }
+  return index;
+}
+
+void TForm1::SetComboBox3Index(int index) {
+  cluster_text_typed_ = false;
+  ComboBox3->setCurrentIndex(index);
+}
+
+// ---- Control setters and PlanForm ------------------------------------------------
 
 QLineEdit* TForm1::Edit(int number) const {
   switch (number) {
@@ -240,7 +345,6 @@ void TForm1::SetEditText(int number, const std::string& text) {
 }
 
 int TForm1::TrackBar1Position() const { return TrackBar1->value(); }
-void TForm1::SetTrackBar1Position(int position) { TrackBar1->setValue(position); }
 
 int TForm1::RadioGroup1Index() const { return RadioGroup1Buttons->checkedId(); }
 
@@ -256,42 +360,9 @@ void TForm1::SetRadioGroup1Index(int index) {
   UpdateRadioFocus();
 }
 
-void TForm1::ClearStatusText() { StatusPanel->clear(); }
-
 int TForm1::ComboBox1Index() const { return ComboBox1->currentIndex(); }
-void TForm1::SetComboBox1Index(int index) { ComboBox1->setCurrentIndex(index); }
 
-int TForm1::ComboBox3Index() const {
-  const int index = ComboBox3->currentIndex();
-  if (cluster_text_typed_ || index < 0 || ComboBox3->itemText(index) != ComboBox3->currentText()) {
-    return -1;
-  }
-  return index;
-}
-
-void TForm1::SetComboBox3Index(int index) {
-  cluster_text_typed_ = false;
-  ComboBox3->setCurrentIndex(index);
-}
-
-std::string TForm1::SpinEdit1Text() const { return ToStdString(SpinEdit1->text()); }
-void TForm1::SetSpinEdit1Value(int value) { SpinEdit1->setValue(value); }
-
-bool TForm1::CheckBox1Checked() const { return CheckBox1->isChecked(); }
-void TForm1::SetCheckBox1Checked(bool checked) { CheckBox1->setChecked(checked); }
 bool TForm1::CheckBox2Checked() const { return CheckBox2->isChecked(); }
-void TForm1::SetCheckBox2Checked(bool checked) { CheckBox2->setChecked(checked); }
-
-int TForm1::ListView2RowCount() const { return ListView2->RowCount(); }
-
-void TForm1::AddComboBox2Item(const std::string& size_text) {
-  ComboBox2->addItem(ToQString(size_text));
-}
-
-void TForm1::SetComboBox2Index(int index) {
-  const QSignalBlocker quiet(ComboBox2);
-  ComboBox2->setCurrentIndex(index);
-}
 
 std::string TForm1::ComboBox3Text() const { return ToStdString(ComboBox3->currentText()); }
 

@@ -8,7 +8,7 @@
 #include "commands/plan_form.h"
 #include "common/prompter.h"
 #include "engine/tree_store.h"
-#include "settings/settings_form.h"
+#include "settings/settings_values.h"
 #include "ui/folder_picker.h"
 #include "ui/up_down.h"
 #include "ui/volume_drag.h"
@@ -54,9 +54,10 @@ struct WindowFiles {
   std::string settings_path;  // the INI settings file
   std::string presets_path;   // the preset list the drop-down is built from
   std::string help_path;      // the HTML help shown by Help1Click
+  std::string journal_folder;  // where the journals of the window's moves are kept
 };
 
-class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, public PlanForm {
+class TForm1 : public QMainWindow, public PlanForm {
   Q_OBJECT
 
  public:
@@ -82,6 +83,9 @@ class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, p
   void Button5Click();
   void Button6Click();
   void Button7Click();
+  // At start: offers to take back a move of the window that was cut short
+  // (the program was killed or the machine stopped during it).
+  void OfferRecovery();
   void Edit4Change();
   void UpDown1Click(UpDownButton button);
   void RadioGroup1Click();
@@ -103,32 +107,17 @@ class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, p
   void SetFolderPicker(FolderPicker* picker);
   void SetDragRunner(DragRunner* runner);
 
-  // SettingsForm and PlanForm (several members serve both).
-  void ClearStateFlags() override;
-  std::string EditText(int number) const override;
-  void SetEditText(int number, const std::string& text) override;
-  int TrackBar1Position() const override;
-  void SetTrackBar1Position(int position) override;
-  int RadioGroup1Index() const override;
-  void SetRadioGroup1Index(int index) override;
-  void ClearStatusText() override;
-  int ComboBox1Index() const override;
-  void SetComboBox1Index(int index) override;
-  int ComboBox3Index() const override;
-  void SetComboBox3Index(int index) override;
-  std::string SpinEdit1Text() const override;
-  void SetSpinEdit1Value(int value) override;
-  bool CheckBox1Checked() const override;
-  void SetCheckBox1Checked(bool checked) override;
-  bool CheckBox2Checked() const override;
-  void SetCheckBox2Checked(bool checked) override;
-  int ListView2RowCount() const override;
-
-  // PresetListForm.
-  void AddComboBox2Item(const std::string& size_text) override;
-  void SetComboBox2Index(int index) override;
+  // Control setters that start-up helpers and the tests use: Edit1 to Edit4
+  // (`number` 1 to 4) and RadioGroup1 (-1 for none).
+  void SetEditText(int number, const std::string& text);
+  void SetRadioGroup1Index(int index);
 
   // PlanForm.
+  std::string EditText(int number) const override;
+  int TrackBar1Position() const override;
+  int RadioGroup1Index() const override;
+  int ComboBox1Index() const override;
+  bool CheckBox2Checked() const override;
   std::string ComboBox3Text() const override;
   std::int32_t SpinEdit1Value() const override;
   void ClearListView1() override;
@@ -168,6 +157,12 @@ class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, p
   template <typename Handler>
   void Guarded(Handler&& handler);
   QLineEdit* Edit(int number) const;
+  // The settings as the controls hold them, and back into the controls.
+  SettingsValues CurrentSettings() const;
+  void ApplySettings(const SettingsValues& values);
+  // ComboBox3's item, -1 when none is chosen or its text was typed.
+  int ComboBox3Index() const;
+  void SetComboBox3Index(int index);
   void BrowseInto(QLineEdit& edit);
   // Ends ListView2's own handling of the left press, as a release would.
   void EndListView2Press();
@@ -182,6 +177,7 @@ class TForm1 : public QMainWindow, public SettingsForm, public PresetListForm, p
   QElapsedTimer pump_clock_;
   qint64 pump_interval_ms_;
   bool close_after_scan_ = false;
+  std::string move_journal_path_;  // the journal of the current plan's move
   bool cluster_text_typed_ = false;
   bool shown_once_ = false;
 

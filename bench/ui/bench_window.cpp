@@ -118,7 +118,8 @@ int main(int argc, char** argv) {
   // and never writes them (it is not closed through its prompt).
   const std::string missing = "/nonexistent/morvick-bench";
   QuietPrompter prompter;
-  ui::TForm1 form(prompter, ui::WindowFiles{missing + ".ini", missing + ".dat", missing + ".html"});
+  ui::TForm1 form(prompter, ui::WindowFiles{missing + ".ini", missing + ".dat", missing + ".html",
+                                            missing + "-journals"});
   form.FormCreate();
   form.show();
   QCoreApplication::processEvents();

@@ -52,11 +52,8 @@ TEST(ExitStatus, RefusalsPrintTheProgramsTextAndChangeNothing) {
        "[出力フォルダ]:絶対パス(「/」で始まるパス)を指定してください。\n"},
       // No terminal and no --yes: the question is shown and refused.
       {{"move", "IN", "OUT"}, kExitRefused, "よろしいですか？", true},
-      {{"undo", dir.Path("no-journal")},
-       kExitRefused,
-       "morvick-cli: cannot open the journal",
-       true},
-      {{"undo", file}, kExitRefused, "morvick-cli: not a journal of morvick-cli", true},
+      {{"undo", dir.Path("no-journal")}, kExitRefused, "cannot open the journal", true},
+      {{"undo", file}, kExitRefused, "not a journal of morvick", true},
       {{"plan", "IN", "--method", "8"}, kExitUsage, "--method: not a packing method: 8", true},
       {{"plan", "IN", "--digits", "0"}, kExitUsage, "--digits: Value 0 not in range 1 to 9", true},
       {{"plan", "IN", "--unit", "kbytes"},

@@ -1,5 +1,5 @@
 #include "cli/cli_app.h"
-#include "cli/json_text.h"
+#include "common/json_text.h"
 #include "run_cli.h"
 #include "support/temp_dir.h"
 
@@ -131,6 +131,58 @@ TEST_F(MoveUndoTest, TheQuestionIsAskedOnTheTerminal) {
   const testing::CliRun undone =
       testing::RunCliOnTerminal({"undo", journal()}, dir_.path(), question, "y\n");
   EXPECT_EQ(undone.status, kExitDone) << undone.err;
+  EXPECT_EQ(Snapshot(input_), before_);
+}
+
+// Paths that would lead entries astray: an output inside a link among the
+// entries is refused before anything moves; ".." through a missing folder is
+// resolved to the folder it names; a journal with one changed byte in its plan
+// is no journal, and one in a step is taken back only up to that step.
+TEST_F(MoveUndoTest, PathsThatWouldLeadEntriesAstray) {
+  dir_.CreateDir("elsewhere");
+  dir_.CreateSymlink("in/zlink", "../elsewhere");
+  const testing::CliRun into_link =
+      RunCliProgram({"move", input_, dir_.Path("in/zlink/out"), "--size", "1000", "--unit", "bytes",
+                     "--yes", "--journal", journal()},
+                    dir_.path());
+  EXPECT_EQ(into_link.status, kExitRefused);
+  EXPECT_NE(into_link.err.find("出力フォルダが移動する項目 'zlink' の中にある為"),
+            std::string::npos)
+      << into_link.err;
+  EXPECT_TRUE(NamesIn(dir_.Path("elsewhere")).empty());
+  EXPECT_FALSE(PathExists(journal()));
+  unlink(dir_.Path("in/zlink").c_str());
+
+  const testing::CliRun dotdot =
+      RunCliProgram({"move", input_, dir_.Path("OUT/missing/../out"), "--size", "1000", "--unit",
+                     "bytes", "--yes", "--journal", journal()},
+                    dir_.path());
+  ASSERT_EQ(dotdot.status, kExitDone) << dotdot.err;
+  EXPECT_FALSE(PathExists(dir_.Path("OUT/missing")));
+  EXPECT_TRUE(PathExists(dir_.Path("OUT/out/folder00001")));
+  const std::string journal_text = testing::ReadFile(journal());
+
+  // One byte of the plan changed: refused, nothing moves, the journal stays.
+  std::string changed = journal_text;
+  changed[changed.find("/OUT/out/") + 1] = 'X';
+  WriteJournal(changed);
+  EXPECT_EQ(Undo().status, kExitRefused);
+  EXPECT_EQ(testing::ReadFile(journal()), changed);
+  EXPECT_TRUE(NamesIn(input_) == std::set<std::string>{"too-big"});
+
+  // One byte of the third step changed: the steps before it come back, the
+  // journal is not marked undone, and the rest is left where it is.
+  changed = journal_text;
+  const std::size_t third = changed.find("\"seq\":3");
+  changed[changed.find("\"destination\"", third) + 20] ^= 1;
+  WriteJournal(changed);
+  const testing::CliRun partial = Undo();
+  EXPECT_EQ(partial.status, kExitSomeFailed) << partial.err;
+  EXPECT_NE(partial.err.find("damaged at line"), std::string::npos) << partial.err;
+  EXPECT_EQ(NamesIn(input_).size(), 3u);  // too-big and the first two entries
+  WriteJournal(journal_text);
+  const testing::CliRun rest = Undo();
+  EXPECT_EQ(rest.status, kExitDone) << rest.err;
   EXPECT_EQ(Snapshot(input_), before_);
 }
 

@@ -200,16 +200,4 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
   return out;
 }
 
-std::set<std::string> NamesIn(const std::string& folder) {
-  std::set<std::string> names;
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return names;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.insert(name);
-  }
-  closedir(dir);
-  return names;
-}
-
 }  // namespace morvick::testing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/temp_dir.h"
+
 // Runs the built morvick-cli with arguments, an environment of its own and a
 // given standard input, and collects what it prints and its exit status.
 
@@ -34,8 +36,5 @@ CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::string&
 // size, permissions, modification time and, for files, content and, for
 // links, target: two snapshots are equal when the folder is the same.
 std::map<std::string, std::string> Snapshot(const std::string& root);
-
-// The names in a folder, as bytes.
-std::set<std::string> NamesIn(const std::string& folder);
 
 }  // namespace morvick::testing

@@ -2,8 +2,8 @@
 // JSON that a standard reader accepts, and our reader gives every name back
 // byte for byte. Arbitrary texts given to our reader fail cleanly.
 
-#include "cli/json_text.h"
 #include "cli/plan_output.h"
+#include "common/json_text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -53,11 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A standard strict reader takes it (valid UTF-8, valid JSON), unless a name
   // needed the lone-surrogate escapes, which strict readers refuse by design.
   if (json.find("\\udc") == std::string::npos) {
-    const auto standard = cli::Json::parse(json, nullptr, /*allow_exceptions=*/false);
+    const auto standard = Json::parse(json, nullptr, /*allow_exceptions=*/false);
     Check(!standard.is_discarded());
   }
   // Our reader gives the bytes back.
-  const cli::Json ours = cli::ParseJson(json);
+  const Json ours = ParseJson(json);
   Check(ours.at("input").get<std::string>() == plan.input);
   Check(ours.at("entries").size() == entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -73,9 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Arbitrary text to the reader: a result or a clean error.
   const std::string text = input.ConsumeRemainingBytesAsString();
   try {
-    cli::ParseJson(text);
-  } catch (const cli::JsonSyntaxError&) {
-  } catch (const cli::Json::exception&) {
+    ParseJson(text);
+  } catch (const JsonSyntaxError&) {
+  } catch (const Json::exception&) {
   }
   return 0;
 }

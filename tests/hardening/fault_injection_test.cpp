@@ -97,13 +97,15 @@ class Session {
   }
   std::string Move(platform::FileMover& mover = platform::RealFileMover()) {
     prompter_.Answer(Answer::Yes);
-    return Run(
-        [&] { Button5Click(state_, form_, prompter_, PlatformPathRules(), nullptr, mover); });
+    MoveOptions options;
+    options.mover = &mover;
+    return Run([&] { Button5Click(state_, form_, prompter_, PlatformPathRules(), options); });
   }
   std::string Undo(platform::FileMover& mover = platform::RealFileMover()) {
     prompter_.Answer(Answer::Yes);
-    return Run(
-        [&] { Button7Click(state_, form_, prompter_, PlatformPathRules(), nullptr, mover); });
+    MoveOptions options;
+    options.mover = &mover;
+    return Run([&] { Button7Click(state_, form_, prompter_, PlatformPathRules(), options); });
   }
 
   StructPlanForm& form() { return form_; }

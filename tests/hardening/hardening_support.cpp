@@ -124,18 +124,6 @@ void RemoveTree(const std::string& root) {
   ::rmdir(root.c_str());
 }
 
-std::set<std::string> NamesIn(const std::string& folder) {
-  std::set<std::string> names;
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return names;
-  while (const dirent* raw = ::readdir(dir)) {
-    const std::string name = raw->d_name;
-    if (name != "." && name != "..") names.insert(name);
-  }
-  ::closedir(dir);
-  return names;
-}
-
 void RaiseDescriptorLimit() {
   rlimit limit{};
   if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return;

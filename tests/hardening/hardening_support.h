@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/temp_dir.h"
+
 // What the hardening tests share: the size they run at, the summary line each
 // case prints, a runner for code that must meet file permissions as an
 // ordinary user would, tree building and removal that work at any depth, and
@@ -37,9 +39,6 @@ void ReclaimTree(const std::string& root);
 
 // Removes a tree of any depth, descriptor by descriptor.
 void RemoveTree(const std::string& root);
-
-// The names in a folder, as bytes.
-std::set<std::string> NamesIn(const std::string& folder);
 
 // Raises the soft limit of open descriptors to the hard limit (deep trees
 // keep one open per level).

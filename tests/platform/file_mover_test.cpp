@@ -1,5 +1,6 @@
 #include "platform/file_mover.h"
 #include "common/error.h"
+#include "platform/errno_map.h"
 #include "platform/folders.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -194,6 +195,12 @@ TEST(Folders, RemoveFolderRaisesNumberedErrors) {
     }
   }
   EXPECT_EQ(ReadFile(dir.Path("full/file")), "x");
+
+  // Only the listed errno values have Windows numbers; EIO (5) is no "access denied".
+  EXPECT_EQ(SystemErrorText(EACCES), "ファイルへのアクセスが拒否されました");
+  EXPECT_EQ(SystemErrorText(EIO), "I/O エラー (5)");
+  EXPECT_EQ(SystemErrorText(ENOSPC), "I/O エラー (28)");
+  EXPECT_EQ(SystemInOutError(EIO).error_number(), 0);
 }
 
 TEST(Folders, SameDirectoryAndSameFileSystem) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -109,6 +110,18 @@ std::string ReadFile(const std::string& path) {
 bool PathExists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::set<std::string> NamesIn(const std::string& folder) {
+  std::set<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* raw = ::readdir(dir)) {
+    const std::string name = raw->d_name;
+    if (name != "." && name != "..") names.insert(name);
+  }
+  ::closedir(dir);
+  return names;
 }
 
 }  // namespace morvick::testing

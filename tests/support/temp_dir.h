@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <set>
 #include <string>
 
 namespace morvick::testing {
@@ -37,5 +38,7 @@ class TempDir {
 // Reads a whole file; fails the test when it cannot.
 std::string ReadFile(const std::string& path);
 bool PathExists(const std::string& path);
+// The names in a folder, "." and ".." left out; none when it cannot be read.
+std::set<std::string> NamesIn(const std::string& folder);
 
 }  // namespace morvick::testing

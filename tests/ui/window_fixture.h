@@ -22,7 +22,7 @@ class WindowTest : public ::testing::Test {
  protected:
   app::StartupFiles Files() const {
     return {dir_.Path("morvick.ini"), dir_.Path("morvick.dat"), dir_.Path("morvick.dat"),
-            dir_.Path("help/index.html")};
+            dir_.Path("help/index.html"), dir_.Path("journals")};
   }
   void Start() { windows_ = app::CreateProgramWindows(prompter_, Files()); }
   ui::TForm1& form() { return *windows_.main_window; }

@@ -1,11 +1,11 @@
-#include "cli/json_text.h"
+#include "common/json_text.h"
 
-#include "cli/utf8.h"
+#include "common/utf8.h"
 
 #include <charconv>
 #include <cstdint>
 
-namespace morvick::cli {
+namespace morvick {
 namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
@@ -315,4 +315,4 @@ std::string DumpJson(const Json& value, int indent) {
 
 Json ParseJson(std::string_view text) { return Reader(text).Document(); }
 
-}  // namespace morvick::cli
+}  // namespace morvick

@@ -1,6 +1,6 @@
-#include "cli/utf8.h"
+#include "common/utf8.h"
 
-namespace morvick::cli {
+namespace morvick {
 
 DecodedChar DecodeUtf8At(std::string_view text, std::size_t pos) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
@@ -35,4 +35,4 @@ DecodedChar DecodeUtf8At(std::string_view text, std::size_t pos) {
   return {cp, length};
 }
 
-}  // namespace morvick::cli
+}  // namespace morvick

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace morvick::cli {
+namespace morvick {
 
 struct DecodedChar {
   std::uint32_t code_point = 0;
@@ -17,4 +17,4 @@ struct DecodedChar {
 // forms, surrogates and code points above U+10FFFF are not valid.
 DecodedChar DecodeUtf8At(std::string_view text, std::size_t pos);
 
-}  // namespace morvick::cli
+}  // namespace morvick

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace morvick::cli {
+namespace morvick {
 
 using Json = nlohmann::ordered_json;
 
@@ -32,4 +32,4 @@ std::string DumpJson(const Json& value, int indent = -1);
 // \udc80..\udcff escape becomes the byte 0x80..0xff). Raises JsonSyntaxError.
 Json ParseJson(std::string_view text);
 
-}  // namespace morvick::cli
+}  // namespace morvick

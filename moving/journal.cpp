@@ -1,0 +1,385 @@
+#include "moving/journal.h"
+
+#include "common/error.h"
+#include "engine/naming.h"
+#include "moving/folder_paths.h"
+#include "platform/home_folder.h"
+#include "platform/real_path.h"
+#include "version.h"
+
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+
+namespace morvick {
+namespace {
+
+// The first format had no checksums and no front end.
+constexpr int kFirstFormat = 1;
+constexpr int kJournalFormat = 2;
+
+// ,"crc":"xxxxxxxx"} closes every record of the current format.
+constexpr std::string_view kChecksumKey = ",\"crc\":\"";
+constexpr std::size_t kChecksumSuffix = kChecksumKey.size() + 8 + 2;
+
+std::uint32_t Checksum(std::string_view text) {
+  uLong crc = crc32(0L, Z_NULL, 0);
+  // zlib takes lengths as uInt; records are far below 4 GiB, but feed it in pieces.
+  while (!text.empty()) {
+    const std::size_t piece = std::min<std::size_t>(text.size(), 1u << 30);
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(piece));
+    text.remove_prefix(piece);
+  }
+  return static_cast<std::uint32_t>(crc);
+}
+
+std::string ChecksumText(std::string_view text) {
+  char hex[9];
+  std::snprintf(hex, sizeof hex, "%08x", Checksum(text));
+  return hex;
+}
+
+// The record text of a line that ends in a checksum, or nullopt when it has
+// none. `valid` tells whether the checksum matches.
+std::optional<std::string> CheckedBody(std::string_view line, bool& valid) {
+  valid = false;
+  if (line.size() < kChecksumSuffix + 2 || line.back() != '}') return std::nullopt;
+  const std::size_t key = line.size() - kChecksumSuffix;
+  if (line.substr(key, kChecksumKey.size()) != kChecksumKey) return std::nullopt;
+  std::string body(line.substr(0, key));
+  body += '}';
+  valid = line.substr(key + kChecksumKey.size(), 8) == ChecksumText(body) &&
+          line[line.size() - 2] == '"';
+  return body;
+}
+
+[[noreturn]] void Damaged(std::size_t line, const std::string& what) {
+  throw Error("the journal is damaged at line " + std::to_string(line) + ": " + what);
+}
+
+const Json& Field(const Json& record, const char* key, std::size_t line) {
+  const auto it = record.find(key);
+  if (it == record.end()) Damaged(line, std::string("missing \"") + key + "\"");
+  return *it;
+}
+
+std::string TextField(const Json& record, const char* key, std::size_t line) {
+  const Json& value = Field(record, key, line);
+  if (!value.is_string()) Damaged(line, std::string("\"") + key + "\" is not a text");
+  return value.get<std::string>();
+}
+
+std::int64_t IntField(const Json& record, const char* key, std::size_t line) {
+  const Json& value = Field(record, key, line);
+  if (!value.is_number_integer()) Damaged(line, std::string("\"") + key + "\" is not a number");
+  return value.get<std::int64_t>();
+}
+
+std::int32_t Int32Field(const Json& record, const char* key, std::size_t line) {
+  const std::int64_t value = IntField(record, key, line);
+  if (value < INT32_MIN || value > INT32_MAX)
+    Damaged(line, std::string("\"") + key + "\" is out of range");
+  return static_cast<std::int32_t>(value);
+}
+
+bool BoolField(const Json& record, const char* key, std::size_t line) {
+  const Json& value = Field(record, key, line);
+  if (!value.is_boolean()) Damaged(line, std::string("\"") + key + "\" is not true or false");
+  return value.get<bool>();
+}
+
+JournalStep& StepOf(Journal& journal, std::int64_t sequence, std::size_t line) {
+  // Sequence numbers count from 1 in the order of the intents.
+  if (sequence < 1 || static_cast<std::size_t>(sequence) > journal.steps.size()) {
+    Damaged(line, "unknown entry " + std::to_string(sequence));
+  }
+  return journal.steps[static_cast<std::size_t>(sequence - 1)];
+}
+
+void ReadPlan(Journal& journal, const Json& record, std::size_t line) {
+  journal.format = static_cast<int>(IntField(record, "format", line));
+  if (journal.format != kFirstFormat && journal.format != kJournalFormat) {
+    Damaged(line, "unknown journal format");
+  }
+  if (journal.format >= kJournalFormat) {
+    journal.front_end =
+        TextField(record, "frontEnd", line) == "window" ? FrontEnd::Window : FrontEnd::CommandLine;
+  }
+  journal.input_path = TextField(record, "input", line);
+  journal.output_path = TextField(record, "output", line);
+  journal.base_name = TextField(record, "baseName", line);
+  journal.digits = static_cast<int>(Int32Field(record, "digits", line));
+  journal.start_number = Int32Field(record, "start", line);
+  journal.volume_count = Int32Field(record, "volumeCount", line);
+  journal.grand_total = IntField(record, "grandTotal", line);
+  journal.cluster_text = TextField(record, "cluster", line);
+  const Json& entries = Field(record, "entries", line);
+  if (!entries.is_array()) Damaged(line, "\"entries\" is not a list");
+  journal.entries.reserve(entries.size());
+  for (const Json& entry : entries) {
+    if (!entry.is_object()) Damaged(line, "an entry is not a record");
+    journal.entries.push_back({Int32Field(entry, "volume", line), TextField(entry, "name", line)});
+  }
+}
+
+void ReadRecord(Journal& journal, const Json& record, std::size_t line) {
+  const std::string kind = TextField(record, "record", line);
+  if (kind == "intent") {
+    JournalStep step;
+    step.sequence = IntField(record, "seq", line);
+    if (step.sequence != static_cast<std::int64_t>(journal.steps.size()) + 1) {
+      Damaged(line, "entries out of order");
+    }
+    step.volume = Int32Field(record, "volume", line);
+    step.name = TextField(record, "name", line);
+    step.source = TextField(record, "source", line);
+    step.destination = TextField(record, "destination", line);
+    const Json& creates = Field(record, "creates", line);
+    if (!creates.is_array()) Damaged(line, "\"creates\" is not a list");
+    for (const Json& folder : creates) {
+      if (!folder.is_string()) Damaged(line, "\"creates\" holds a non-text");
+      step.created_folders.push_back(folder.get<std::string>());
+    }
+    journal.steps.push_back(std::move(step));
+  } else if (kind == "done") {
+    JournalStep& step = StepOf(journal, IntField(record, "seq", line), line);
+    step.outcome = BoolField(record, "moved", line) ? JournalStep::Outcome::Moved
+                                                    : JournalStep::Outcome::Failed;
+  } else if (kind == "end") {
+    journal.move_ended = true;
+  } else if (kind == "undo-done") {
+    JournalStep& step = StepOf(journal, IntField(record, "seq", line), line);
+    if (BoolField(record, "moved", line)) step.restored = true;
+  } else if (kind == "folder-removed") {
+    journal.removed_folders.push_back(TextField(record, "path", line));
+  } else if (kind == "undone") {
+    journal.undone = true;
+  } else if (kind == "recovery-declined") {
+    journal.recovery_declined = true;
+  } else if (kind != "undo-begun" && kind != "undo-intent") {
+    Damaged(line, "unknown record \"" + kind + "\"");
+  }
+}
+
+// A folder path as the journal writes it: absolute, no empty, "." or ".."
+// part, ending in the separator.
+bool IsCanonicalFolder(const std::string& path) {
+  if (path.size() < 2 || path.front() != '/' || path.back() != '/') return false;
+  std::size_t start = 1;
+  while (start < path.size()) {
+    const std::size_t end = path.find('/', start);
+    if (!IsPathComponent(std::string_view(path).substr(start, end - start))) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string DefaultJournalFolder() {
+  const char* state_home = std::getenv("XDG_STATE_HOME");
+  if (state_home && state_home[0] == '/') return std::string(state_home) + "/morvick";
+  return platform::HomeFolder() + "/.local/state/morvick";
+}
+
+std::string NewJournalPath(const std::string& folder) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  const std::string base = folder + "/move-" + stamp;
+  std::string path = base + ".jsonl";
+  for (int n = 2; platform::KindOf(path) != platform::PathKind::Missing; ++n) {
+    path = base + "-" + std::to_string(n) + ".jsonl";
+  }
+  return path;
+}
+
+std::string JournalLine(const Json& record) {
+  const std::string body = DumpJson(record);
+  std::string line = body.substr(0, body.size() - 1);
+  line += kChecksumKey;
+  line += ChecksumText(body);
+  line += "\"}\n";
+  return line;
+}
+
+Journal ParseJournal(std::string_view text) {
+  Journal journal;
+  bool have_plan = false;
+  std::size_t line_number = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) break;  // cut off by a crash: never acted upon
+    ++line_number;
+    const std::string_view line = text.substr(start, end - start);
+
+    bool valid = false;
+    const std::optional<std::string> body = CheckedBody(line, valid);
+    const bool unchecked_allowed = !have_plan || journal.format == kFirstFormat;
+    if ((body && !valid) || (!body && !unchecked_allowed)) {
+      journal.damaged_line = line_number;
+      journal.damaged_before_end = text.find('\n', end + 1) != std::string_view::npos;
+      break;
+    }
+    start = end + 1;
+
+    Json record;
+    try {
+      record = ParseJson(body ? std::string_view(*body) : line);
+    } catch (const JsonSyntaxError& error) {
+      Damaged(line_number, error.what());
+    }
+    if (!record.is_object()) Damaged(line_number, "not a record");
+    if (!have_plan) {
+      if (TextField(record, "record", line_number) != "plan") {
+        Damaged(line_number, "the plan must come first");
+      }
+      ReadPlan(journal, record, line_number);
+      if (journal.format >= kJournalFormat && !body) {
+        Damaged(line_number, "the record has no checksum");
+      }
+      have_plan = true;
+    } else {
+      ReadRecord(journal, record, line_number);
+    }
+    journal.complete_length = start;
+  }
+  if (!have_plan) throw Error("not a journal of morvick (no plan in it)");
+  return journal;
+}
+
+std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal) {
+  const std::string& input = journal.input_path;
+  const std::string& output = journal.output_path;
+  if (!IsCanonicalFolder(input)) return "the input folder is not a plain absolute path: " + input;
+  if (!IsCanonicalFolder(output)) {
+    return "the output folder is not a plain absolute path: " + output;
+  }
+  if (input == output) return "the input and output folders are the same";
+  // A link put on the way since the move would lead the entries elsewhere.
+  for (const std::string* folder : {&input, &output}) {
+    const std::string plain = folder->substr(0, folder->size() - 1);
+    if (platform::RealFolderPath(plain) != plain) {
+      return "the folder no longer leads where the journal says: " + *folder;
+    }
+  }
+  if (journal.digits < 1 || journal.digits > 9 || journal.start_number < 1 ||
+      journal.volume_count < 0) {
+    return "the naming of the volume folders is not valid";
+  }
+
+  std::map<std::string_view, std::int32_t> planned;
+  for (const JournalEntry& entry : journal.entries) planned.emplace(entry.name, entry.volume);
+  const std::string output_folder = output.substr(0, output.size() - 1);
+  // The folders a move may have made: its volume folders, the output folder
+  // and the output's missing parents.
+  const auto may_have_made = [&](const std::string& folder, std::int32_t volume) {
+    if (volume >= 1 && volume <= journal.volume_count &&
+        folder == output + VolumeFolderName(volume, journal.base_name, journal.digits,
+                                            journal.start_number)) {
+      return true;
+    }
+    return folder != "/" && platform::IsSameOrBelow(output_folder, folder);
+  };
+
+  for (const JournalStep& step : journal.steps) {
+    const std::string which = "entry " + std::to_string(step.sequence);
+    const auto found = planned.find(step.name);
+    if (!IsPathComponent(step.name) || found == planned.end() || found->second != step.volume ||
+        step.volume < 1 || step.volume > journal.volume_count) {
+      return which + " is not an entry of the plan";
+    }
+    const std::string folder =
+        VolumeFolderName(step.volume, journal.base_name, journal.digits, journal.start_number);
+    if (!IsPathComponent(folder)) return which + ": the volume folder name is not valid";
+    if (step.source != input + step.name) return which + " does not come from the input folder";
+    if (step.destination != output + folder + "/" + step.name) {
+      return which + " did not go to its volume folder";
+    }
+    for (const std::string& made : step.created_folders) {
+      if (!may_have_made(made, step.volume)) return which + " made a folder outside the plan";
+    }
+  }
+  for (const std::string& removed : journal.removed_folders) {
+    bool known = false;
+    for (std::int32_t v = 1; v <= journal.volume_count && !known; ++v) {
+      known = may_have_made(removed, v);
+    }
+    if (!known && !may_have_made(removed, 0)) return "a removed folder lies outside the plan";
+  }
+  return std::nullopt;
+}
+
+void AppendRecord(platform::RecordFile& file, const Json& record) {
+  file.Append(JournalLine(record));
+}
+
+void JournalWriter::Create() {
+  // Journals name the user's folders: only the user may look into theirs.
+  const std::size_t slash = path_.find_last_of('/');
+  const bool default_folder =
+      slash != std::string::npos && path_.substr(0, slash) == DefaultJournalFolder();
+  file_.emplace(platform::RecordFile::Create(path_, default_folder, made_folders_));
+  // Held until the move ends, so that an undo cannot start during it.
+  file_->TryLock();
+}
+
+void JournalWriter::DiscardIfUnused() {
+  if (file_ && !begun_) {
+    file_->Remove(made_folders_);
+    file_.reset();
+  }
+}
+
+void JournalWriter::Close() { file_.reset(); }
+
+void JournalWriter::WritePlanRecord(const JournalPlan& plan, Json entries) {
+  AppendRecord(*file_, Json{{"record", "plan"},
+                            {"format", kJournalFormat},
+                            {"program", std::string("morvick ") + kVersion},
+                            {"frontEnd", plan.front_end == FrontEnd::Window ? "window" : "cli"},
+                            {"input", plan.input_path},
+                            {"output", plan.output_path},
+                            {"baseName", plan.base_name},
+                            {"digits", plan.digits},
+                            {"start", plan.start_number},
+                            {"volumeCount", plan.volume_count},
+                            {"grandTotal", plan.grand_total},
+                            {"cluster", plan.cluster_text},
+                            {"method", plan.method},
+                            {"skipLast", plan.skip_last},
+                            {"entries", std::move(entries)}});
+  begun_ = true;
+  if (announce_) announce_(path_);
+}
+
+void JournalWriter::WriteIntent(std::int32_t volume, const std::string& name,
+                                const std::string& source, const std::string& destination,
+                                const std::vector<std::string>& creates) {
+  ++sequence_;
+  AppendRecord(*file_, Json{{"record", "intent"},
+                            {"seq", sequence_},
+                            {"volume", volume},
+                            {"name", name},
+                            {"source", source},
+                            {"destination", destination},
+                            {"creates", creates}});
+}
+
+void JournalWriter::WriteOutcome(bool moved, const std::string& reason) {
+  (moved ? moved_ : failures_) += 1;
+  AppendRecord(*file_,
+               Json{{"record", "done"}, {"seq", sequence_}, {"moved", moved}, {"reason", reason}});
+}
+
+void JournalWriter::WriteEnd() { AppendRecord(*file_, Json{{"record", "end"}}); }
+
+}  // namespace morvick

@@ -1,0 +1,31 @@
+#pragma once
+
+// Where a path really leads: the folders a command works on are fixed once,
+// when it starts, so that no later step follows a link or a ".." it did not
+// check.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvick::platform {
+
+// An absolute path made canonical: "." and ".." resolved, repeated "/"
+// collapsed, and every existing part resolved through symbolic links to the
+// real folder. A missing tail is kept as written (nothing there can be a link).
+// No trailing "/" except for the root. nullopt when `path` is not absolute or
+// an existing part cannot be resolved (a link loop, no permission).
+std::optional<std::string> RealFolderPath(std::string_view path);
+
+// What a path names, links not followed.
+enum class PathKind { Missing, Folder, Link, Other, Unknown };
+PathKind KindOf(const std::string& path);
+
+// The real path of an existing item, every link followed; nullopt when it
+// cannot be resolved.
+std::optional<std::string> ResolvedPath(const std::string& path);
+
+// True when `path` is `folder` or lies below it (both canonical, no trailing "/").
+bool IsSameOrBelow(std::string_view path, std::string_view folder);
+
+}  // namespace morvick::platform
