@@ -1,5 +1,5 @@
 #include "cli/cli_app.h"
-#include "cli/json_text.h"
+#include "common/json_text.h"
 #include "run_cli.h"
 #include "support/temp_dir.h"
 
