@@ -1,11 +1,11 @@
 #include "cli/cli_app.h"
 
-#include "cli/cli_form.h"
 #include "cli/cli_prompter.h"
 #include "cli/interrupt.h"
 #include "cli/journal_undo.h"
 #include "cli/plan_output.h"
 #include "cli/plan_settings.h"
+#include "cli/plan_view.h"
 #include "cli/progress.h"
 #include "commands/plan_commands.h"
 #include "common/error.h"
@@ -187,7 +187,7 @@ OutputFormat FormatOf(const std::string& name) {
   return OutputFormat::kTable;
 }
 
-PlanReport MakeReport(const CommandState& state, const CliPlanForm& form,
+PlanReport MakeReport(const CommandState& state, const CliPlanView& form,
                       const PlanSettings& settings) {
   PlanReport report;
   report.input = settings.input;
@@ -214,11 +214,12 @@ void WriteOut(const std::string& text) {
 
 // Runs Investigate and prints the plan. Returns the exit status when the
 // command should end here (refusal, error), nullopt when a plan exists.
-std::optional<int> Investigate(CommandState& state, CliPlanForm& form, Prompter& prompter,
+std::optional<int> Investigate(CommandState& state, CliPlanView& form, Prompter& prompter,
                                ScanProgress* progress, const PlanSettings& settings,
                                OutputFormat format) {
   try {
-    Button1Click(state, form, prompter, PlatformPathRules());
+    InvestigateCommand(state, InvestigateInputsOf(settings), form, form, prompter,
+                       PlatformPathRules());
   } catch (const Error& error) {
     if (progress) progress->Finish();
     prompter.ShowError(error.what());
@@ -244,7 +245,7 @@ int RunPlan(const PlanOptions& options) {
   CommandState state;
   CliPrompter prompter(ProcessConfirmPolicy(false), stderr, stdin);
   std::unique_ptr<ScanProgress> progress = MakeProgress(options.quiet);
-  CliPlanForm form(*settings, state, progress.get());
+  CliPlanView form(*settings, state, progress.get());
   if (const std::optional<int> status =
           Investigate(state, form, prompter, progress.get(), *settings, FormatOf(options.format))) {
     return *status;
@@ -261,7 +262,7 @@ int RunMove(const PlanOptions& options) {
   CommandState state;
   CliPrompter prompter(ProcessConfirmPolicy(options.yes), stderr, stdin);
   std::unique_ptr<ScanProgress> progress = MakeProgress(options.quiet);
-  CliPlanForm form(*settings, state, progress.get());
+  CliPlanView form(*settings, state, progress.get());
   if (const std::optional<int> status =
           Investigate(state, form, prompter, progress.get(), *settings, FormatOf(options.format))) {
     return *status;
@@ -289,7 +290,8 @@ int RunMove(const PlanOptions& options) {
   move_options.front_end = FrontEnd::CommandLine;
   move_options.stop_requested = [] { return InterruptRequested(); };
   try {
-    Button5Click(state, form, prompter, PlatformPathRules(), move_options);
+    MoveCommand(state, MoveInputsOf(*settings), form, form, prompter, PlatformPathRules(),
+                move_options);
   } catch (const InterruptedError&) {
     Message("morvick-cli: interrupted; what was moved can be taken back with: morvick-cli undo " +
             journal.path());

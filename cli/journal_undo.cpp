@@ -1,6 +1,5 @@
 #include "cli/journal_undo.h"
 
-#include "cli/cli_form.h"
 #include "cli/interrupt.h"
 #include "commands/plan_commands.h"
 #include "common/error.h"
@@ -21,11 +20,8 @@ std::string StatusLine(const Journal& journal) {
   CommandState state;
   state.VolumeCount = journal.volume_count;
   state.GrandTotal = journal.grand_total;
-  PlanSettings settings;
-  settings.cluster_text = journal.cluster_text;
-  CliPlanForm form(settings, state, nullptr);
   try {
-    return StatusTotalsText(state, form, kUndoEndTag, kMoveUnit);
+    return StatusTotalsText(state, journal.cluster_text, kUndoEndTag, kMoveUnit);
   } catch (const Error&) {
     return {};
   }

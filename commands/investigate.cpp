@@ -12,20 +12,22 @@ namespace {
 
 constexpr std::int64_t kMebibyte = 1024 * 1024;
 
-// The scan's view of the window: the cluster-size box, the cancel flag and the
-// event pump.
-class FormScanHost final : public ScanHost {
+// The scan's view of the front end: the cluster-size text, the cancel flag and
+// the event pump.
+class CommandScanHost final : public ScanHost {
  public:
-  FormScanHost(CommandState& state, PlanForm& form) : state_(state), form_(form) {}
-  std::string ClusterSizeText() override { return form_.ComboBox3Text(); }
+  CommandScanHost(CommandState& state, const LiveInputs& live, PlanSink& sink)
+      : state_(state), live_(live), sink_(sink) {}
+  std::string ClusterSizeText() override { return live_.ClusterSizeText(); }
   bool CancelRequested() override { return state_.CancelRequested; }
-  void PumpEvents() override { form_.PumpEvents(); }
-  void BeginTreeUpdate() override { form_.BeginTreeUpdate(); }
-  void EndTreeUpdate() override { form_.EndTreeUpdate(); }
+  void PumpEvents() override { sink_.PumpEvents(); }
+  void BeginTreeUpdate() override { sink_.BeginTreeUpdate(); }
+  void EndTreeUpdate() override { sink_.EndTreeUpdate(); }
 
  private:
   CommandState& state_;
-  PlanForm& form_;
+  const LiveInputs& live_;
+  PlanSink& sink_;
 };
 
 // Marks the scan as running for as long as it runs, errors included.
@@ -42,12 +44,14 @@ class ScanRunningGuard {
 
 }  // namespace
 
-void Button1Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules) {
+void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
+                        const LiveInputs& live, PlanSink& sink, Prompter& prompter,
+                        const PathRules& rules) {
   // A click from the running scan's event pump: that scan still owns the tree
   // and the entry list.
   if (state.ScanRunning) return;
 
-  const std::string input_text = form.EditText(2);
+  const std::string& input_text = inputs.input_text;
   if (!rules.CheckPathSyntax(prompter, input_text, "入力フォルダ")) return;
   if (!rules.IsExistingFolder(rules.WithTrailingBackslash(input_text))) {
     prompter.ShowMessage("入力フォルダがありません。");
@@ -61,7 +65,7 @@ void Button1Click(CommandState& state, PlanForm& form, Prompter& prompter, const
     prompter.ShowMessage("Undo中の為、処理できません。");
     return;
   }
-  const std::optional<std::int64_t> split_size = TryParseInt64(form.EditText(1));
+  const std::optional<std::int64_t> split_size = TryParseInt64(inputs.split_size_text);
   if (!split_size) {
     prompter.ShowMessage("分割サイズは数値でなければなりません");
     return;
@@ -70,7 +74,7 @@ void Button1Click(CommandState& state, PlanForm& form, Prompter& prompter, const
     prompter.ShowMessage("分割サイズは正数でなければなりません");
     return;
   }
-  const int unit = form.ComboBox1Index();
+  const int unit = inputs.unit_index;
   if (unit == 0 && *split_size > std::numeric_limits<std::int64_t>::max() / kMebibyte) {
     prompter.ShowMessage("分割サイズが大きすぎます");
     return;
@@ -80,18 +84,16 @@ void Button1Click(CommandState& state, PlanForm& form, Prompter& prompter, const
   state.UndoDone = false;
   state.SearchDone = false;
   state.Searching = true;
-  form.SetStatusText(kSearchingTag);
+  sink.SetStatusText(kSearchingTag);
 
-  form.ClearListView1();
-  form.ClearListView2();
-  form.ClearTree();
+  sink.ClearEntryRows();
+  sink.ClearVolumeRows();
+  sink.ClearTree();
 
   if (state.EntryList) FreeEntries(state.EntryList);
   state.EntryList = std::make_unique<EntryList>();
 
-  const int digits = form.TrackBar1Position();
-  const std::string base_name = form.EditText(4);
-  const std::int32_t start_number = form.SpinEdit1Value();
+  const NamingInputs& naming = inputs.naming;
 
   if (unit == 0) {
     state.SplitCapacity = *split_size * kMebibyte;
@@ -102,28 +104,29 @@ void Button1Click(CommandState& state, PlanForm& form, Prompter& prompter, const
   state.CancelRequested = false;
   {
     ScanRunningGuard running(state);
-    FormScanHost host(state, form);
-    ScanTarget target{host, *state.EntryList, form.Tree()};
-    ScanFolder(target, TreeStore::kNone, form.EditText(2), true);
+    CommandScanHost host(state, live, sink);
+    ScanTarget target{host, *state.EntryList, sink.Tree()};
+    ScanFolder(target, TreeStore::kNone, input_text, true);
   }
   state.CancelRequested = false;
 
   const std::int32_t volume_count =
-      PackEntries(*state.EntryList, form.RadioGroup1Index(), state.SplitCapacity);
+      PackEntries(*state.EntryList, inputs.method_index, state.SplitCapacity);
 
   const std::vector<std::int64_t> totals = ComputeVolumeTotals(*state.EntryList, volume_count);
   for (const auto& entry : *state.EntryList) {
     const std::string volume = std::to_string(entry->Volume);
     const std::string size = FormatThousands(entry->Size);
-    form.AddListView1Row({volume, entry->Name, size, entry->DateText, entry->KindText});
+    sink.AddEntryRow({volume, entry->Name, size, entry->DateText, entry->KindText});
   }
 
   std::int64_t grand_total = 0;
   for (std::int32_t n = 1; n <= volume_count; ++n) {
     const std::string number = std::to_string(n);
-    const std::string folder = VolumeFolderName(n, base_name, digits, start_number);
+    const std::string folder =
+        VolumeFolderName(n, naming.base_name, naming.digits, naming.start_number);
     const std::string size = FormatThousands(totals[static_cast<std::size_t>(n)]);
-    form.AddListView2Row({number, folder, size});
+    sink.AddVolumeRow({number, folder, size});
     // Saturates rather than wraps; only sizes beyond any real disk get there.
     if (__builtin_add_overflow(grand_total, totals[static_cast<std::size_t>(n)], &grand_total)) {
       grand_total = std::numeric_limits<std::int64_t>::max();
@@ -135,7 +138,8 @@ void Button1Click(CommandState& state, PlanForm& form, Prompter& prompter, const
   state.Searching = false;
   state.SearchDone = true;
 
-  form.SetStatusText(StatusTotalsText(state, form, kSearchEndTag, kInvestigateUnit));
+  sink.SetStatusText(
+      StatusTotalsText(state, live.ClusterSizeText(), kSearchEndTag, kInvestigateUnit));
 }
 
 }  // namespace morvick

@@ -8,25 +8,27 @@ namespace {
 constexpr const char* kConfirmText = "よろしいですか？";
 
 // The engine's view of the front end while it works.
-class FormMoveHost final : public MoveHost {
+class CommandMoveHost final : public MoveHost {
  public:
-  FormMoveHost(const PlanForm& form, const MoveOptions& options) : form_(form), options_(options) {}
-  bool SkipLastVolume() override { return form_.CheckBox2Checked(); }
+  CommandMoveHost(const LiveInputs& live, const MoveOptions& options)
+      : live_(live), options_(options) {}
+  bool SkipLastVolume() override { return live_.SkipLastVolume(); }
   bool StopRequested() override { return options_.stop_requested && options_.stop_requested(); }
 
  private:
-  const PlanForm& form_;
+  const LiveInputs& live_;
   const MoveOptions& options_;
 };
 
 // The path checks shared by Move and Undo, and the plan with its folders fixed
 // when the command starts. nullopt ends the command (a message has been shown).
 // Without a plan the checks still run; the command then ends after the question.
-std::optional<MovePlan> CheckPaths(const CommandState& state, const PlanForm& form,
-                                   Prompter& prompter, const PathRules& rules, PairCommand command,
+std::optional<MovePlan> CheckPaths(const CommandState& state, const MoveInputs& inputs,
+                                   const LiveInputs& live, Prompter& prompter,
+                                   const PathRules& rules, PairCommand command,
                                    const MoveOptions& options) {
-  const std::string input_text = form.EditText(2);
-  const std::string output_text = form.EditText(3);
+  const std::string& input_text = inputs.input_text;
+  const std::string& output_text = inputs.output_text;
   if (!rules.CheckPathSyntax(prompter, output_text, "出力フォルダ")) return std::nullopt;
   if (!rules.CheckFolderPair(prompter, input_text, output_text, command)) return std::nullopt;
   MovePlan plan;
@@ -34,13 +36,13 @@ std::optional<MovePlan> CheckPaths(const CommandState& state, const PlanForm& fo
   std::optional<FixedFolders> folders = FixFolders(prompter, input_text, output_text);
   if (!folders) return std::nullopt;
   plan.folders = std::move(*folders);
-  plan.naming = {form.EditText(4), form.TrackBar1Position(), form.SpinEdit1Value()};
+  plan.naming = {inputs.naming.base_name, inputs.naming.digits, inputs.naming.start_number};
   plan.entries = state.EntryList.get();
   plan.volume_count = state.VolumeCount;
   plan.grand_total = state.GrandTotal;
-  plan.cluster_text = form.ComboBox3Text();
-  plan.method = form.RadioGroup1Index();
-  plan.skip_last = form.CheckBox2Checked();
+  plan.cluster_text = live.ClusterSizeText();
+  plan.method = inputs.method_index;
+  plan.skip_last = live.SkipLastVolume();
   plan.front_end = options.front_end;
   if (command == PairCommand::Move && !CheckOutputOutsideEntries(prompter, plan)) {
     return std::nullopt;
@@ -54,41 +56,43 @@ platform::FileMover& MoverOf(const MoveOptions& options) {
 
 }  // namespace
 
-void Button5Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules,
-                  const MoveOptions& options) {
+void MoveCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
+                 PlanSink& sink, Prompter& prompter, const PathRules& rules,
+                 const MoveOptions& options) {
   if (state.Searching) return prompter.ShowMessage("検索中の為、処理できません。");
   if (state.Undoing) return prompter.ShowMessage("Undo中の為、処理できません。");
   if (!state.SearchDone) return prompter.ShowMessage("検索が終了していない為、処理できません。");
   if (state.UpdateDone) return prompter.ShowMessage("更新が終了してる為、処理できません。");
   const std::optional<MovePlan> plan =
-      CheckPaths(state, form, prompter, rules, PairCommand::Move, options);
+      CheckPaths(state, inputs, live, prompter, rules, PairCommand::Move, options);
   if (!plan) return;
   if (prompter.ConfirmYesNo(kConfirmText) != Answer::Yes) return;
   if (!state.EntryList) return;
 
   state.UpdateDone = false;
   state.Updating = true;
-  form.SetStatusText(StatusTotalsText(state, form, kUpdatingTag, kMoveUnit));
+  sink.SetStatusText(StatusTotalsText(state, live.ClusterSizeText(), kUpdatingTag, kMoveUnit));
 
-  FormMoveHost host(form, options);
+  CommandMoveHost host(live, options);
   MoveEngine engine(prompter, MoverOf(options));
   const MoveCounts counts = engine.Move(*plan, host, options.journal);
   if (options.counts) *options.counts = counts;
 
   state.Updating = false;
   prompter.ShowMessage(kMovedText);
-  form.SetStatusText(StatusTotalsText(state, form, kUpdateEndTag, kMoveUnit));
+  sink.SetStatusText(StatusTotalsText(state, live.ClusterSizeText(), kUpdateEndTag, kMoveUnit));
   state.UpdateDone = true;
 }
 
-void Button7Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules,
-                  const MoveOptions& options) {
+void UndoCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
+                 PlanSink& sink, Prompter& prompter, const PathRules& rules,
+                 const MoveOptions& options) {
   if (state.Searching) return prompter.ShowMessage("検索中の為、処理できません。");
   if (state.Updating) return prompter.ShowMessage("更新中の為、処理できません。");
   if (!state.UpdateDone) return prompter.ShowMessage("更新が終了してない為、処理できません。");
   if (state.UndoDone) return prompter.ShowMessage("Undoが終了してる為、処理できません。");
   const std::optional<MovePlan> plan =
-      CheckPaths(state, form, prompter, rules, PairCommand::Undo, options);
+      CheckPaths(state, inputs, live, prompter, rules, PairCommand::Undo, options);
   if (!plan) return;
   if (prompter.ConfirmYesNo(kConfirmText) != Answer::Yes) return;
   if (!state.EntryList) return;
@@ -98,20 +102,20 @@ void Button7Click(CommandState& state, PlanForm& form, Prompter& prompter, const
   if (!state.Undoing) state.RemovedVolumeFolders.clear();
   state.UndoDone = false;
   state.Undoing = true;
-  form.SetStatusText(StatusTotalsText(state, form, kUndoingTag, kMoveUnit));
+  sink.SetStatusText(StatusTotalsText(state, live.ClusterSizeText(), kUndoingTag, kMoveUnit));
 
-  FormMoveHost host(form, options);
+  CommandMoveHost host(live, options);
   MoveEngine engine(prompter, MoverOf(options));
   const MoveCounts counts = engine.MoveBack(*plan, host);
   if (options.counts) *options.counts = counts;
-  const std::int32_t last = form.CheckBox2Checked() ? state.VolumeCount - 1 : state.VolumeCount;
+  const std::int32_t last = live.SkipLastVolume() ? state.VolumeCount - 1 : state.VolumeCount;
   engine.RemoveVolumeFolders(*plan, last, state.RemovedVolumeFolders);
 
   state.RemovedVolumeFolders.clear();
   state.Undoing = false;
   state.UndoDone = true;
   prompter.ShowMessage(kMovedText);
-  form.SetStatusText(StatusTotalsText(state, form, kUndoEndTag, kMoveUnit));
+  sink.SetStatusText(StatusTotalsText(state, live.ClusterSizeText(), kUndoEndTag, kMoveUnit));
 }
 
 }  // namespace morvick

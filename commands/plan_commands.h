@@ -1,8 +1,9 @@
 #pragma once
 
 // The three plan commands and Cancel, as the window's buttons run them:
-// Investigate (Button1, "分割調査"), Move (Button5, "分割開始"), Undo (Button7,
-// "UNDO") and Cancel (Button6, "キャンセル").
+// Investigate ("分割調査"), Move ("分割開始"), Undo ("UNDO") and Cancel
+// ("キャンセル"). Each takes the values it reads when it starts, the two
+// values it re-reads while it works, and a sink for its results.
 //
 // Refusals and results are shown through the prompter; faults that are not
 // tested beforehand (a cluster-size text that is not a number, a volume folder
@@ -11,7 +12,7 @@
 
 #include "commands/command_state.h"
 #include "commands/path_rules.h"
-#include "commands/plan_form.h"
+#include "commands/plan_values.h"
 #include "common/prompter.h"
 #include "moving/move_engine.h"
 #include "platform/file_mover.h"
@@ -24,7 +25,9 @@ namespace morvick {
 
 // Investigate. A click that arrives while its own scan is running (from the
 // scan's event pump) is ignored.
-void Button1Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules);
+void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
+                        const LiveInputs& live, PlanSink& sink, Prompter& prompter,
+                        const PathRules& rules);
 
 // How a front end runs Move and Undo.
 struct MoveOptions {
@@ -37,21 +40,23 @@ struct MoveOptions {
 
 // Move: every path is derived from the input and output folders as they really
 // are when the command starts (links and ".." resolved) and one checked name.
-void Button5Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules,
-                  const MoveOptions& options = {});
+void MoveCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
+                 PlanSink& sink, Prompter& prompter, const PathRules& rules,
+                 const MoveOptions& options = {});
 
 // Undo, the paths derived the same way from the naming inputs as they are now.
-void Button7Click(CommandState& state, PlanForm& form, Prompter& prompter, const PathRules& rules,
-                  const MoveOptions& options = {});
+void UndoCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
+                 PlanSink& sink, Prompter& prompter, const PathRules& rules,
+                 const MoveOptions& options = {});
 
 // Cancel: asks the running scan to stop; nothing else.
-void Button6Click(CommandState& state);
+void CancelCommand(CommandState& state);
 
 // The status line: tag, VolumeCount, GrandTotal, unit piece and the cluster
-// size of ComboBox3 (raises ConversionError when that is not a 32-bit integer
+// size (raises ConversionError when `cluster_text` is not a 32-bit integer
 // text). The unit piece is "bytes " for Investigate and "bytes" for Move/Undo.
-std::string StatusTotalsText(const CommandState& state, const PlanForm& form, std::string_view tag,
-                             std::string_view unit);
+std::string StatusTotalsText(const CommandState& state, std::string_view cluster_text,
+                             std::string_view tag, std::string_view unit);
 
 // Tags and unit pieces of the status line.
 inline constexpr const char* kSearchingTag = "[検索中] ";

@@ -3,9 +3,9 @@
 
 namespace morvick {
 
-std::string StatusTotalsText(const CommandState& state, const PlanForm& form, std::string_view tag,
-                             std::string_view unit) {
-  const std::int32_t cluster = ParseInt32(form.ComboBox3Text());
+std::string StatusTotalsText(const CommandState& state, std::string_view cluster_text,
+                             std::string_view tag, std::string_view unit) {
+  const std::int32_t cluster = ParseInt32(cluster_text);
   std::string text(tag);
   text += std::to_string(state.VolumeCount);
   text += ")個";
@@ -18,6 +18,6 @@ std::string StatusTotalsText(const CommandState& state, const PlanForm& form, st
   return text;
 }
 
-void Button6Click(CommandState& state) { state.CancelRequested = true; }
+void CancelCommand(CommandState& state) { state.CancelRequested = true; }
 
 }  // namespace morvick

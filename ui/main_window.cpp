@@ -124,7 +124,7 @@ void TForm1::Button1Click() {
       form.ListView2->Flush();
     }
   } finish{*this};
-  morvick::Button1Click(state_, *this, prompter_, path_rules_);
+  InvestigateCommand(state_, ReadInvestigateInputs(), *this, *this, prompter_, path_rules_);
   if (close_after_scan_ && !state_.ScanRunning) {
     // The window was asked to close during the scan; now that the scan has
     // returned, the close prompt may free the entry list.
@@ -149,14 +149,14 @@ void TForm1::Button5Click() {
   MoveOptions options;
   options.journal = &journal;
   options.front_end = FrontEnd::Window;
-  morvick::Button5Click(state_, *this, prompter_, path_rules_, options);
+  MoveCommand(state_, ReadMoveInputs(), *this, *this, prompter_, path_rules_, options);
   if (journal.begun()) move_journal_path_ = journal.path();
 }
 
-void TForm1::Button6Click() { morvick::Button6Click(state_); }
+void TForm1::Button6Click() { CancelCommand(state_); }
 
 void TForm1::Button7Click() {
-  morvick::Button7Click(state_, *this, prompter_, path_rules_);
+  UndoCommand(state_, ReadMoveInputs(), *this, *this, prompter_, path_rules_);
   // Once the plan is undone, its journal must not be taken back a second time.
   if (state_.UndoDone && !move_journal_path_.empty()) {
     AppendToJournal(move_journal_path_, Json{{"record", "undone"}});
@@ -169,8 +169,9 @@ void TForm1::OfferRecovery() {
   if (!path) return;
   const std::optional<Journal> journal = ReadJournal(*path);
   if (!journal) return;
-  const std::string question = "前回の移動が中断されました。元に戻しますか？\n入力フォルダ: " +
-                               journal->input_path + "\n出力フォルダ: " + journal->output_path;
+  const std::string question =
+      "前回の移動が中断されました。元に戻しますか？\n入力フォルダ: " + journal->input_path +
+      "\n出力フォルダ: " + journal->output_path;
   if (prompter_.ConfirmYesNo(question) != Answer::Yes) {
     AppendToJournal(*path, Json{{"record", "recovery-declined"}});
     return;
@@ -180,7 +181,8 @@ void TForm1::OfferRecovery() {
   } host;
   const JournalUndoResult result = UndoJournal(*path, prompter_, host, false);
   if (result.status != JournalUndoResult::Status::Refused) {
-    prompter_.ShowMessage(std::to_string(result.restored) + " 個の項目を入力フォルダへ戻しました。");
+    prompter_.ShowMessage(std::to_string(result.restored) +
+                          " 個の項目を入力フォルダへ戻しました。");
   }
 }
 
@@ -320,7 +322,7 @@ void TForm1::SetComboBox3Index(int index) {
   ComboBox3->setCurrentIndex(index);
 }
 
-// ---- Control setters and PlanForm ------------------------------------------------
+// ---- Control values, LiveInputs and PlanSink --------------------------------------
 
 QLineEdit* TForm1::Edit(int number) const {
   switch (number) {
@@ -344,8 +346,6 @@ void TForm1::SetEditText(int number, const std::string& text) {
   if (edit->text() != qtext) edit->setText(qtext);
 }
 
-int TForm1::TrackBar1Position() const { return TrackBar1->value(); }
-
 int TForm1::RadioGroup1Index() const { return RadioGroup1Buttons->checkedId(); }
 
 void TForm1::SetRadioGroup1Index(int index) {
@@ -362,21 +362,38 @@ void TForm1::SetRadioGroup1Index(int index) {
 
 int TForm1::ComboBox1Index() const { return ComboBox1->currentIndex(); }
 
-bool TForm1::CheckBox2Checked() const { return CheckBox2->isChecked(); }
+InvestigateInputs TForm1::ReadInvestigateInputs() const {
+  InvestigateInputs inputs;
+  inputs.split_size_text = EditText(1);
+  inputs.unit_index = ComboBox1Index();
+  inputs.input_text = EditText(2);
+  inputs.method_index = RadioGroup1Index();
+  inputs.naming = {EditText(4), TrackBar1->value(), SpinEdit1->TypedValue()};
+  return inputs;
+}
 
-std::string TForm1::ComboBox3Text() const { return ToStdString(ComboBox3->currentText()); }
+MoveInputs TForm1::ReadMoveInputs() const {
+  MoveInputs inputs;
+  inputs.input_text = EditText(2);
+  inputs.output_text = EditText(3);
+  inputs.naming = {EditText(4), TrackBar1->value(), SpinEdit1->TypedValue()};
+  inputs.method_index = RadioGroup1Index();
+  return inputs;
+}
 
-std::int32_t TForm1::SpinEdit1Value() const { return SpinEdit1->TypedValue(); }
+std::string TForm1::ClusterSizeText() const { return ToStdString(ComboBox3->currentText()); }
 
-void TForm1::ClearListView1() { ListView1->Clear(); }
+bool TForm1::SkipLastVolume() const { return CheckBox2->isChecked(); }
 
-void TForm1::AddListView1Row(const EntryRowTexts& row) {
+void TForm1::ClearEntryRows() { ListView1->Clear(); }
+
+void TForm1::AddEntryRow(const EntryRowTexts& row) {
   ListView1->AppendRow({row.volume, row.name, row.size, row.date, row.kind});
 }
 
-void TForm1::ClearListView2() { ListView2->Clear(); }
+void TForm1::ClearVolumeRows() { ListView2->Clear(); }
 
-void TForm1::AddListView2Row(const VolumeRowTexts& row) {
+void TForm1::AddVolumeRow(const VolumeRowTexts& row) {
   ListView2->AppendRow({row.volume, row.folder, row.size});
 }
 

@@ -5,7 +5,7 @@
 // them to the plan commands and the settings.
 
 #include "commands/command_state.h"
-#include "commands/plan_form.h"
+#include "commands/plan_values.h"
 #include "common/prompter.h"
 #include "engine/tree_store.h"
 #include "settings/settings_values.h"
@@ -51,13 +51,13 @@ class TreeModel;
 
 // The files the main window reads and writes.
 struct WindowFiles {
-  std::string settings_path;  // the INI settings file
-  std::string presets_path;   // the preset list the drop-down is built from
-  std::string help_path;      // the HTML help shown by Help1Click
+  std::string settings_path;   // the INI settings file
+  std::string presets_path;    // the preset list the drop-down is built from
+  std::string help_path;       // the HTML help shown by Help1Click
   std::string journal_folder;  // where the journals of the window's moves are kept
 };
 
-class TForm1 : public QMainWindow, public PlanForm {
+class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   Q_OBJECT
 
  public:
@@ -112,18 +112,24 @@ class TForm1 : public QMainWindow, public PlanForm {
   void SetEditText(int number, const std::string& text);
   void SetRadioGroup1Index(int index);
 
-  // PlanForm.
-  std::string EditText(int number) const override;
-  int TrackBar1Position() const override;
-  int RadioGroup1Index() const override;
-  int ComboBox1Index() const override;
-  bool CheckBox2Checked() const override;
-  std::string ComboBox3Text() const override;
-  std::int32_t SpinEdit1Value() const override;
-  void ClearListView1() override;
-  void AddListView1Row(const EntryRowTexts& row) override;
-  void ClearListView2() override;
-  void AddListView2Row(const VolumeRowTexts& row) override;
+  // Control values.
+  std::string EditText(int number) const;
+  int RadioGroup1Index() const;
+  int ComboBox1Index() const;
+
+  // What the commands read when they start, from the controls.
+  InvestigateInputs ReadInvestigateInputs() const;
+  MoveInputs ReadMoveInputs() const;
+
+  // LiveInputs: ComboBox3's text and CheckBox2.
+  std::string ClusterSizeText() const override;
+  bool SkipLastVolume() const override;
+
+  // PlanSink: ListView1, ListView2, TreeView1 and the status bar.
+  void ClearEntryRows() override;
+  void AddEntryRow(const EntryRowTexts& row) override;
+  void ClearVolumeRows() override;
+  void AddVolumeRow(const VolumeRowTexts& row) override;
   void ClearTree() override;
   TreeStore* Tree() override { return &tree_store_; }
   void PumpEvents() override;

@@ -1,5 +1,5 @@
 #include "cli/interrupt.h"
-#include "cli/cli_form.h"
+#include "cli/plan_view.h"
 #include "commands/plan_commands.h"
 #include "common/error.h"
 #include "moving/journal.h"
@@ -33,9 +33,10 @@ TEST(Interrupt, CtrlCCancelsTheScanAndStopsTheMove) {
   settings.input = input;
   settings.output = dir.Path("out");
   CommandState state;
-  CliPlanForm form(settings, state, nullptr);
+  CliPlanView form(settings, state, nullptr);
   testing::ScriptedPrompter prompter;
-  Button1Click(state, form, prompter, PlatformPathRules());
+  InvestigateCommand(state, InvestigateInputsOf(settings), form, form, prompter,
+                     PlatformPathRules());
   EXPECT_TRUE(form.cancelled());
   EXPECT_TRUE(state.SearchDone);
   EXPECT_FALSE(state.CancelRequested);
@@ -47,7 +48,9 @@ TEST(Interrupt, CtrlCCancelsTheScanAndStopsTheMove) {
   MoveOptions options;
   options.journal = &journal;
   options.stop_requested = [] { return InterruptRequested(); };
-  EXPECT_THROW(Button5Click(state, form, prompter, PlatformPathRules(), options), InterruptedError);
+  EXPECT_THROW(MoveCommand(state, MoveInputsOf(settings), form, form, prompter, PlatformPathRules(),
+                           options),
+               InterruptedError);
   EXPECT_EQ(testing::NamesIn(input).size(), 4u);
   const Journal written = ParseJournal(testing::ReadFile(dir.Path("j.jsonl")));
   EXPECT_TRUE(written.steps.empty());

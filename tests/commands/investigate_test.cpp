@@ -1,8 +1,8 @@
 #include "commands/plan_commands.h"
 #include "common/error.h"
 #include "engine/scan.h"
+#include "support/fake_plan_view.h"
 #include "support/scripted_prompter.h"
-#include "support/struct_plan_form.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +14,8 @@
 namespace morvick {
 namespace {
 
+using testing::FakePlanView;
 using testing::ScriptedPrompter;
-using testing::StructPlanForm;
 using testing::TempDir;
 
 constexpr std::time_t kTime = 1700000000;
@@ -36,11 +36,11 @@ class InvestigateTest : public ::testing::Test {
     form_.start_number = 5;
   }
 
-  void Investigate() { Button1Click(state_, form_, prompter_, PlatformPathRules()); }
+  void Investigate() { RunInvestigate(state_, form_, prompter_, PlatformPathRules()); }
 
   TempDir dir_;
   CommandState state_;
-  StructPlanForm form_;
+  FakePlanView form_;
   ScriptedPrompter prompter_;
 };
 
@@ -122,7 +122,7 @@ TEST_F(InvestigateTest, NoUnitAndNoEarlierCapacityAssignsNothing) {
   // First-fit cannot divide by a capacity of 0: the error leaves the scan's state.
   CommandState fresh;
   form_.method_index = 6;
-  EXPECT_THROW(Button1Click(fresh, form_, prompter_, PlatformPathRules()), DivisionByZeroError);
+  EXPECT_THROW(RunInvestigate(fresh, form_, prompter_, PlatformPathRules()), DivisionByZeroError);
   EXPECT_TRUE(fresh.Searching);
   EXPECT_FALSE(fresh.SearchDone || fresh.ScanRunning);
   EXPECT_EQ(form_.status, "[検索中] ");
@@ -181,27 +181,27 @@ TEST_F(InvestigateTest, EmptyFolderPlansOneEmptyVolume) {
 
 TEST(StatusTotalsText, WorkedExamples) {
   CommandState state;
-  StructPlanForm form;
+  FakePlanView form;
   state.VolumeCount = 3;
   state.GrandTotal = 1234567890;
   form.cluster_text = "4096";
-  EXPECT_EQ(StatusTotalsText(state, form, kSearchEndTag, kInvestigateUnit),
+  EXPECT_EQ(StatusTotalsText(state, form.cluster_text, kSearchEndTag, kInvestigateUnit),
             "[検索終了] 分割数 (3)個  総容量 (1,234,567,890)bytes / クラスタSize (4,096)bytes");
-  EXPECT_EQ(StatusTotalsText(state, form, kUpdatingTag, kMoveUnit),
+  EXPECT_EQ(StatusTotalsText(state, form.cluster_text, kUpdatingTag, kMoveUnit),
             "[更新中] 分割数 (3)個  総容量 (1,234,567,890)bytes/ クラスタSize (4,096)bytes");
   state.GrandTotal = 1234567;
-  EXPECT_EQ(StatusTotalsText(state, form, kSearchEndTag, kInvestigateUnit),
+  EXPECT_EQ(StatusTotalsText(state, form.cluster_text, kSearchEndTag, kInvestigateUnit),
             "[検索終了] 分割数 (3)個  総容量 (1,234,567)bytes / クラスタSize (4,096)bytes");
   form.cluster_text = "-512";
   state.GrandTotal = 1000000000;
-  EXPECT_EQ(StatusTotalsText(state, form, kUndoEndTag, kMoveUnit),
+  EXPECT_EQ(StatusTotalsText(state, form.cluster_text, kUndoEndTag, kMoveUnit),
             "[Undo終了] 分割数 (3)個  総容量 (1,000,000,000)bytes/ クラスタSize -(512)bytes");
   form.cluster_text = "$1000";
-  EXPECT_EQ(StatusTotalsText(state, form, kUndoingTag, kMoveUnit),
+  EXPECT_EQ(StatusTotalsText(state, form.cluster_text, kUndoingTag, kMoveUnit),
             "[Undo中] 分割数 (3)個  総容量 (1,000,000,000)bytes/ クラスタSize (4,096)bytes");
   form.cluster_text = "4294967296";
   try {
-    StatusTotalsText(state, form, kUpdateEndTag, kMoveUnit);
+    StatusTotalsText(state, form.cluster_text, kUpdateEndTag, kMoveUnit);
     ADD_FAILURE() << "no conversion error";
   } catch (const ConversionError& error) {
     EXPECT_STREQ(error.what(), "'4294967296' は整数ではありません");
@@ -216,7 +216,7 @@ TEST_F(InvestigateTest, ClusterTextErrorsLeaveTheStateOfTheirMoment) {
   EXPECT_FALSE(state_.SearchDone || state_.ScanRunning);
   EXPECT_EQ(form_.status, "[検索中] ");
   EXPECT_TRUE(form_.entry_rows.empty());
-  Button5Click(state_, form_, prompter_, PlatformPathRules());
+  RunMove(state_, form_, prompter_, PlatformPathRules());
   EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"検索中の為、処理できません。"});
 
   // Fits 64 bits but not 32: the plan completes, only the last status line fails.
@@ -243,8 +243,8 @@ TEST_F(InvestigateTest, ClicksDuringTheScan) {
   form_.on_pump = [&] {
     if (++pumps != 2) return;
     Investigate();
-    Button5Click(state_, form_, prompter_, PlatformPathRules());
-    Button7Click(state_, form_, prompter_, PlatformPathRules());
+    RunMove(state_, form_, prompter_, PlatformPathRules());
+    RunUndo(state_, form_, prompter_, PlatformPathRules());
   };
   Investigate();
   EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"検索中の為、処理できません。",
@@ -253,7 +253,7 @@ TEST_F(InvestigateTest, ClicksDuringTheScan) {
   EXPECT_TRUE(state_.SearchDone);
 
   // Cancel ends the scan early; the entries found so far are planned.
-  form_.on_pump = [&] { Button6Click(state_); };
+  form_.on_pump = [&] { CancelCommand(state_); };
   Investigate();
   EXPECT_LT(form_.entry_rows.size(), 5u);
   EXPECT_TRUE(state_.SearchDone);
@@ -262,7 +262,7 @@ TEST_F(InvestigateTest, ClicksDuringTheScan) {
 
   // A cancel made while no scan runs does not reach the next one.
   form_.on_pump = nullptr;
-  Button6Click(state_);
+  CancelCommand(state_);
   Investigate();
   EXPECT_EQ(form_.entry_rows.size(), 5u);
 }

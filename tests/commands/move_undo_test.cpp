@@ -1,8 +1,8 @@
 #include "commands/plan_commands.h"
 #include "common/error.h"
 #include "moving/journal.h"
+#include "support/fake_plan_view.h"
 #include "support/scripted_prompter.h"
-#include "support/struct_plan_form.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -21,10 +21,10 @@
 namespace morvick {
 namespace {
 
+using testing::FakePlanView;
 using testing::PathExists;
 using testing::ReadFile;
 using testing::ScriptedPrompter;
-using testing::StructPlanForm;
 using testing::TempDir;
 
 const std::string kMoved = "フォルダを移動しました。";
@@ -84,7 +84,7 @@ class MoveUndoTest : public ::testing::Test {
     dir_.CreateFile("in/huge", 500);
     form_.edits = {"100", dir_.Path("in"), dir_.Path("out"), "CD"};
     form_.unit_index = 1;
-    Button1Click(state_, form_, prompter_, PlatformPathRules());
+    RunInvestigate(state_, form_, prompter_, PlatformPathRules());
     ASSERT_EQ(state_.VolumeCount, 3);
     ASSERT_TRUE(prompter_.boxes().empty());
   }
@@ -97,14 +97,14 @@ class MoveUndoTest : public ::testing::Test {
     MoveOptions options;
     options.journal = &journal;
     options.mover = &mover;
-    Button5Click(state_, form_, prompter_, PlatformPathRules(), options);
+    RunMove(state_, form_, prompter_, PlatformPathRules(), options);
     journal.DiscardIfUnused();
     journal_ = journal.begun() ? std::optional<Journal>(ParseJournal(ReadFile(journal.path())))
                                : std::nullopt;
   }
   void Undo() {
     prompter_.Answer(Answer::Yes);
-    Button7Click(state_, form_, prompter_, PlatformPathRules());
+    RunUndo(state_, form_, prompter_, PlatformPathRules());
   }
   // "name moved", "name failed" for every step of the last move's journal.
   std::vector<std::string> Steps() const {
@@ -120,7 +120,7 @@ class MoveUndoTest : public ::testing::Test {
 
   TempDir dir_;
   CommandState state_;
-  StructPlanForm form_;
+  FakePlanView form_;
   ScriptedPrompter prompter_;
   TempDir journals_;
   std::optional<Journal> journal_;
@@ -168,7 +168,7 @@ TEST_F(MoveUndoTest, AnsweringNoChangesNothing) {
   const auto before = Snapshot(dir_.path());
   const std::string status = form_.status;
   prompter_.Answer(Answer::No);
-  Button5Click(state_, form_, prompter_, PlatformPathRules());
+  RunMove(state_, form_, prompter_, PlatformPathRules());
   EXPECT_EQ(Snapshot(dir_.path()), before);
   EXPECT_EQ(form_.status, status);
   EXPECT_FALSE(state_.Updating || state_.UpdateDone);
@@ -176,7 +176,7 @@ TEST_F(MoveUndoTest, AnsweringNoChangesNothing) {
   Move();
   const auto moved = Snapshot(dir_.path());
   prompter_.Answer(Answer::No);
-  Button7Click(state_, form_, prompter_, PlatformPathRules());
+  RunUndo(state_, form_, prompter_, PlatformPathRules());
   EXPECT_EQ(Snapshot(dir_.path()), moved);
   EXPECT_FALSE(state_.Undoing || state_.UndoDone);
 }
@@ -194,11 +194,11 @@ TEST_F(MoveUndoTest, PathRefusalsOfMoveAndUndo) {
   for (const Case& c : cases) {
     form_.edits[2] = c.output;
     prompter_.Clear();
-    Button5Click(state_, form_, prompter_, PlatformPathRules());
+    RunMove(state_, form_, prompter_, PlatformPathRules());
     EXPECT_EQ(prompter_.texts(), std::vector<std::string>{c.message});
     state_.UpdateDone = true;
     prompter_.Clear();
-    Button7Click(state_, form_, prompter_, PlatformPathRules());
+    RunUndo(state_, form_, prompter_, PlatformPathRules());
     EXPECT_EQ(prompter_.texts(), std::vector<std::string>{c.message});
     state_.UpdateDone = false;
     EXPECT_FALSE(state_.Updating || state_.Undoing);
@@ -294,8 +294,8 @@ TEST_F(MoveUndoTest, FileAddedToAVolumeStopsUndoUntilRemoved) {
 
   // Investigate and Move are refused until an Undo completes.
   prompter_.Clear();
-  Button1Click(state_, form_, prompter_, PlatformPathRules());
-  Button5Click(state_, form_, prompter_, PlatformPathRules());
+  RunInvestigate(state_, form_, prompter_, PlatformPathRules());
+  RunMove(state_, form_, prompter_, PlatformPathRules());
   EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"Undo中の為、処理できません。",
                                                          "Undo中の為、処理できません。"}));
 
@@ -370,17 +370,17 @@ TEST_F(MoveUndoTest, NamingChangedBetweenMoveAndUndo) {
   Move();
   struct Change {
     const char* what;
-    void (*apply)(StructPlanForm&);
+    void (*apply)(FakePlanView&);
   };
   const std::vector<Change> changes = {
-      {"base name", [](StructPlanForm& f) { f.edits[3] = "DVD"; }},
-      {"digit count", [](StructPlanForm& f) { f.digits = 2; }},
-      {"start number", [](StructPlanForm& f) { f.start_number = 7; }},
+      {"base name", [](FakePlanView& f) { f.edits[3] = "DVD"; }},
+      {"digit count", [](FakePlanView& f) { f.digits = 2; }},
+      {"start number", [](FakePlanView& f) { f.start_number = 7; }},
   };
   const auto moved = Snapshot(dir_.path());
   for (const Change& change : changes) {
     SCOPED_TRACE(change.what);
-    StructPlanForm original = form_;
+    FakePlanView original = form_;
     change.apply(form_);
     prompter_.Clear();
     state_.Undoing = false;
@@ -416,7 +416,7 @@ TEST_F(MoveUndoTest, MovedFolderNamesFollowTheNamingInputs) {
 
 TEST_F(MoveUndoTest, OnePlanOneVolumeWithTheLastKept) {
   form_.edits[0] = "1000";
-  Button1Click(state_, form_, prompter_, PlatformPathRules());
+  RunInvestigate(state_, form_, prompter_, PlatformPathRules());
   ASSERT_EQ(state_.VolumeCount, 1);
   form_.skip_last = true;
   const auto before = Snapshot(dir_.path());

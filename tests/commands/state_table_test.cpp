@@ -1,8 +1,8 @@
 // What each command does in each state of the seven flags.
 
 #include "commands/plan_commands.h"
+#include "support/fake_plan_view.h"
 #include "support/scripted_prompter.h"
-#include "support/struct_plan_form.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +14,8 @@
 namespace morvick {
 namespace {
 
+using testing::FakePlanView;
 using testing::ScriptedPrompter;
-using testing::StructPlanForm;
 using testing::TempDir;
 
 struct Flags {
@@ -102,14 +102,14 @@ TEST(CommandStateTable, EveryCommandInEveryState) {
       SCOPED_TRACE(std::string(row.name) + ", command " + std::to_string(command));
       CommandState state;
       SetFlags(state, row.flags);
-      StructPlanForm form;
+      FakePlanView form;
       form.edits = {"650", dir.Path("in"), dir.Path("out"), "CD"};
       form.status = "before";
       ScriptedPrompter prompter;
       const PathRules& rules = PlatformPathRules();
 
       if (command == 0) {
-        Button1Click(state, form, prompter, rules);
+        RunInvestigate(state, form, prompter, rules);
         if (*expected == '\0') {
           EXPECT_TRUE(prompter.boxes().empty());
           EXPECT_TRUE(FlagsOf(state) == Flags{.search_done = true});
@@ -120,9 +120,9 @@ TEST(CommandStateTable, EveryCommandInEveryState) {
         // Running Move or Undo reaches the confirmation; "No" ends it there.
         if (*expected == '\0') prompter.Answer(Answer::No);
         if (command == 1) {
-          Button5Click(state, form, prompter, rules);
+          RunMove(state, form, prompter, rules);
         } else {
-          Button7Click(state, form, prompter, rules);
+          RunUndo(state, form, prompter, rules);
         }
         if (*expected == '\0') {
           ASSERT_EQ(prompter.boxes().size(), 1u);
@@ -153,7 +153,7 @@ TEST(CommandState, ClearFlagsAndCancel) {
 
   // Cancel only raises its flag, whatever the state.
   state.SearchDone = true;
-  Button6Click(state);
+  CancelCommand(state);
   EXPECT_TRUE(state.CancelRequested);
   EXPECT_TRUE(FlagsOf(state) == Flags{.search_done = true});
 }

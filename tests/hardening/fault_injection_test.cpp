@@ -6,8 +6,8 @@
 #include "hardening_support.h"
 #include "manifest.h"
 #include "platform/file_mover.h"
+#include "support/fake_plan_view.h"
 #include "support/scripted_prompter.h"
-#include "support/struct_plan_form.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -28,9 +28,9 @@ namespace morvick {
 namespace {
 
 using testing::EveryEntryInOnePlace;
+using testing::FakePlanView;
 using testing::Manifest;
 using testing::ScriptedPrompter;
-using testing::StructPlanForm;
 using testing::Summary;
 using testing::TakeManifest;
 using testing::TempDir;
@@ -93,22 +93,22 @@ class Session {
   }
 
   std::string Investigate() {
-    return Run([&] { Button1Click(state_, form_, prompter_, PlatformPathRules()); });
+    return Run([&] { RunInvestigate(state_, form_, prompter_, PlatformPathRules()); });
   }
   std::string Move(platform::FileMover& mover = platform::RealFileMover()) {
     prompter_.Answer(Answer::Yes);
     MoveOptions options;
     options.mover = &mover;
-    return Run([&] { Button5Click(state_, form_, prompter_, PlatformPathRules(), options); });
+    return Run([&] { RunMove(state_, form_, prompter_, PlatformPathRules(), options); });
   }
   std::string Undo(platform::FileMover& mover = platform::RealFileMover()) {
     prompter_.Answer(Answer::Yes);
     MoveOptions options;
     options.mover = &mover;
-    return Run([&] { Button7Click(state_, form_, prompter_, PlatformPathRules(), options); });
+    return Run([&] { RunUndo(state_, form_, prompter_, PlatformPathRules(), options); });
   }
 
-  StructPlanForm& form() { return form_; }
+  FakePlanView& form() { return form_; }
   const CommandState& state() const { return state_; }
   std::string In(const std::string& name) const { return root_ + "/in/" + name; }
   std::string Out(const std::string& relative) const { return root_ + "/out/" + relative; }
@@ -128,7 +128,7 @@ class Session {
 
   std::string root_;
   CommandState state_;
-  StructPlanForm form_;
+  FakePlanView form_;
   ScriptedPrompter prompter_;
 };
 

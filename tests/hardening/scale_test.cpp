@@ -6,8 +6,8 @@
 #include "commands/plan_commands.h"
 #include "hardening_support.h"
 #include "manifest.h"
+#include "support/fake_plan_view.h"
 #include "support/scripted_prompter.h"
-#include "support/struct_plan_form.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -24,9 +24,9 @@
 namespace morvick {
 namespace {
 
+using testing::FakePlanView;
 using testing::Manifest;
 using testing::ScriptedPrompter;
-using testing::StructPlanForm;
 using testing::TakeManifest;
 using testing::TempDir;
 
@@ -52,14 +52,14 @@ struct TreeCleanup {
 std::string PlanMoveUndo(const TempDir& dir, std::int64_t capacity, const Manifest& before,
                          std::int64_t top_level) {
   CommandState state;
-  StructPlanForm form;
+  FakePlanView form;
   ScriptedPrompter prompter;
   form.edits = {std::to_string(capacity), dir.Path("in"), dir.Path("out"), "vol"};
   form.unit_index = 1;
   form.digits = 4;
 
   const auto start = std::chrono::steady_clock::now();
-  Button1Click(state, form, prompter, PlatformPathRules());
+  RunInvestigate(state, form, prompter, PlatformPathRules());
   EXPECT_TRUE(prompter.boxes().empty());
   EXPECT_TRUE(state.SearchDone);
   EXPECT_EQ(static_cast<std::int64_t>(state.EntryList->size()), top_level);
@@ -78,7 +78,7 @@ std::string PlanMoveUndo(const TempDir& dir, std::int64_t capacity, const Manife
 
   prompter.Answer(Answer::Yes);
   const auto move_start = std::chrono::steady_clock::now();
-  Button5Click(state, form, prompter, PlatformPathRules());
+  RunMove(state, form, prompter, PlatformPathRules());
   const double move_seconds = SecondsSince(move_start);
   EXPECT_EQ(prompter.texts(), (std::vector<std::string>{kConfirm, kMoved}));
   EXPECT_TRUE(state.UpdateDone);
@@ -94,7 +94,7 @@ std::string PlanMoveUndo(const TempDir& dir, std::int64_t capacity, const Manife
   prompter.Clear();
   prompter.Answer(Answer::Yes);
   const auto undo_start = std::chrono::steady_clock::now();
-  Button7Click(state, form, prompter, PlatformPathRules());
+  RunUndo(state, form, prompter, PlatformPathRules());
   const double undo_seconds = SecondsSince(undo_start);
   EXPECT_EQ(prompter.texts(), (std::vector<std::string>{kConfirm, kMoved}));
   EXPECT_TRUE(state.UndoDone);
@@ -171,11 +171,11 @@ TEST(Scale, DeepTree) {
   ASSERT_EQ(before.size(), static_cast<std::size_t>(depth + 2));
   // The deep folder is measured in full: its one file of 5 bytes.
   CommandState state;
-  StructPlanForm form;
+  FakePlanView form;
   ScriptedPrompter prompter;
   form.edits = {"1000", dir.Path("in"), dir.Path("out"), "vol"};
   form.unit_index = 1;
-  Button1Click(state, form, prompter, PlatformPathRules());
+  RunInvestigate(state, form, prompter, PlatformPathRules());
   ASSERT_EQ(state.EntryList->size(), 2u);
   for (const auto& entry : *state.EntryList) {
     if (entry->Name == "deep") {

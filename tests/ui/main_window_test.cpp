@@ -100,6 +100,19 @@ TEST_F(MainWindowTest, StartsFromSettingsAndPresetFiles) {
   form().ComboBox2Change(1);
   EXPECT_EQ(Edit(1)->text(), Q("681574400"));
   EXPECT_EQ(form().ComboBox1Index(), 1);
+
+  // Closing with Yes saves what the controls hold, Seq moved on by the volume
+  // rows as SeqFlag asks.
+  form().AddVolumeRow({"1", "vol998", "0"});
+  form().AddVolumeRow({"2", "vol999", "0"});
+  form().show();
+  prompter_.Answer(Answer::Yes);
+  form().close();
+  std::string saved = ReadFile(dir_.Path("morvick.ini"));
+  std::erase(saved, '\r');  // the keys written end in CR LF
+  EXPECT_EQ(saved,
+            "[Settings]\nSize=681574400\nInputPath=/in\nOutputPath=/out\nBaseName=vol\n"
+            "Figure=3\nPacking=6\nScale=1\nClusterSize=4\nSeq=1000\nSeqFlag=1\nMoveFlag=1\n");
 }
 
 TEST_F(MainWindowTest, UnreadablePresetFileIsReportedByBothWindowsAndStartUpGoesOn) {
@@ -121,7 +134,7 @@ TEST_F(MainWindowTest, SampleAndVolumeNamesFollowEveryInput) {
   Start();
   for (int n = 1; n <= 12; ++n) {
     const std::string number = std::to_string(n);
-    form().AddListView2Row({number, "x", "0"});
+    form().AddVolumeRow({number, "x", "0"});
   }
   auto* track = Find<QSlider>("TrackBar1");
   auto* spin = Find<QSpinBox>("SpinEdit1");

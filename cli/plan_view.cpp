@@ -1,0 +1,38 @@
+#include "cli/plan_view.h"
+
+#include "cli/interrupt.h"
+#include "commands/plan_commands.h"
+
+namespace morvick::cli {
+
+InvestigateInputs InvestigateInputsOf(const PlanSettings& settings) {
+  return {settings.size_text,
+          settings.unit,
+          settings.input,
+          settings.method,
+          {settings.base_name, settings.digits, settings.start_number}};
+}
+
+MoveInputs MoveInputsOf(const PlanSettings& settings) {
+  return {settings.input,
+          settings.output,
+          {settings.base_name, settings.digits, settings.start_number},
+          settings.method};
+}
+
+CliPlanView::CliPlanView(const PlanSettings& settings, CommandState& state, ScanProgress* progress)
+    : settings_(settings), state_(state), progress_(progress) {}
+
+void CliPlanView::AddVolumeRow(const VolumeRowTexts& row) {
+  volume_folders_.emplace_back(row.folder);
+}
+
+void CliPlanView::PumpEvents() {
+  if (InterruptRequested() && !state_.CancelRequested) {
+    cancelled_ = true;
+    CancelCommand(state_);
+  }
+  if (progress_ && state_.EntryList) progress_->Tick(*state_.EntryList);
+}
+
+}  // namespace morvick::cli

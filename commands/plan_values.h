@@ -1,0 +1,99 @@
+#pragma once
+
+// The plain values the plan commands work with. A front end fills a struct of
+// what a command reads when it starts (the window from its controls, the
+// command line from its options), answers the two values a command re-reads
+// while it works, and receives the results through a sink.
+
+#include "engine/tree_store.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace morvick {
+
+// The naming of the volume folders: base name (Edit4), digit count
+// (TrackBar1, 1 to 9) and start number (SpinEdit1).
+struct NamingInputs {
+  std::string base_name = "folder";
+  int digits = 5;
+  std::int32_t start_number = 1;
+};
+
+// What Investigate reads when it starts.
+struct InvestigateInputs {
+  std::string split_size_text = "650";  // Edit1
+  int unit_index = 0;                   // ComboBox1: 0 "Mbytes", 1 "bytes", -1 none
+  std::string input_text;               // Edit2
+  int method_index = 0;                 // RadioGroup1, -1 for none
+  NamingInputs naming;
+};
+
+// What Move and Undo read when they start.
+struct MoveInputs {
+  std::string input_text;   // Edit2
+  std::string output_text;  // Edit3
+  NamingInputs naming;
+  int method_index = 0;  // kept in the journal
+};
+
+// The two values the commands re-read while they work.
+class LiveInputs {
+ public:
+  virtual ~LiveInputs() = default;
+  // The cluster-size text (ComboBox3): read at every folder of the scan and
+  // for every status line.
+  virtual std::string ClusterSizeText() const = 0;
+  // "最終フォルダを移動しない" (CheckBox2): read each time an entry of the last
+  // volume comes up, and by Undo before it removes folders.
+  virtual bool SkipLastVolume() const = 0;
+};
+
+// The five columns of an entry row ("No", "名前", "サイズ", "更新日時", "種類").
+// The views are only valid during the call; copy what must be kept.
+struct EntryRowTexts {
+  std::string_view volume;
+  std::string_view name;
+  std::string_view size;
+  std::string_view date;
+  std::string_view kind;
+};
+
+// The three columns of a volume row ("No", "フォルダ", "サイズ").
+struct VolumeRowTexts {
+  std::string_view volume;
+  std::string_view folder;
+  std::string_view size;
+};
+
+// Where the results of the commands go: the entry and volume lists, the folder
+// tree and the status line, and the event pump the scan calls.
+class PlanSink {
+ public:
+  virtual ~PlanSink() = default;
+
+  // Rows are added one at a time, in order, once per entry: keep this cheap
+  // (the command line plans a million entries).
+  virtual void ClearEntryRows() = 0;
+  virtual void AddEntryRow(const EntryRowTexts& row) = 0;
+  virtual void ClearVolumeRows() = 0;
+  virtual void AddVolumeRow(const VolumeRowTexts& row) = 0;
+
+  // Removes every node of the tree view and empties the store Tree() returns.
+  virtual void ClearTree() = 0;
+  // The store the scan fills with every entry at every depth; nullptr when no
+  // tree is wanted (the command line).
+  virtual TreeStore* Tree() = 0;
+
+  // The scan's hooks: process pending user-interface events once (called after
+  // every directory entry; it may be throttled), and suspend/resume redrawing
+  // of the tree (calls nest, one pair per folder).
+  virtual void PumpEvents() = 0;
+  virtual void BeginTreeUpdate() = 0;
+  virtual void EndTreeUpdate() = 0;
+
+  virtual void SetStatusText(const std::string& text) = 0;
+};
+
+}  // namespace morvick

@@ -1,0 +1,87 @@
+#pragma once
+
+// The one fake of the typed values the commands take: the inputs as plain
+// fields, the two live values, and a sink that keeps every row and status
+// line. Header-only, so it needs nothing but the commands' headers.
+
+#include "commands/plan_commands.h"
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace morvick::testing {
+
+struct FakePlanView : LiveInputs, PlanSink {
+  // Edit1 split size, Edit2 input folder, Edit3 output folder, Edit4 base name.
+  std::array<std::string, 4> edits = {"650", "", "", "CD"};
+  int unit_index = 0;
+  std::string cluster_text = "0";
+  int method_index = 0;
+  int digits = 3;
+  std::int32_t start_number = 1;
+  bool skip_last = false;
+
+  std::vector<std::array<std::string, 5>> entry_rows;
+  std::vector<std::array<std::string, 3>> volume_rows;
+  std::string status;
+  std::vector<std::string> status_history;
+  TreeStore tree;
+  bool use_tree = true;
+  int tree_clears = 0;
+  int tree_update_depth = 0;
+  // Runs once for every pumped event, as a user's click during the scan would.
+  std::function<void()> on_pump;
+
+  NamingInputs Naming() const { return {edits[3], digits, start_number}; }
+  InvestigateInputs Investigation() const {
+    return {edits[0], unit_index, edits[1], method_index, Naming()};
+  }
+  MoveInputs Moving() const { return {edits[1], edits[2], Naming(), method_index}; }
+
+  std::string ClusterSizeText() const override { return cluster_text; }
+  bool SkipLastVolume() const override { return skip_last; }
+
+  void ClearEntryRows() override { entry_rows.clear(); }
+  void AddEntryRow(const EntryRowTexts& row) override {
+    entry_rows.push_back({std::string(row.volume), std::string(row.name), std::string(row.size),
+                          std::string(row.date), std::string(row.kind)});
+  }
+  void ClearVolumeRows() override { volume_rows.clear(); }
+  void AddVolumeRow(const VolumeRowTexts& row) override {
+    volume_rows.push_back(
+        {std::string(row.volume), std::string(row.folder), std::string(row.size)});
+  }
+  void ClearTree() override {
+    tree.Clear();
+    ++tree_clears;
+  }
+  TreeStore* Tree() override { return use_tree ? &tree : nullptr; }
+  void PumpEvents() override {
+    if (on_pump) on_pump();
+  }
+  void BeginTreeUpdate() override { ++tree_update_depth; }
+  void EndTreeUpdate() override { --tree_update_depth; }
+  void SetStatusText(const std::string& text) override {
+    status = text;
+    status_history.push_back(text);
+  }
+};
+
+// The commands as the window runs them, with the inputs read from the fake
+// when the command starts.
+inline void RunInvestigate(CommandState& state, FakePlanView& view, Prompter& prompter,
+                           const PathRules& rules) {
+  InvestigateCommand(state, view.Investigation(), view, view, prompter, rules);
+}
+inline void RunMove(CommandState& state, FakePlanView& view, Prompter& prompter,
+                    const PathRules& rules, const MoveOptions& options = {}) {
+  MoveCommand(state, view.Moving(), view, view, prompter, rules, options);
+}
+inline void RunUndo(CommandState& state, FakePlanView& view, Prompter& prompter,
+                    const PathRules& rules, const MoveOptions& options = {}) {
+  UndoCommand(state, view.Moving(), view, view, prompter, rules, options);
+}
+
+}  // namespace morvick::testing
