@@ -1,7 +1,5 @@
 #include "cli/plan_settings.h"
 
-#include "settings/settings_io.h"
-
 #include <array>
 
 namespace morvick::cli {
@@ -25,18 +23,12 @@ const char* MethodName(int method) {
   return kMethodNames[static_cast<std::size_t>(method)];
 }
 
-SettingsValues LoadSettingsValues(const std::string& ini_path) {
-  SettingsValues values;
-  LoadSettings(values, ini_path);
-  return values;
-}
-
 PlanSettings PlanSettingsFrom(const SettingsValues& values) {
   PlanSettings settings;
-  settings.size_text = values.edits[0];
-  settings.input = values.edits[1];
-  settings.output = values.edits[2];
-  settings.base_name = values.edits[3];
+  settings.size_text = values.size;
+  settings.input = values.input_path;
+  settings.output = values.output_path;
+  settings.base_name = values.base_name;
   settings.digits = values.figure;
   settings.method = values.packing;
   settings.unit = values.scale;

@@ -32,27 +32,31 @@ std::vector<std::string> ReadPresetLines(const std::string& path) {
 
 bool IsEmptyPresetField(std::string_view field) { return field.empty() || field == " "; }
 
-void LoadPresetList(PresetListForm& form, std::vector<std::string>& preset_names,
-                    const std::string& path) {
-  preset_names.clear();
-  form.AddComboBox2Item(kPresetHeaderText);
-  preset_names.emplace_back(kPresetHeaderText);
-  form.SetComboBox2Index(0);
-
-  for (const std::string& line : ReadPresetLines(path)) {
+PresetList LoadPresetList(const std::string& path) {
+  PresetList list;
+  list.size_texts.emplace_back(kPresetHeaderText);
+  list.names.emplace_back(kPresetHeaderText);
+  std::vector<std::string> lines;
+  try {
+    lines = ReadPresetLines(path);
+  } catch (const Error& error) {
+    list.error = error.what();
+    return list;
+  }
+  for (const std::string& line : lines) {
     const std::vector<std::string> fields = SplitCommaLine(line);
     if (fields.size() < 2 || IsEmptyPresetField(fields[0]) || IsEmptyPresetField(fields[1])) {
       continue;
     }
-    form.AddComboBox2Item(fields[1]);
-    preset_names.push_back(fields[0]);
+    list.size_texts.push_back(fields[1]);
+    list.names.push_back(fields[0]);
   }
+  return list;
 }
 
-void ComboBox2Change(SettingsForm& form, std::string_view chosen_item_text) {
-  if (chosen_item_text == kPresetHeaderText) return;
-  form.SetEditText(1, std::string(chosen_item_text));
-  form.SetComboBox1Index(1);
+std::optional<PresetChoice> ComboBox2Change(std::string_view chosen_item_text) {
+  if (chosen_item_text == kPresetHeaderText) return std::nullopt;
+  return PresetChoice{std::string(chosen_item_text)};
 }
 
 void LoadPresetGrid(PresetGrid& grid, const std::string& path) {

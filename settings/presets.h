@@ -6,8 +6,9 @@
 
 #include "common/prompter.h"
 #include "settings/comma_line.h"
-#include "settings/settings_form.h"
+#include "settings/settings_values.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,16 +28,45 @@ std::vector<std::string> ReadPresetLines(const std::string& path);
 // True for a field that counts as empty: "" or a single blank.
 bool IsEmptyPresetField(std::string_view field);
 
-// Main window, second part of FormCreate: clears `preset_names`, adds the header
-// to ComboBox2 and to `preset_names`, selects item 0, then adds every qualifying
-// line of the preset file at `path`. Raises as ReadPresetLines does, after the
-// header is in place.
-void LoadPresetList(PresetListForm& form, std::vector<std::string>& preset_names,
-                    const std::string& path);
+// The main window's preset drop-down ComboBox2: its items hold the size
+// texts, the display names run parallel in PresetNames. Both begin with the
+// header, which is selected.
+struct PresetList {
+  std::vector<std::string> size_texts;
+  std::vector<std::string> names;
+  // The message of a preset file that exists but cannot be read, "" otherwise;
+  // the list then holds the header only.
+  std::string error;
+};
+
+// Main window, second part of FormCreate: the header, then every line of the
+// preset file at `path` with both a name and a size.
+PresetList LoadPresetList(const std::string& path);
+
+// What choosing an item of ComboBox2 puts into the controls: its size text into
+// Edit1 and the unit "bytes" into ComboBox1.
+struct PresetChoice {
+  std::string size_text;
+  int unit = kUnitBytes;
+};
 
 // ComboBox2Change: `chosen_item_text` is the text of the chosen ComboBox2 item
-// (a size). Unless it is the header, puts it into Edit1 and selects "bytes".
-void ComboBox2Change(SettingsForm& form, std::string_view chosen_item_text);
+// (a size). The header chooses nothing.
+std::optional<PresetChoice> ComboBox2Change(std::string_view chosen_item_text);
+
+// The preset editor's grid StringGrid1: kPresetGridColumns columns by
+// kPresetGridRows rows of editable text. Cells are addressed by the position
+// shown on screen at that moment (the user may drag rows and columns around).
+inline constexpr int kPresetGridColumns = 2;
+inline constexpr int kPresetGridRows = 20;
+
+class PresetGrid {
+ public:
+  virtual ~PresetGrid() = default;
+
+  virtual std::string Cell(int column, int row) const = 0;
+  virtual void SetCell(int column, int row, const std::string& text) = 0;
+};
 
 // The editor's FormCreate: fills the grid from lines 0 to 19 of the preset file.
 // Raises as ReadPresetLines does (the grid then stays as it was).

@@ -53,53 +53,47 @@ std::string BooleanText(bool value) { return value ? "1" : "0"; }
 
 }  // namespace
 
-void LoadSettings(SettingsForm& form, const std::string& ini_path) {
+SettingsValues LoadSettings(const std::string& ini_path) {
   const StoredSettings stored(ini_path);
-  form.ClearStateFlags();
-
-  form.SetEditText(1, stored.Text("Size", "650"));
-  form.SetEditText(2, stored.Text("InputPath", ""));
-  form.SetEditText(3, stored.Text("OutputPath", ""));
-  form.SetEditText(4, stored.Text("BaseName", "folder"));
-
-  form.SetTrackBar1Position(std::clamp(stored.Integer("Figure", 5), 1, 9));
-  form.SetRadioGroup1Index(std::clamp(stored.Integer("Packing", 0), -1, kLastPackingIndex));
-  form.ClearStatusText();
-
-  // The lists are touched only when the stored index differs from the current one.
-  const int unit = ListIndex(stored.Integer("Scale", 0), kUnitItems.size());
-  if (unit != form.ComboBox1Index()) form.SetComboBox1Index(unit);
-  const int cluster = ListIndex(stored.Integer("ClusterSize", 0), kClusterSizeItems.size());
-  if (cluster != form.ComboBox3Index()) form.SetComboBox3Index(cluster);
-
-  form.SetSpinEdit1Value(std::clamp(stored.Integer("Seq", 1), 1, kMaxSeq));
-  form.SetCheckBox1Checked(stored.Boolean("SeqFlag", false));
-  form.SetCheckBox2Checked(stored.Boolean("MoveFlag", false));
+  SettingsValues values;
+  values.size = stored.Text("Size", values.size);
+  values.input_path = stored.Text("InputPath", values.input_path);
+  values.output_path = stored.Text("OutputPath", values.output_path);
+  values.base_name = stored.Text("BaseName", values.base_name);
+  values.figure = std::clamp(stored.Integer("Figure", values.figure), 1, 9);
+  values.packing = std::clamp(stored.Integer("Packing", values.packing), -1, kLastPackingIndex);
+  values.scale = ListIndex(stored.Integer("Scale", values.scale), kUnitItems.size());
+  values.cluster_size =
+      ListIndex(stored.Integer("ClusterSize", values.cluster_size), kClusterSizeItems.size());
+  values.seq = std::clamp(stored.Integer("Seq", values.seq), 1, kMaxSeq);
+  values.seq_flag = stored.Boolean("SeqFlag", values.seq_flag);
+  values.move_flag = stored.Boolean("MoveFlag", values.move_flag);
+  return values;
 }
 
-std::vector<SettingsEntry> SettingsEntries(const SettingsForm& form) {
-  // The spin box's text may be anything the user typed; 1, its minimum, stands
-  // in for a text that is no number. The sum is taken in 64 bits so that a
-  // typed 2147483647 plus the volume rows cannot overflow.
-  std::int64_t seq = TryParseSettingsInt(form.SpinEdit1Text()).value_or(1);
-  if (form.CheckBox1Checked()) seq += form.ListView2RowCount();
+std::int32_t SeqOfTypedText(std::string_view text) { return TryParseSettingsInt(text).value_or(1); }
+
+std::vector<SettingsEntry> SettingsEntries(const SettingsValues& values, int volume_rows) {
+  // Taken in 64 bits so that a typed 2147483647 plus the volume rows cannot overflow.
+  std::int64_t seq = values.seq;
+  if (values.seq_flag) seq += volume_rows;
 
   return {
-      {"Size", form.EditText(1)},
-      {"InputPath", form.EditText(2)},
-      {"OutputPath", form.EditText(3)},
-      {"BaseName", form.EditText(4)},
-      {"Figure", std::to_string(form.TrackBar1Position())},
-      {"Packing", std::to_string(form.RadioGroup1Index())},
-      {"Scale", std::to_string(form.ComboBox1Index())},
-      {"ClusterSize", std::to_string(form.ComboBox3Index())},
+      {"Size", values.size},
+      {"InputPath", values.input_path},
+      {"OutputPath", values.output_path},
+      {"BaseName", values.base_name},
+      {"Figure", std::to_string(values.figure)},
+      {"Packing", std::to_string(values.packing)},
+      {"Scale", std::to_string(values.scale)},
+      {"ClusterSize", std::to_string(values.cluster_size)},
       {"Seq", std::to_string(seq)},
-      {"SeqFlag", BooleanText(form.CheckBox1Checked())},
-      {"MoveFlag", BooleanText(form.CheckBox2Checked())},
+      {"SeqFlag", BooleanText(values.seq_flag)},
+      {"MoveFlag", BooleanText(values.move_flag)},
   };
 }
 
-void SaveSettings(const SettingsForm& form, const std::string& ini_path) {
+void SaveSettings(const SettingsValues& values, int volume_rows, const std::string& ini_path) {
   const std::string failure = ini_path + " に書き込めません";
   if (CreateParentFolders(ini_path) != 0) throw Error(failure);
   // The keys are set in memory and the file replaced once, so a save that is
@@ -109,7 +103,7 @@ void SaveSettings(const SettingsForm& form, const std::string& ini_path) {
   const FileRead file = ReadWholeFile(ini_path);
   if (!file.content && file.error != ENOENT) throw Error(failure);
   std::string text = file.content.value_or(std::string());
-  for (const SettingsEntry& entry : SettingsEntries(form)) {
+  for (const SettingsEntry& entry : SettingsEntries(values, volume_rows)) {
     const auto updated = SetProfileValue(text, kSettingsSection, entry.key, entry.value);
     if (!updated) {
       if (text != file.content && ReplaceFileAtomically(ini_path, text) != 0) throw Error(failure);
@@ -120,9 +114,10 @@ void SaveSettings(const SettingsForm& form, const std::string& ini_path) {
   if (ReplaceFileAtomically(ini_path, text) != 0) throw Error(failure);
 }
 
-bool FormCloseQuery(const SettingsForm& form, Prompter& prompter, const std::string& ini_path) {
+bool FormCloseQuery(const SettingsValues& values, int volume_rows, Prompter& prompter,
+                    const std::string& ini_path) {
   switch (prompter.ConfirmYesNoCancel(kClosePromptText)) {
-    case Answer::Yes: SaveSettings(form, ini_path); return true;
+    case Answer::Yes: SaveSettings(values, volume_rows, ini_path); return true;
     case Answer::No: return true;
     case Answer::Ok:
     case Answer::Cancel: return false;

@@ -3,7 +3,7 @@
 // TOKBottomDlg1, "分割リスト設定": the preset grid, saved by "保存終了".
 
 #include "common/prompter.h"
-#include "settings/settings_form.h"
+#include "settings/presets.h"
 
 #include <QDialog>
 

@@ -110,35 +110,27 @@ TEST(CrashSafety, MoveKilledAtRandomThenUndone) {
   }
 }
 
-// The settings controls with fixed values; `variant` 0 and 1 differ in every key.
-struct FixedSettingsForm : SettingsForm {
-  explicit FixedSettingsForm(int variant) : v(variant) {}
-  int v;
-  void ClearStateFlags() override {}
-  std::string EditText(int number) const override {
-    static const std::array<std::array<const char*, 4>, 2> texts = {
-        {{"650", "/home/user/photos", "/media/disc", "folder"},
-         {"4700", "/srv/archive/2024 年の写真", "/srv/split-output", "DVD"}}};
-    return texts[v][number - 1];
+// Settings with fixed values; `variant` 0 and 1 differ in every key.
+SettingsValues FixedSettings(int variant) {
+  SettingsValues values;
+  if (variant == 0) {
+    values.input_path = "/home/user/photos";
+    values.output_path = "/media/disc";
+    return values;
   }
-  void SetEditText(int, const std::string&) override {}
-  int TrackBar1Position() const override { return v == 0 ? 5 : 2; }
-  void SetTrackBar1Position(int) override {}
-  int RadioGroup1Index() const override { return v == 0 ? 0 : 6; }
-  void SetRadioGroup1Index(int) override {}
-  void ClearStatusText() override {}
-  int ComboBox1Index() const override { return v == 0 ? 0 : 1; }
-  void SetComboBox1Index(int) override {}
-  int ComboBox3Index() const override { return v == 0 ? 0 : 4; }
-  void SetComboBox3Index(int) override {}
-  std::string SpinEdit1Text() const override { return v == 0 ? "1" : "17"; }
-  void SetSpinEdit1Value(int) override {}
-  bool CheckBox1Checked() const override { return v == 1; }
-  void SetCheckBox1Checked(bool) override {}
-  bool CheckBox2Checked() const override { return v == 1; }
-  void SetCheckBox2Checked(bool) override {}
-  int ListView2RowCount() const override { return 3; }
-};
+  values.size = "4700";
+  values.input_path = "/srv/archive/2024 年の写真";
+  values.output_path = "/srv/split-output";
+  values.base_name = "DVD";
+  values.figure = 2;
+  values.packing = 6;
+  values.scale = 1;
+  values.cluster_size = 4;
+  values.seq = 17;
+  values.seq_flag = true;
+  values.move_flag = true;
+  return values;
+}
 
 // Runs `write(n)` for n = 1, 2, ... in a child until it is killed at a random
 // moment; returns the file's text afterwards, for each of `rounds` kills.
@@ -177,12 +169,12 @@ TEST(CrashSafety, SettingsSaveKilledLeavesTheOldOrTheNewFile) {
   std::array<std::string, 2> whole;
   for (int v = 0; v < 2; ++v) {
     const std::string path = dir.WriteFile("whole" + std::to_string(v) + ".ini", notes);
-    SaveSettings(FixedSettingsForm(v), path);
+    SaveSettings(FixedSettings(v), 3, path);
     whole[v] = testing::ReadFile(path);
   }
   const std::string path = dir.WriteFile("config/morvick.ini", whole[0]);
   const std::vector<std::string> texts =
-      KilledWriters(path, rounds, [&](int n) { SaveSettings(FixedSettingsForm(n % 2), path); });
+      KilledWriters(path, rounds, [&](int n) { SaveSettings(FixedSettings(n % 2), 3, path); });
   int mixed = 0;
   for (const std::string& text : texts) {
     if (text != whole[0] && text != whole[1]) ++mixed;

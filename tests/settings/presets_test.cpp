@@ -18,20 +18,6 @@ using testing::ReadFile;
 using testing::ScriptedPrompter;
 using testing::TempDir;
 using testing::TestPresetGrid;
-using testing::TestPresetListForm;
-using testing::TestSettingsForm;
-
-struct MainWindowList {
-  TestPresetListForm form;
-  std::vector<std::string> names;
-};
-
-MainWindowList LoadList(const std::string& path) {
-  MainWindowList list;
-  LoadPresetList(list.form, list.names, path);
-  return list;
-}
-
 TestPresetGrid LoadGrid(const std::string& path) {
   TestPresetGrid grid;
   LoadPresetGrid(grid, path);
@@ -49,19 +35,12 @@ std::string ErrorText(const std::function<void()>& action) {
 
 TEST(PresetList, WithoutAFileHoldsOnlyTheHeader) {
   TempDir dir;
-  const MainWindowList list = LoadList(dir.Path("morvick.dat"));
-  EXPECT_EQ(list.form.items, std::vector<std::string>{kPresetHeaderText});
+  const PresetList list = LoadPresetList(dir.Path("morvick.dat"));
+  EXPECT_EQ(list.size_texts, std::vector<std::string>{kPresetHeaderText});
   EXPECT_EQ(list.names, std::vector<std::string>{kPresetHeaderText});
-  EXPECT_EQ(list.form.selected, 0);
+  EXPECT_EQ(list.error, "");
   EXPECT_EQ(std::string(kPresetHeaderText), "<分割サイズ一覧> \xE3\x80\x80↑↑↑");
-
-  TestSettingsForm form;
-  form.edits[0] = "650";
-  form.combo1 = 0;
-  ComboBox2Change(form, kPresetHeaderText);
-  EXPECT_EQ(form.edits[0], "650");
-  EXPECT_EQ(form.combo1, 0);
-  EXPECT_TRUE(form.calls.empty());
+  EXPECT_FALSE(ComboBox2Change(kPresetHeaderText));
 
   const TestPresetGrid grid = LoadGrid(dir.Path("morvick.dat"));
   for (int row = 0; row < kPresetGridRows; ++row) {
@@ -70,11 +49,10 @@ TEST(PresetList, WithoutAFileHoldsOnlyTheHeader) {
 }
 
 TEST(PresetList, ChoosingAPresetPutsItsSizeTextIntoEdit1) {
-  TestSettingsForm form;
-  form.combo1 = 0;
-  ComboBox2Change(form, "700 MB");
-  EXPECT_EQ(form.edits[0], "700 MB");
-  EXPECT_EQ(form.combo1, 1);
+  const auto choice = ComboBox2Change("700 MB");
+  ASSERT_TRUE(choice);
+  EXPECT_EQ(choice->size_text, "700 MB");
+  EXPECT_STREQ(kUnitItems[static_cast<std::size_t>(choice->unit)], "bytes");
 }
 
 TEST(PresetList, OnlyLinesWithANameAndASizeQualify) {
@@ -88,8 +66,8 @@ TEST(PresetList, OnlyLinesWithANameAndASizeQualify) {
                                          "x,\" \"\n"
                                          "a b,5,extra\r"
                                          "DVD,4700000000,ignored\r\n");
-  const MainWindowList list = LoadList(path);
-  EXPECT_EQ(list.form.items,
+  const PresetList list = LoadPresetList(path);
+  EXPECT_EQ(list.size_texts,
             (std::vector<std::string>{kPresetHeaderText, "734003200", "b", "4700000000"}));
   EXPECT_EQ(list.names, (std::vector<std::string>{kPresetHeaderText, "CD 700", "a", "DVD"}));
 
@@ -116,7 +94,7 @@ TEST(PresetEditor, TwentyFiveLinesGiveTwentyFivePresetsAndTwentyRows) {
     content += "P" + std::to_string(i) + "," + std::to_string(i) + "\r\n";
   const std::string path = dir.WriteFile("morvick.dat", content);
 
-  EXPECT_EQ(LoadList(path).names.size(), 26u);
+  EXPECT_EQ(LoadPresetList(path).names.size(), 26u);
   const TestPresetGrid grid = LoadGrid(path);
   EXPECT_EQ(grid.Cell(0, 19), "P20");
   EXPECT_EQ(grid.Cell(1, 19), "20");
@@ -187,9 +165,9 @@ TEST(PresetFile, FailuresNameTheFile) {
   TempDir dir;
   // A folder in place of the file exists but cannot be read.
   const std::string unreadable = dir.CreateDir("morvick.dat");
-  MainWindowList list;
-  EXPECT_EQ(ErrorText([&] { LoadPresetList(list.form, list.names, unreadable); }),
-            "ファイル " + unreadable + " は開けません");
+  const PresetList list = LoadPresetList(unreadable);
+  EXPECT_EQ(list.error, "ファイル " + unreadable + " は開けません");
+  EXPECT_EQ(list.size_texts, std::vector<std::string>{kPresetHeaderText});
   EXPECT_EQ(list.names, std::vector<std::string>{kPresetHeaderText});
   TestPresetGrid grid;
   grid.SetCell(0, 0, "typed");
@@ -219,10 +197,10 @@ TEST(ShippedPresets, FitTheirMediaAndReadAsTheEditorWritesThem) {
 
   const std::vector<std::int64_t> raw = {681984000,   737280000,   4700372992, 8543666176,
                                          25025314816, 50050629632, 4294967295};
-  const MainWindowList list = LoadList(path);
-  ASSERT_EQ(list.form.items.size(), raw.size() + 1);
+  const PresetList list = LoadPresetList(path);
+  ASSERT_EQ(list.size_texts.size(), raw.size() + 1);
   for (std::size_t i = 0; i < raw.size(); ++i) {
-    const std::int64_t size = std::stoll(list.form.items[i + 1]);
+    const std::int64_t size = std::stoll(list.size_texts[i + 1]);
     EXPECT_FALSE(list.names[i + 1].empty());
     if (i + 1 == raw.size()) {
       EXPECT_EQ(size, raw[i]) << "a file-size limit needs no margin";
@@ -248,7 +226,8 @@ TEST(ShippedPresets, AreReadUntilTheUserSavesTheirOwn) {
   SavePresetGrid(grid, user);
   EXPECT_EQ(ReadFile(shipped), "CD,1\r\n");
   ASSERT_EQ(PresetReadPath(user, shipped), user);
-  EXPECT_EQ(LoadList(user).names, (std::vector<std::string>{kPresetHeaderText, "CD", "Mine"}));
+  EXPECT_EQ(LoadPresetList(user).names,
+            (std::vector<std::string>{kPresetHeaderText, "CD", "Mine"}));
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -20,88 +19,63 @@ namespace {
 using testing::ReadFile;
 using testing::ScriptedPrompter;
 using testing::TempDir;
-using testing::TestSettingsForm;
 
 constexpr const char* kFreshSave =
     "[Settings]\r\nSize=650\r\nInputPath=\r\nOutputPath=\r\nBaseName=folder\r\nFigure=5\r\n"
     "Packing=0\r\nScale=0\r\nClusterSize=0\r\nSeq=1\r\nSeqFlag=0\r\nMoveFlag=0\r\n";
 
-TestSettingsForm Loaded(const std::string& ini_path) {
-  TestSettingsForm form;
-  LoadSettings(form, ini_path);
-  return form;
-}
-
-TEST(LoadSettings, FreshWindowGetsTheDefaultsInOrder) {
+TEST(LoadSettings, AMissingFileGivesTheDefaults) {
   TempDir dir;
-  const TestSettingsForm form = Loaded(dir.Path("morvick.ini"));
-  EXPECT_EQ(form.edits, (std::array<std::string, 4>{"650", "", "", "folder"}));
-  EXPECT_EQ(form.track_bar, 5);
-  EXPECT_EQ(form.radio_group, 0);
-  EXPECT_EQ(form.combo1, 0);
-  EXPECT_EQ(form.combo3, 0);
-  EXPECT_EQ(form.spin_text, "1");
-  EXPECT_FALSE(form.check1);
-  EXPECT_FALSE(form.check2);
-  EXPECT_TRUE(form.flags_cleared);
-  EXPECT_EQ(form.status_text, "");
-  EXPECT_EQ(form.calls,
-            (std::vector<std::string>{"ClearStateFlags", "Edit1", "Edit2", "Edit3", "Edit4",
-                                      "TrackBar1", "RadioGroup1", "StatusBar", "ComboBox1",
-                                      "ComboBox3", "SpinEdit1", "CheckBox1", "CheckBox2"}));
-  // The sample folder name was last refreshed with the loaded values.
-  ASSERT_FALSE(form.edit4_changes.empty());
-  EXPECT_EQ(form.edit4_changes.back().base_name, "folder");
-  EXPECT_EQ(form.edit4_changes.back().digits, 5);
-  EXPECT_EQ(form.edit4_changes.back().start, "1");
+  const SettingsValues values = LoadSettings(dir.Path("morvick.ini"));
+  EXPECT_EQ(values.size, "650");
+  EXPECT_EQ(values.input_path, "");
+  EXPECT_EQ(values.output_path, "");
+  EXPECT_EQ(values.base_name, "folder");
+  EXPECT_EQ(values.figure, 5);
+  EXPECT_EQ(values.packing, 0);
+  EXPECT_EQ(values.scale, 0);
+  EXPECT_EQ(values.cluster_size, 0);
+  EXPECT_EQ(values.seq, 1);
+  EXPECT_FALSE(values.seq_flag);
+  EXPECT_FALSE(values.move_flag);
+  EXPECT_EQ(values, SettingsValues{});
   EXPECT_FALSE(std::filesystem::exists(dir.Path("morvick.ini")));
 }
 
 TEST(LoadSettings, ClampsAndDefaultsStoredValues) {
   const struct {
     std::string line;
-    std::function<bool(const TestSettingsForm&)> check;
+    std::function<bool(const SettingsValues&)> check;
     const char* what;
   } cases[] = {
-      {"Figure=12", [](auto& f) { return f.track_bar == 9; }, "Figure 12 -> 9"},
-      {"Figure=0", [](auto& f) { return f.track_bar == 1; }, "Figure 0 -> 1"},
-      {"Figure=abc", [](auto& f) { return f.track_bar == 5; }, "Figure abc -> 5"},
-      {"Figure=7x", [](auto& f) { return f.track_bar == 5; }, "Figure 7x -> 5"},
-      {"Figure=", [](auto& f) { return f.track_bar == 5; }, "empty Figure -> 5"},
-      {"Figure=0x7", [](auto& f) { return f.track_bar == 7; }, "Figure 0x7 -> 7"},
-      {"Figure=$FFFFFFFF", [](auto& f) { return f.track_bar == 1; }, "Figure -1 -> 1"},
-      {"Figure=99999999999", [](auto& f) { return f.track_bar == 5; }, "too big -> 5"},
-      {"Seq=0", [](auto& f) { return f.spin_text == "1"; }, "Seq 0 -> 1"},
-      {"Seq=1000000000", [](auto& f) { return f.spin_text == "999999999"; }, "Seq max"},
-      {"Packing=8", [](auto& f) { return f.radio_group == 7; }, "Packing 8 -> 7"},
-      {"Packing=-5", [](auto& f) { return f.radio_group == -1; }, "Packing -5 -> none"},
-      {"Scale=2", [](auto& f) { return f.combo1 == -1; }, "Scale 2 -> none"},
-      {"Scale=1", [](auto& f) { return f.combo1 == 1; }, "Scale 1"},
-      {"ClusterSize=10", [](auto& f) { return f.combo3 == 10; }, "ClusterSize 10"},
-      {"ClusterSize=11", [](auto& f) { return f.combo3 == -1; }, "ClusterSize 11 -> none"},
-      {"Size=", [](auto& f) { return f.edits[0].empty(); }, "empty Size stays empty"},
-      {"SeqFlag=2", [](auto& f) { return f.check1; }, "SeqFlag 2 ticks"},
-      {"SeqFlag=-1", [](auto& f) { return f.check1; }, "SeqFlag -1 ticks"},
-      {"SeqFlag=true", [](auto& f) { return !f.check1; }, "SeqFlag true -> default"},
-      {"MoveFlag=1", [](auto& f) { return f.check2; }, "MoveFlag 1 ticks"},
+      {"Figure=12", [](auto& v) { return v.figure == 9; }, "Figure 12 -> 9"},
+      {"Figure=0", [](auto& v) { return v.figure == 1; }, "Figure 0 -> 1"},
+      {"Figure=abc", [](auto& v) { return v.figure == 5; }, "Figure abc -> 5"},
+      {"Figure=7x", [](auto& v) { return v.figure == 5; }, "Figure 7x -> 5"},
+      {"Figure=", [](auto& v) { return v.figure == 5; }, "empty Figure -> 5"},
+      {"Figure=0x7", [](auto& v) { return v.figure == 7; }, "Figure 0x7 -> 7"},
+      {"Figure=$FFFFFFFF", [](auto& v) { return v.figure == 1; }, "Figure -1 -> 1"},
+      {"Figure=99999999999", [](auto& v) { return v.figure == 5; }, "too big -> 5"},
+      {"Seq=0", [](auto& v) { return v.seq == 1; }, "Seq 0 -> 1"},
+      {"Seq=1000000000", [](auto& v) { return v.seq == 999999999; }, "Seq max"},
+      {"Packing=8", [](auto& v) { return v.packing == 7; }, "Packing 8 -> 7"},
+      {"Packing=-5", [](auto& v) { return v.packing == -1; }, "Packing -5 -> none"},
+      {"Scale=2", [](auto& v) { return v.scale == -1; }, "Scale 2 -> none"},
+      {"Scale=1", [](auto& v) { return v.scale == 1; }, "Scale 1"},
+      {"Scale=-1", [](auto& v) { return v.scale == -1; }, "Scale -1 -> none"},
+      {"ClusterSize=10", [](auto& v) { return v.cluster_size == 10; }, "ClusterSize 10"},
+      {"ClusterSize=11", [](auto& v) { return v.cluster_size == -1; }, "ClusterSize 11 -> none"},
+      {"Size=", [](auto& v) { return v.size.empty(); }, "empty Size stays empty"},
+      {"SeqFlag=2", [](auto& v) { return v.seq_flag; }, "SeqFlag 2 ticks"},
+      {"SeqFlag=-1", [](auto& v) { return v.seq_flag; }, "SeqFlag -1 ticks"},
+      {"SeqFlag=true", [](auto& v) { return !v.seq_flag; }, "SeqFlag true -> default"},
+      {"MoveFlag=1", [](auto& v) { return v.move_flag; }, "MoveFlag 1 ticks"},
   };
   for (const auto& c : cases) {
     TempDir dir;
     const std::string path = dir.WriteFile("morvick.ini", "[Settings]\r\n" + c.line + "\r\n");
-    EXPECT_TRUE(c.check(Loaded(path))) << c.what;
+    EXPECT_TRUE(c.check(LoadSettings(path))) << c.what;
   }
-}
-
-TEST(LoadSettings, TouchesTheListsOnlyWhenTheIndexDiffers) {
-  TempDir dir;
-  const std::string path = dir.WriteFile("morvick.ini", "[Settings]\nScale=-1\nClusterSize=3\n");
-  TestSettingsForm form;
-  form.combo3 = 3;
-  LoadSettings(form, path);
-  EXPECT_EQ(form.combo1, -1);
-  EXPECT_EQ(form.combo3, 3);
-  EXPECT_EQ(std::count(form.calls.begin(), form.calls.end(), "ComboBox1"), 0);
-  EXPECT_EQ(std::count(form.calls.begin(), form.calls.end(), "ComboBox3"), 0);
 }
 
 TEST(LoadSettings, ReadsAHandEditedFileAsAUserExpects) {
@@ -114,24 +88,20 @@ TEST(LoadSettings, ReadsAHandEditedFileAsAUserExpects) {
                                          "figure=3\n"
                                          "SeqFlag = 1\n"
                                          "Seq='42'\n");
-  const TestSettingsForm form = Loaded(path);
-  EXPECT_EQ(form.edits[3], " 巻 ");
-  EXPECT_EQ(form.edits[1], "/home/u/写真");
-  EXPECT_EQ(form.track_bar, 3);
-  EXPECT_TRUE(form.check1);
-  EXPECT_EQ(form.spin_text, "42");
-  EXPECT_EQ(form.edit4_changes.back().base_name, " 巻 ");
-  EXPECT_EQ(form.edit4_changes.back().digits, 3);
-  EXPECT_EQ(form.edit4_changes.back().start, "42");
+  const SettingsValues values = LoadSettings(path);
+  EXPECT_EQ(values.base_name, " 巻 ");
+  EXPECT_EQ(values.input_path, "/home/u/写真");
+  EXPECT_EQ(values.figure, 3);
+  EXPECT_TRUE(values.seq_flag);
+  EXPECT_EQ(values.seq, 42);
 }
 
 TEST(FormCloseQuery, YesOnAFreshWindowWritesTheElevenKeys) {
   TempDir dir;
   const std::string path = dir.Path("config/morvick/morvick.ini");  // folders made on save
-  TestSettingsForm form = Loaded(path);
   ScriptedPrompter prompter;
   prompter.Answer(Answer::Yes);
-  EXPECT_TRUE(FormCloseQuery(form, prompter, path));
+  EXPECT_TRUE(FormCloseQuery(LoadSettings(path), 0, prompter, path));
   EXPECT_EQ(ReadFile(path), kFreshSave);
   ASSERT_EQ(prompter.boxes().size(), 1u);
   EXPECT_EQ(prompter.boxes()[0].kind, BoxKind::Confirm);
@@ -143,17 +113,17 @@ TEST(FormCloseQuery, NoAndCancelLeaveTheFileAlone) {
   TempDir dir;
   const std::string original = "[Settings]\nSize=1\n; keep\n";
   const std::string path = dir.WriteFile("morvick.ini", original);
-  TestSettingsForm form = Loaded(path);
-  form.edits[0] = "999";
+  SettingsValues values = LoadSettings(path);
+  values.size = "999";
   ScriptedPrompter prompter;
   prompter.Answer(Answer::No);
   prompter.Answer(Answer::Cancel);
-  EXPECT_TRUE(FormCloseQuery(form, prompter, path));
-  EXPECT_FALSE(FormCloseQuery(form, prompter, path));
+  EXPECT_TRUE(FormCloseQuery(values, 2, prompter, path));
+  EXPECT_FALSE(FormCloseQuery(values, 2, prompter, path));
   EXPECT_EQ(ReadFile(path), original);
-  EXPECT_EQ(form.edits[0], "999");
 }
 
+// The spin box's text as typed, then the volume rows when CheckBox1 is ticked.
 TEST(SettingsEntries, SeqCountsTheVolumesWhenAsked) {
   const struct {
     std::string spin;
@@ -170,11 +140,10 @@ TEST(SettingsEntries, SeqCountsTheVolumesWhenAsked) {
       {"2147483647", true, 4, "2147483651"},
   };
   for (const auto& c : cases) {
-    TestSettingsForm form;
-    form.spin_text = c.spin;
-    form.check1 = c.check1;
-    form.list_view2_rows = c.rows;
-    const auto entries = SettingsEntries(form);
+    SettingsValues values;
+    values.seq = SeqOfTypedText(c.spin);
+    values.seq_flag = c.check1;
+    const auto entries = SettingsEntries(values, c.rows);
     ASSERT_EQ(entries.size(), 11u);
     EXPECT_STREQ(entries[8].key, "Seq");
     EXPECT_EQ(entries[8].value, c.seq) << c.spin << " + " << c.rows;
@@ -186,39 +155,36 @@ TEST(SaveSettings, WhatIsSavedLoadsBackUnchanged) {
   const std::string path = dir.WriteFile("morvick.ini",
                                          "; my notes\r\n[Settings]\r\nSize=1\r\nMine=keep\r\n"
                                          "\r\n[Other]\r\nSize=2\r\n");
-  TestSettingsForm form;
-  form.edits = {"700 MB", "/home/u/a=b;c", "/出力/\"x\"", " vol "};
-  form.track_bar = 3;
-  form.radio_group = -1;
-  form.combo1 = -1;  // no unit chosen
-  form.combo3 = -1;  // a typed cluster size is not stored
-  form.spin_text = "5";
-  form.check2 = true;
-  SaveSettings(form, path);
+  SettingsValues values;
+  values.size = "700 MB";
+  values.input_path = "/home/u/a=b;c";
+  values.output_path = "/出力/\"x\"";
+  values.base_name = " vol ";
+  values.figure = 3;
+  values.packing = -1;
+  values.scale = -1;         // no unit chosen
+  values.cluster_size = -1;  // a typed cluster size is not stored
+  values.seq = 5;
+  values.move_flag = true;
+  SaveSettings(values, 4, path);
 
   const std::string saved = ReadFile(path);
   EXPECT_TRUE(saved.starts_with("; my notes\r\n[Settings]\r\nSize=700 MB\r\nMine=keep\r\n"));
   EXPECT_TRUE(saved.ends_with("MoveFlag=1\r\n\r\n[Other]\r\nSize=2\r\n"));
   EXPECT_EQ(GetProfileString("Settings", "Scale", "", path), "-1");
 
-  const TestSettingsForm loaded = Loaded(path);
-  EXPECT_EQ(loaded.edits, form.edits);
-  EXPECT_EQ(loaded.track_bar, 3);
-  EXPECT_EQ(loaded.radio_group, -1);
-  EXPECT_EQ(loaded.combo1, -1);
-  EXPECT_EQ(loaded.combo3, -1);  // the box then shows its initial "0"
-  EXPECT_EQ(loaded.spin_text, "5");
-  EXPECT_FALSE(loaded.check1);
-  EXPECT_TRUE(loaded.check2);
+  // The volume rows count only with SeqFlag; no list item stays -1, and the
+  // cluster box then shows its initial "0".
+  EXPECT_EQ(LoadSettings(path), values);
 }
 
 TEST(SaveSettings, StopsAtTheFirstKeyThatCannotBeWritten) {
   TempDir dir;
   const std::string path = dir.Path("morvick.ini");
-  TestSettingsForm form = Loaded(path);
-  form.edits[3] = "two\nlines";  // cannot be stored as one value
+  SettingsValues values = LoadSettings(path);
+  values.base_name = "two\nlines";  // cannot be stored as one value
   try {
-    SaveSettings(form, path);
+    SaveSettings(values, 0, path);
     FAIL() << "no error";
   } catch (const Error& error) {
     EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
@@ -233,11 +199,10 @@ TEST(FormCloseQuery, ReadOnlyFolderReportsAndKeepsTheWindowOpen) {
   ::chmod(dir.Path("ro").c_str(), 0555);
 
   const std::string outcome = testing::RunUnprivileged(dir.path(), [&] {
-    TestSettingsForm form;
     ScriptedPrompter prompter;
     prompter.Answer(Answer::Yes);
     try {
-      return std::string(FormCloseQuery(form, prompter, path) ? "closed" : "open");
+      return std::string(FormCloseQuery(SettingsValues{}, 0, prompter, path) ? "closed" : "open");
     } catch (const Error& error) {
       return std::string("error: ") + error.what();
     }
