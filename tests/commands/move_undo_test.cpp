@@ -2,6 +2,7 @@
 #include "common/error.h"
 #include "moving/journal.h"
 #include "support/fake_plan_view.h"
+#include "support/fault_mover.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
@@ -22,6 +23,7 @@ namespace morvick {
 namespace {
 
 using testing::FakePlanView;
+using testing::FaultMover;
 using testing::PathExists;
 using testing::ReadFile;
 using testing::ScriptedPrompter;
@@ -46,29 +48,6 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
   }
   return items;
 }
-
-// Fails the n-th rename (counted from 1) with the given errno.
-class FailingMover final : public platform::FileMover {
- public:
-  FailingMover(int failing_rename, int errno_value)
-      : failing_rename_(failing_rename), errno_value_(errno_value) {}
-  int MakeFolder(const std::string& path) override {
-    return platform::RealFileMover().MakeFolder(path);
-  }
-  int RemoveEmptyFolder(const std::string& path) override {
-    return platform::RealFileMover().RemoveEmptyFolder(path);
-  }
-  int Probe(const std::string& path) override { return platform::RealFileMover().Probe(path); }
-  int RenameNoReplace(const std::string& source, const std::string& destination) override {
-    if (++renames_ == failing_rename_) return errno_value_;
-    return platform::RealFileMover().RenameNoReplace(source, destination);
-  }
-
- private:
-  int failing_rename_;
-  int errno_value_;
-  int renames_ = 0;
-};
 
 class MoveUndoTest : public ::testing::Test {
  protected:
@@ -253,7 +232,8 @@ TEST_F(MoveUndoTest, LastVolumeKeptForMoveButNotForUndo) {
 }
 
 TEST_F(MoveUndoTest, AVolumeWhoseEveryMoveFailedIsStillUndoneInOneGo) {
-  FailingMover mover(5, EACCES);  // e, the only entry of volume 3
+  FaultMover mover;
+  mover.Fail(FaultMover::Op::Rename, 5, EACCES);  // e, the only entry of volume 3
   Move(mover);
   EXPECT_TRUE(PathExists(dir_.Path("in/e")));
   EXPECT_TRUE(PathExists(Out("CD003")));  // left empty, as the shell leaves it
@@ -352,7 +332,8 @@ TEST_F(MoveUndoTest, EntryRenamedAfterInvestigateIsReportedAndTheRestMoved) {
 }
 
 TEST_F(MoveUndoTest, InjectedFailureOfTheThirdMove) {
-  FailingMover mover(3, ENOSPC);
+  FaultMover mover;
+  mover.Fail(FaultMover::Op::Rename, 3, ENOSPC);
   Move(mover);
   EXPECT_TRUE(PathExists(dir_.Path("in/c")));
   EXPECT_TRUE(PathExists(Out("CD002/dir")));

@@ -7,6 +7,7 @@
 #include "manifest.h"
 #include "platform/file_mover.h"
 #include "support/fake_plan_view.h"
+#include "support/fault_mover.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
@@ -251,30 +252,6 @@ TEST(FaultInjection, ReadOnlyDestination) {
   }
 }
 
-// Renames the input folder away after the given number of renames.
-class RenamingMover final : public platform::FileMover {
- public:
-  RenamingMover(int after, std::string from, std::string to)
-      : after_(after), from_(std::move(from)), to_(std::move(to)) {}
-  int MakeFolder(const std::string& path) override { return real().MakeFolder(path); }
-  int RemoveEmptyFolder(const std::string& path) override { return real().RemoveEmptyFolder(path); }
-  int Probe(const std::string& path) override { return real().Probe(path); }
-  int RenameNoReplace(const std::string& source, const std::string& destination) override {
-    const int result = real().RenameNoReplace(source, destination);
-    if (++renames_ == after_) {
-      EXPECT_EQ(::rename(from_.c_str(), to_.c_str()), 0);
-    }
-    return result;
-  }
-
- private:
-  static platform::FileMover& real() { return platform::RealFileMover(); }
-  int after_;
-  std::string from_;
-  std::string to_;
-  int renames_ = 0;
-};
-
 TEST(FaultInjection, InputFolderRenamedAway) {
   // During the scan: the scan goes on through its open descriptors, but the
   // move finds none of the planned names.
@@ -311,7 +288,10 @@ TEST(FaultInjection, InputFolderRenamedAway) {
     const Manifest before = TakeManifest(dir.Path("in"));
     Session session(dir.path());
     EXPECT_EQ(session.Investigate(), kPlanned);
-    RenamingMover mover(2, dir.Path("in"), dir.Path("gone"));
+    // The input folder is renamed away after the second rename.
+    testing::FaultMover mover;
+    mover.AfterRename(
+        2, [&] { EXPECT_EQ(::rename(dir.Path("in").c_str(), dir.Path("gone").c_str()), 0); });
     std::vector<std::string> boxes = {kConfirm};
     for (const auto& [name, folder] : std::vector<std::pair<std::string, std::string>>{
              {"c", "CD002"}, {"dir", "CD002"}, {"e", "CD003"}}) {
@@ -378,30 +358,6 @@ TEST(FaultInjection, ItemAlreadyAtTheDestination) {
           "neither replaced; every other entry back, manifest matched");
 }
 
-// Fails every folder creation after the first `allowed` with ENOSPC, as a
-// file system without free inodes would.
-class FullDiskMover final : public platform::FileMover {
- public:
-  explicit FullDiskMover(int allowed) : allowed_(allowed) {}
-  int MakeFolder(const std::string& path) override {
-    if (made_ >= allowed_) return ENOSPC;
-    const int result = platform::RealFileMover().MakeFolder(path);
-    if (result == 0) ++made_;
-    return result;
-  }
-  int RemoveEmptyFolder(const std::string& path) override {
-    return platform::RealFileMover().RemoveEmptyFolder(path);
-  }
-  int Probe(const std::string& path) override { return platform::RealFileMover().Probe(path); }
-  int RenameNoReplace(const std::string& source, const std::string& destination) override {
-    return platform::RealFileMover().RenameNoReplace(source, destination);
-  }
-
- private:
-  int allowed_;
-  int made_ = 0;
-};
-
 TEST(FaultInjection, FullFileSystem) {
   TempDir dir;
   const std::string root = dir.CreateDir("fs");
@@ -423,7 +379,9 @@ TEST(FaultInjection, FullFileSystem) {
   const Manifest before = TakeManifest(root + "/in");
   Session session(root);
   EXPECT_EQ(session.Investigate(), kPlanned);
-  FullDiskMover injected(1);
+  // Every folder creation after the first fails, as on a file system without free inodes.
+  testing::FaultMover injected;
+  injected.Fail(testing::FaultMover::Op::MakeFolder, 2, ENOSPC, true);
   platform::FileMover& mover = mounted ? platform::RealFileMover() : injected;
 
   std::vector<std::string> boxes = {kConfirm};

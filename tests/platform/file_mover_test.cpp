@@ -2,6 +2,7 @@
 #include "common/error.h"
 #include "platform/errno_map.h"
 #include "platform/folders.h"
+#include "support/fault_mover.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
@@ -23,36 +24,16 @@ using testing::ReadFile;
 using testing::ScriptedPrompter;
 using testing::TempDir;
 
-// Passes every operation to the real one and records the folders it made.
-class CountingMover final : public FileMover {
- public:
-  std::vector<std::string> made;
-  int fail_rename_with = 0;
-  int MakeFolder(const std::string& path) override {
-    const int result = RealFileMover().MakeFolder(path);
-    if (result == 0) made.push_back(path);
-    return result;
-  }
-  int RemoveEmptyFolder(const std::string& path) override {
-    return RealFileMover().RemoveEmptyFolder(path);
-  }
-  int Probe(const std::string& path) override { return RealFileMover().Probe(path); }
-  int RenameNoReplace(const std::string& source, const std::string& destination) override {
-    if (fail_rename_with != 0) return fail_rename_with;
-    return RealFileMover().RenameNoReplace(source, destination);
-  }
-};
-
 TEST(ShellMove, MovesFilesFoldersAndLinksMakingMissingFolders) {
   TempDir dir;
   dir.WriteFile("in/file", "content");
   dir.WriteFile("in/tree/a/b.txt", "nested");
   dir.CreateSymlink("in/link", "file");
   ScriptedPrompter prompter;
-  CountingMover mover;
+  testing::FaultMover mover;
 
   EXPECT_TRUE(ShellMove(prompter, dir.Path("in/file"), dir.Path("out/v1/file"), mover));
-  EXPECT_EQ(mover.made, (std::vector<std::string>{dir.Path("out"), dir.Path("out/v1")}));
+  EXPECT_EQ(mover.made(), (std::vector<std::string>{dir.Path("out"), dir.Path("out/v1")}));
   EXPECT_EQ(ReadFile(dir.Path("out/v1/file")), "content");
   EXPECT_FALSE(PathExists(dir.Path("in/file")));
 
@@ -60,7 +41,7 @@ TEST(ShellMove, MovesFilesFoldersAndLinksMakingMissingFolders) {
   EXPECT_TRUE(tree.moved);
   EXPECT_EQ(tree.errno_value, 0);
   EXPECT_EQ(ReadFile(dir.Path("out/v1/tree/a/b.txt")), "nested");
-  EXPECT_EQ(mover.made.size(), 2u);  // the volume folder was there already
+  EXPECT_EQ(mover.made().size(), 2u);  // the volume folder was there already
 
   // A link moves as a link, not as what it points to.
   EXPECT_TRUE(ShellMove(prompter, dir.Path("in/link"), dir.Path("out/v2/link")));
@@ -77,7 +58,7 @@ TEST(ShellMove, FailuresLeaveEverythingAndExplainThemselves) {
   dir.CreateDir("in/folder");
   dir.WriteFile("out/v1/folder/x", "theirs too");
   ScriptedPrompter prompter;
-  CountingMover mover;
+  testing::FaultMover mover;
 
   // An existing file or folder at the destination is never replaced.
   for (const char* name : {"item", "folder"}) {
@@ -108,7 +89,8 @@ TEST(ShellMove, FailuresLeaveEverythingAndExplainThemselves) {
 
   // A rename that fails leaves the folders made for it, empty, as the shell
   // does; Undo removes volume folders by number and relies on them.
-  mover.fail_rename_with = ENOSPC;
+  mover.Fail(testing::FaultMover::Op::Rename, mover.calls(testing::FaultMover::Op::Rename) + 1,
+             ENOSPC);
   prompter.Clear();
   const MoveResult full = ShellMove(prompter, dir.Path("in/item"), dir.Path("new/v1/item"), mover);
   EXPECT_EQ(full.errno_value, ENOSPC);
@@ -118,7 +100,6 @@ TEST(ShellMove, FailuresLeaveEverythingAndExplainThemselves) {
   EXPECT_NE(prompter.boxes().at(0).text.find(std::strerror(ENOSPC)), std::string::npos);
 
   // A file where a folder of the destination should be.
-  mover.fail_rename_with = 0;
   dir.WriteFile("blocker", "file");
   const MoveResult blocked =
       ShellMove(prompter, dir.Path("in/item"), dir.Path("blocker/v1/item"), mover);
