@@ -73,7 +73,7 @@ TEST(ExitStatus, RefusalsPrintTheProgramsTextAndChangeNothing) {
        "The following argument was not expected: --bogus",
        true},
   };
-  const auto before = testing::Snapshot(dir.path());
+  const auto before = testing::TakeManifest(dir.path());
   for (const RefusalCase& c : cases) {
     std::vector<std::string> args;
     std::string shown;
@@ -92,7 +92,7 @@ TEST(ExitStatus, RefusalsPrintTheProgramsTextAndChangeNothing) {
     }
     EXPECT_EQ(run.out.find("volume\t"), std::string::npos);
   }
-  EXPECT_EQ(testing::Snapshot(dir.path()), before);
+  EXPECT_EQ(testing::TakeManifest(dir.path()), before);
 }
 
 TEST(ExitStatus, DoneHelpAndVersion) {

@@ -17,7 +17,7 @@ namespace {
 using testing::NamesIn;
 using testing::PathExists;
 using testing::RunCliProgram;
-using testing::Snapshot;
+using testing::TakeManifest;
 using testing::TempDir;
 
 // An input folder with files, nested folders, a link, an empty folder and a
@@ -34,7 +34,7 @@ class MoveUndoTest : public ::testing::Test {
     dir_.WriteFile("in/odd\xff.bin", std::string(700, 'o'));
     dir_.WriteFile("in/too-big", std::string(1500, 't'));
     chmod(dir_.Path("in/b.txt").c_str(), 0600);
-    before_ = Snapshot(input_);
+    before_ = TakeManifest(input_);
   }
 
   testing::CliRun Move(const std::vector<std::string>& extra = {}) {
@@ -58,7 +58,7 @@ class MoveUndoTest : public ::testing::Test {
 
   TempDir dir_;
   std::string input_;
-  std::map<std::string, std::string> before_;
+  testing::Manifest before_;
 };
 
 TEST_F(MoveUndoTest, UndoRestoresTheInputFolderExactly) {
@@ -75,7 +75,7 @@ TEST_F(MoveUndoTest, UndoRestoresTheInputFolderExactly) {
   ASSERT_EQ(undo.status, kExitDone) << undo.err;
   EXPECT_NE(undo.err.find("フォルダを移動しました。\n[Undo終了] 分割数 ("), std::string::npos)
       << undo.err;
-  EXPECT_EQ(Snapshot(input_), before_);
+  EXPECT_EQ(TakeManifest(input_), before_);
   // The output folder was made by the move, so it goes too.
   EXPECT_FALSE(PathExists(dir_.Path("out")));
 
@@ -92,17 +92,17 @@ TEST_F(MoveUndoTest, UndoKeepsFoldersTheMoveDidNotMake) {
   // The last volume stays in the input folder with --skip-last.
   EXPECT_TRUE(PathExists(dir_.Path("out/v05")));
   ASSERT_EQ(Undo().status, kExitDone);
-  EXPECT_EQ(Snapshot(input_), before_);
+  EXPECT_EQ(TakeManifest(input_), before_);
   EXPECT_EQ(NamesIn(dir_.Path("out")), (std::set<std::string>{"folder00001", "unrelated.txt"}));
 }
 
 TEST_F(MoveUndoTest, UndoWithoutTerminalOrYesRefusesAndKeepsTheMove) {
   ASSERT_EQ(Move().status, kExitDone);
-  const auto moved = Snapshot(dir_.path());
+  const auto moved = TakeManifest(dir_.path());
   const testing::CliRun undo = RunCliProgram({"undo", journal()}, dir_.path());
   EXPECT_EQ(undo.status, kExitRefused);
   EXPECT_EQ(undo.ErrLines().at(0), "よろしいですか？");
-  EXPECT_EQ(Snapshot(dir_.path()), moved);
+  EXPECT_EQ(TakeManifest(dir_.path()), moved);
 }
 
 TEST_F(MoveUndoTest, TheQuestionIsAskedOnTheTerminal) {
@@ -112,7 +112,7 @@ TEST_F(MoveUndoTest, TheQuestionIsAskedOnTheTerminal) {
       {"move", input_, dir_.Path("out"), "--size", "1000", "--unit", "bytes", "--quiet"},
       dir_.path(), question, "");
   EXPECT_EQ(interrupted.status, kExitInterrupted) << interrupted.err;
-  EXPECT_EQ(Snapshot(input_), before_);
+  EXPECT_EQ(TakeManifest(input_), before_);
   EXPECT_FALSE(PathExists(dir_.Path("state")));
 
   const testing::CliRun moved =
@@ -122,16 +122,16 @@ TEST_F(MoveUndoTest, TheQuestionIsAskedOnTheTerminal) {
   EXPECT_EQ(moved.status, kExitDone) << moved.err;
   EXPECT_EQ(NamesIn(input_), std::set<std::string>{"too-big"});
 
-  const auto after_move = Snapshot(dir_.path());
+  const auto after_move = TakeManifest(dir_.path());
   const testing::CliRun declined =
       testing::RunCliOnTerminal({"undo", journal()}, dir_.path(), question, "n\n");
   EXPECT_EQ(declined.status, kExitRefused) << declined.err;
-  EXPECT_EQ(Snapshot(dir_.path()), after_move);
+  EXPECT_EQ(TakeManifest(dir_.path()), after_move);
 
   const testing::CliRun undone =
       testing::RunCliOnTerminal({"undo", journal()}, dir_.path(), question, "y\n");
   EXPECT_EQ(undone.status, kExitDone) << undone.err;
-  EXPECT_EQ(Snapshot(input_), before_);
+  EXPECT_EQ(TakeManifest(input_), before_);
 }
 
 // Paths that would lead entries astray: an output inside a link among the
@@ -183,7 +183,7 @@ TEST_F(MoveUndoTest, PathsThatWouldLeadEntriesAstray) {
   WriteJournal(journal_text);
   const testing::CliRun rest = Undo();
   EXPECT_EQ(rest.status, kExitDone) << rest.err;
-  EXPECT_EQ(Snapshot(input_), before_);
+  EXPECT_EQ(TakeManifest(input_), before_);
 }
 
 TEST_F(MoveUndoTest, UndoAfterAMoveKilledAtAnyStep) {
@@ -234,7 +234,7 @@ TEST_F(MoveUndoTest, UndoAfterAMoveKilledAtAnyStep) {
 
     const testing::CliRun undo = Undo();
     EXPECT_EQ(undo.status, kExitDone) << undo.err;
-    EXPECT_EQ(Snapshot(input_), before_);
+    EXPECT_EQ(TakeManifest(input_), before_);
     EXPECT_FALSE(PathExists(dir_.Path("out")));
     EXPECT_EQ(Undo().status, kExitRefused);
   }

@@ -43,30 +43,6 @@ int TempFile(const std::string& content) {
   return fd;
 }
 
-void Walk(const std::string& root, const std::string& relative,
-          std::map<std::string, std::string>& out) {
-  const std::string path = relative.empty() ? root : root + "/" + relative;
-  struct stat info {};
-  if (lstat(path.c_str(), &info) != 0) return;
-  std::ostringstream line;
-  line << std::oct << (info.st_mode & 07777) << std::dec;
-  // A folder's own time changes when an entry is renamed into or out of it.
-  if (!S_ISDIR(info.st_mode)) line << ' ' << info.st_mtim.tv_sec << '.' << info.st_mtim.tv_nsec;
-  if (S_ISLNK(info.st_mode)) {
-    char target[4096];
-    const ssize_t n = readlink(path.c_str(), target, sizeof target);
-    line << " link " << std::string(target, n > 0 ? static_cast<std::size_t>(n) : 0);
-  } else if (S_ISDIR(info.st_mode)) {
-    line << " dir";
-    for (const std::string& name : NamesIn(path)) {
-      Walk(root, relative.empty() ? name : relative + "/" + name, out);
-    }
-  } else {
-    line << " file " << info.st_size << ' ' << ReadFile(path);
-  }
-  out[relative] = line.str();
-}
-
 struct Command {
   std::vector<std::string> arg_texts;
   std::vector<std::string> env_texts;
@@ -192,12 +168,6 @@ CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::string&
   close(master);
   close(out_fd);
   return run;
-}
-
-std::map<std::string, std::string> Snapshot(const std::string& root) {
-  std::map<std::string, std::string> out;
-  Walk(root, "", out);
-  return out;
 }
 
 }  // namespace morvick::testing

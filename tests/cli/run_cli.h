@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/manifest.h"
 #include "support/temp_dir.h"
 
 // Runs the built morvick-cli with arguments, an environment of its own and a
@@ -31,10 +32,5 @@ CliRun RunCliProgram(const std::vector<std::string>& args, const std::string& ho
 // `reply` is empty. `err` holds what the terminal showed.
 CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::string& home,
                         const std::string& wait_for, const std::string& reply);
-
-// Every path below `root` (relative, "" for the root itself) with its type,
-// size, permissions, modification time and, for files, content and, for
-// links, target: two snapshots are equal when the folder is the same.
-std::map<std::string, std::string> Snapshot(const std::string& root);
 
 }  // namespace morvick::testing

@@ -3,6 +3,7 @@
 #include "moving/journal.h"
 #include "support/fake_plan_view.h"
 #include "support/fault_mover.h"
+#include "support/manifest.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
@@ -27,27 +28,11 @@ using testing::FaultMover;
 using testing::PathExists;
 using testing::ReadFile;
 using testing::ScriptedPrompter;
+using testing::TakeManifest;
 using testing::TempDir;
 
 const std::string kMoved = "フォルダを移動しました。";
 const std::string kMoveFailed = "フォルダの移動に失敗しました。";
-
-// Everything below a folder that a move could disturb: kind, size, time,
-// content and link target of every item, by relative path.
-std::map<std::string, std::string> Snapshot(const std::string& root) {
-  std::map<std::string, std::string> items;
-  namespace fs = std::filesystem;
-  for (const auto& item : fs::recursive_directory_iterator(root)) {
-    struct stat info;
-    const std::string path = item.path().string();
-    EXPECT_EQ(::lstat(path.c_str(), &info), 0);
-    std::string description = std::to_string(info.st_mode) + " " + std::to_string(info.st_mtime);
-    if (S_ISREG(info.st_mode)) description += " " + ReadFile(path);
-    if (S_ISLNK(info.st_mode)) description += " -> " + fs::read_symlink(item.path()).string();
-    items[fs::relative(item.path(), root).string()] = description;
-  }
-  return items;
-}
 
 class MoveUndoTest : public ::testing::Test {
  protected:
@@ -107,7 +92,7 @@ class MoveUndoTest : public ::testing::Test {
 };
 
 TEST_F(MoveUndoTest, MoveThenUndoRestoresTheInputFolderExactly) {
-  const auto before = Snapshot(dir_.Path("in"));
+  const auto before = TakeManifest(dir_.Path("in"));
   Move();
   EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"よろしいですか？", kMoved}));
   // The output folder did not exist: the first move made it.
@@ -117,7 +102,7 @@ TEST_F(MoveUndoTest, MoveThenUndoRestoresTheInputFolderExactly) {
   EXPECT_EQ(ReadFile(Out("CD002/dir/link")), "deep content");
   EXPECT_TRUE(PathExists(Out("CD003/e")));
   EXPECT_TRUE(PathExists(dir_.Path("in/huge")));  // no volume: never moved
-  EXPECT_EQ(Snapshot(dir_.Path("in")).size(), 1u);
+  EXPECT_EQ(TakeManifest(dir_.Path("in")).size(), 1u);
   EXPECT_TRUE(state_.UpdateDone && state_.SearchDone);
   EXPECT_FALSE(state_.Updating);
   EXPECT_EQ(form_.status_history.back(),
@@ -128,8 +113,8 @@ TEST_F(MoveUndoTest, MoveThenUndoRestoresTheInputFolderExactly) {
   prompter_.Clear();
   Undo();
   EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"よろしいですか？", kMoved}));
-  EXPECT_EQ(Snapshot(dir_.Path("in")), before);
-  EXPECT_TRUE(Snapshot(dir_.Path("out")).empty());  // the output folder itself stays
+  EXPECT_EQ(TakeManifest(dir_.Path("in")), before);
+  EXPECT_TRUE(TakeManifest(dir_.Path("out")).empty());  // the output folder itself stays
   EXPECT_TRUE(state_.UndoDone && state_.UpdateDone && state_.SearchDone);
   EXPECT_FALSE(state_.Undoing);
   EXPECT_EQ(form_.status, "[Undo終了] 分割数 (3)個  総容量 (266)bytes/ クラスタSize (0)bytes");
@@ -144,19 +129,19 @@ TEST_F(MoveUndoTest, MoveThenUndoRestoresTheInputFolderExactly) {
 }
 
 TEST_F(MoveUndoTest, AnsweringNoChangesNothing) {
-  const auto before = Snapshot(dir_.path());
+  const auto before = TakeManifest(dir_.path());
   const std::string status = form_.status;
   prompter_.Answer(Answer::No);
   RunMove(state_, form_, prompter_, PlatformPathRules());
-  EXPECT_EQ(Snapshot(dir_.path()), before);
+  EXPECT_EQ(TakeManifest(dir_.path()), before);
   EXPECT_EQ(form_.status, status);
   EXPECT_FALSE(state_.Updating || state_.UpdateDone);
 
   Move();
-  const auto moved = Snapshot(dir_.path());
+  const auto moved = TakeManifest(dir_.path());
   prompter_.Answer(Answer::No);
   RunUndo(state_, form_, prompter_, PlatformPathRules());
-  EXPECT_EQ(Snapshot(dir_.path()), moved);
+  EXPECT_EQ(TakeManifest(dir_.path()), moved);
   EXPECT_FALSE(state_.Undoing || state_.UndoDone);
 }
 
@@ -246,14 +231,14 @@ TEST_F(MoveUndoTest, AVolumeWhoseEveryMoveFailedIsStillUndoneInOneGo) {
 }
 
 TEST_F(MoveUndoTest, LastVolumeKeptForMoveAndUndo) {
-  const auto before = Snapshot(dir_.Path("in"));
+  const auto before = TakeManifest(dir_.Path("in"));
   form_.skip_last = true;
   Move();
   prompter_.Clear();
   Undo();
   EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"よろしいですか？", kMoved}));
-  EXPECT_TRUE(Snapshot(dir_.Path("out")).empty());
-  EXPECT_EQ(Snapshot(dir_.Path("in")), before);
+  EXPECT_TRUE(TakeManifest(dir_.Path("out")).empty());
+  EXPECT_EQ(TakeManifest(dir_.Path("in")), before);
   EXPECT_TRUE(state_.UndoDone);
 }
 
@@ -358,7 +343,7 @@ TEST_F(MoveUndoTest, NamingChangedBetweenMoveAndUndo) {
       {"digit count", [](FakePlanView& f) { f.digits = 2; }},
       {"start number", [](FakePlanView& f) { f.start_number = 7; }},
   };
-  const auto moved = Snapshot(dir_.path());
+  const auto moved = TakeManifest(dir_.path());
   for (const Change& change : changes) {
     SCOPED_TRACE(change.what);
     FakePlanView original = form_;
@@ -373,7 +358,7 @@ TEST_F(MoveUndoTest, NamingChangedBetweenMoveAndUndo) {
     }
     const std::vector<std::string> texts = prompter_.texts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), kMoveFailed), 5);
-    EXPECT_EQ(Snapshot(dir_.path()), moved);
+    EXPECT_EQ(TakeManifest(dir_.path()), moved);
     form_.edits = original.edits;
     form_.digits = original.digits;
     form_.start_number = original.start_number;
@@ -392,7 +377,7 @@ TEST_F(MoveUndoTest, MovedFolderNamesFollowTheNamingInputs) {
   prompter_.Clear();
   Undo();
   EXPECT_EQ(prompter_.texts().back(), kMoved);
-  EXPECT_TRUE(Snapshot(dir_.Path("deep/out")).empty());
+  EXPECT_TRUE(TakeManifest(dir_.Path("deep/out")).empty());
 }
 
 TEST_F(MoveUndoTest, OnePlanOneVolumeWithTheLastKept) {
@@ -400,14 +385,14 @@ TEST_F(MoveUndoTest, OnePlanOneVolumeWithTheLastKept) {
   RunInvestigate(state_, form_, prompter_, PlatformPathRules());
   ASSERT_EQ(state_.VolumeCount, 1);
   form_.skip_last = true;
-  const auto before = Snapshot(dir_.path());
+  const auto before = TakeManifest(dir_.path());
   Move();
   EXPECT_EQ(prompter_.texts().back(), kMoved);
-  EXPECT_EQ(Snapshot(dir_.path()), before);
+  EXPECT_EQ(TakeManifest(dir_.path()), before);
   prompter_.Clear();
   Undo();
   EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"よろしいですか？", kMoved}));
-  EXPECT_EQ(Snapshot(dir_.path()), before);
+  EXPECT_EQ(TakeManifest(dir_.path()), before);
 }
 
 }  // namespace

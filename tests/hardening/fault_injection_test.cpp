@@ -4,7 +4,7 @@
 #include "commands/plan_commands.h"
 #include "common/error.h"
 #include "hardening_support.h"
-#include "manifest.h"
+#include "support/manifest.h"
 #include "platform/file_mover.h"
 #include "support/fake_plan_view.h"
 #include "support/fault_mover.h"

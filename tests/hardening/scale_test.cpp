@@ -5,7 +5,7 @@
 
 #include "commands/plan_commands.h"
 #include "hardening_support.h"
-#include "manifest.h"
+#include "support/manifest.h"
 #include "support/fake_plan_view.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"

@@ -8,6 +8,7 @@
 // than PATH_MAX are taken in full.
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct ManifestItem {
 
   bool operator==(const ManifestItem&) const = default;
 };
+
+// How a test failure shows an item.
+void PrintTo(const ManifestItem& item, std::ostream* out);
 
 // Sorted by path. A missing root gives an empty manifest.
 using Manifest = std::vector<ManifestItem>;

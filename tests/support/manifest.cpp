@@ -1,4 +1,4 @@
-#include "manifest.h"
+#include "support/manifest.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -109,6 +109,11 @@ std::string Describe(const ManifestItem& a, const ManifestItem& b) {
 }
 
 }  // namespace
+
+void PrintTo(const ManifestItem& item, std::ostream* out) {
+  *out << item.type << ' ' << item.path << " (" << item.size << " bytes, mode " << std::oct
+       << item.mode << std::dec << ", checksum " << item.checksum << ')';
+}
 
 Manifest TakeManifest(const std::string& root) {
   Manifest manifest;
