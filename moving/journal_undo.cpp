@@ -14,6 +14,9 @@ namespace {
 
 using Status = JournalUndoResult::Status;
 
+constexpr std::size_t kFrontEndWithin = 512;
+constexpr std::string_view kWindowFrontEnd = "\"frontEnd\":\"window\"";
+
 bool Exists(platform::FileMover& mover, const std::string& path) { return mover.Probe(path) == 0; }
 
 // The steps to take back, newest first: every entry the move took away from
@@ -78,15 +81,17 @@ std::optional<std::string> FindInterruptedWindowMove(const std::string& folder) 
     return a.mtime_ns != b.mtime_ns ? a.mtime_ns > b.mtime_ns : a.path > b.path;
   });
   for (const platform::FolderFile& candidate : files) {
-    const std::optional<Journal> journal = ReadJournal(candidate.path);
-    if (!journal || journal->front_end != FrontEnd::Window) continue;
-    if (journal->move_ended || journal->undone || journal->recovery_declined) return std::nullopt;
-    // A move still running in another window holds the lock.
     try {
       platform::RecordFile file = platform::RecordFile::Open(candidate.path);
+      // The front end stands near the start of the plan record; a journal of
+      // morvick-cli (possibly of a million entries) is not read further.
+      if (file.ReadHead(kFrontEndWithin).find(kWindowFrontEnd) == std::string::npos) continue;
+      const Journal journal = ParseJournal(file.ReadAll());
+      if (journal.move_ended || journal.undone || journal.recovery_declined) return std::nullopt;
+      // A move still running in another window holds the lock.
       if (!file.TryLock()) return std::nullopt;
     } catch (const Error&) {
-      return std::nullopt;
+      continue;
     }
     return candidate.path;
   }

@@ -104,6 +104,16 @@ std::string RecordFile::ReadAll() const {
   }
 }
 
+std::string RecordFile::ReadHead(std::size_t length) const {
+  std::string text(length, '\0');
+  ssize_t n;
+  do {
+    n = ::pread(fd_.get(), text.data(), length, 0);
+  } while (n < 0 && errno == EINTR);
+  text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  return text;
+}
+
 void RecordFile::Truncate(std::size_t length) {
   if (::ftruncate(fd_.get(), static_cast<off_t>(length)) != 0) {
     Fail("repair the journal", path_, errno);

@@ -29,6 +29,8 @@ class RecordFile {
   bool TryLock();
   // The whole content.
   std::string ReadAll() const;
+  // The first `length` bytes at most.
+  std::string ReadHead(std::size_t length) const;
   // Cuts the file to `length` bytes (a record cut off by a crash). Raises Error.
   void Truncate(std::size_t length);
   // Writes `bytes` at the end and flushes them to disk. Raises Error.

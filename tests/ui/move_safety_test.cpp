@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 namespace morvick::testing {
@@ -134,6 +136,9 @@ TEST_F(WindowMoveTest, AMoveCutShortIsOfferedBackOnceAtTheNextStart) {
   // The program "died" before the end record: take it off the journal.
   const std::set<std::string> journals = NamesIn(dir_.Path("journals"));
   ASSERT_EQ(journals.size(), 1u);
+  struct stat folder {};
+  ASSERT_EQ(::stat(dir_.Path("journals").c_str(), &folder), 0);
+  EXPECT_EQ(folder.st_mode & 0777, 0700u);  // journals name the user's folders
   const std::string journal = dir_.Path("journals/" + *journals.begin());
   std::string text = ReadFile(journal);
   text.erase(text.rfind('\n', text.size() - 2) + 1);
