@@ -1,7 +1,8 @@
 #include "app/startup.h"
 
 #include "moving/journal.h"
-#include "settings/file_io.h"
+#include "platform/file_io.h"
+#include "platform/known_folders.h"
 #include "settings/settings_paths.h"
 #include "ui/error_guard.h"
 
@@ -11,14 +12,14 @@ namespace morvick::app {
 
 std::string HelpFilePath() {
   std::vector<std::string> candidates;
-  if (const std::string executable = ExecutableFolder(); !executable.empty()) {
+  if (const std::string executable = platform::ExecutableFolder(); !executable.empty()) {
     candidates.push_back(executable + "/morvick.html");
   }
   for (const std::string& folder : ShippedDataFolders()) {
     candidates.push_back(folder + "/help/index.html");
   }
   for (const std::string& candidate : candidates) {
-    if (FileExists(candidate)) return candidate;
+    if (platform::FileExists(candidate)) return candidate;
   }
   return candidates.empty() ? std::string("index.html") : candidates.front();
 }

@@ -13,11 +13,12 @@
 #include "common/text_rules.h"
 #include "engine/packing.h"
 #include "moving/journal.h"
+#include "platform/file_io.h"
+#include "platform/real_path.h"
 #include "settings/settings_io.h"
 #include "settings/settings_paths.h"
 #include "version.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
@@ -113,15 +114,6 @@ void AddPlanOptions(CLI::App& command, PlanOptions& options, bool is_move) {
   command.add_flag("--quiet,-q", options.quiet, "no progress line and no status lines");
 }
 
-// A path as the user typed it, made absolute against the working folder.
-std::string AbsolutePath(const std::string& path) {
-  if (path.empty() || path[0] == '/') return path;
-  std::string cwd(PATH_MAX, '\0');
-  if (!getcwd(cwd.data(), cwd.size())) return path;
-  cwd.resize(std::char_traits<char>::length(cwd.c_str()));
-  return cwd == "/" ? "/" + path : cwd + "/" + path;
-}
-
 void Message(const std::string& text) {
   std::fprintf(stderr, "%s\n", text.c_str());
   std::fflush(stderr);
@@ -133,8 +125,7 @@ std::optional<PlanSettings> ResolveSettings(const PlanOptions& options, bool is_
                                             int& exit_status) {
   PlanSettings settings;
   if (!options.settings_file.empty()) {
-    struct stat info {};
-    if (stat(options.settings_file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (!platform::IsRegularFile(options.settings_file)) {
       Message("morvick-cli: no settings file " + options.settings_file);
       exit_status = kExitUsage;
       return std::nullopt;
@@ -162,8 +153,8 @@ std::optional<PlanSettings> ResolveSettings(const PlanOptions& options, bool is_
     exit_status = kExitUsage;
     return std::nullopt;
   }
-  settings.input = AbsolutePath(settings.input);
-  settings.output = AbsolutePath(settings.output);
+  settings.input = platform::AbsolutePath(settings.input);
+  settings.output = platform::AbsolutePath(settings.output);
 
   // The scan converts the cluster size as a 64-bit and the status line as a
   // 32-bit integer text; checked now rather than after the whole scan.
@@ -275,7 +266,7 @@ int RunMove(const PlanOptions& options) {
   std::optional<JournalWriter> journal_writer;
   try {
     journal_writer.emplace(options.journal.empty() ? NewJournalPath(DefaultJournalFolder())
-                                                   : AbsolutePath(options.journal));
+                                                   : platform::AbsolutePath(options.journal));
     journal_writer->OnBegun(
         [](const std::string& path) { Message("morvick-cli: journal: " + path); });
     journal_writer->Create();
@@ -312,13 +303,13 @@ int RunMove(const PlanOptions& options) {
 int RunUndo(const std::string& journal_path, bool yes, bool quiet) {
   const InterruptGuard interrupt;
   CliPrompter prompter(ProcessConfirmPolicy(yes), stderr, stdin);
-  return UndoFromJournal(AbsolutePath(journal_path), prompter, quiet);
+  return UndoFromJournal(platform::AbsolutePath(journal_path), prompter, quiet);
 }
 
 int RunSettings(const std::string& file_option) {
-  const std::string path = file_option.empty() ? SettingsFilePath() : AbsolutePath(file_option);
-  struct stat info {};
-  const bool exists = stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  const std::string path =
+      file_option.empty() ? SettingsFilePath() : platform::AbsolutePath(file_option);
+  const bool exists = platform::IsRegularFile(path);
   if (!exists && !file_option.empty()) Message("morvick-cli: no settings file " + path);
   const SettingsValues values = LoadSettings(exists ? path : std::string());
   Json document{{"file", exists ? Json(path) : Json(nullptr)},

@@ -3,7 +3,7 @@
 #include "common/error.h"
 #include "engine/naming.h"
 #include "moving/folder_paths.h"
-#include "platform/home_folder.h"
+#include "platform/known_folders.h"
 #include "platform/real_path.h"
 #include "version.h"
 

@@ -38,6 +38,12 @@ bool IsExistingFolder(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+int ProbeFolder(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return errno;
+  return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+}
+
 void RemoveFolder(const std::string& path) {
   if (::rmdir(path.c_str()) != 0) throw SystemInOutError(errno);
 }

@@ -10,6 +10,10 @@ namespace morvick::platform {
 // accepted.
 bool IsExistingFolder(const std::string& path);
 
+// 0 when the path names a folder (links followed), else the errno of the
+// failed stat or ENOTDIR.
+int ProbeFolder(const std::string& path);
+
 // Removes one empty folder. Raises InOutError carrying the Windows-style error
 // number of the failure (2 for a missing folder, 145 for one that is not empty).
 void RemoveFolder(const std::string& path);

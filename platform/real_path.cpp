@@ -1,6 +1,7 @@
 #include "platform/real_path.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -23,6 +24,14 @@ std::string Joined(const std::string& folder, std::string_view name) {
 }
 
 }  // namespace
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+  if (!cwd) return path;
+  const std::string folder = cwd.get();
+  return folder == "/" ? "/" + path : folder + "/" + path;
+}
 
 std::optional<std::string> ResolvedPath(const std::string& path) {
   const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),

@@ -17,6 +17,10 @@ namespace morvick::platform {
 // an existing part cannot be resolved (a link loop, no permission).
 std::optional<std::string> RealFolderPath(std::string_view path);
 
+// A path as the user typed it, made absolute against the working folder
+// (nothing else is changed; RealFolderPath resolves it).
+std::string AbsolutePath(const std::string& path);
+
 // What a path names, links not followed.
 enum class PathKind { Missing, Folder, Link, Other, Unknown };
 PathKind KindOf(const std::string& path);

@@ -1,6 +1,6 @@
 #include "settings/ini_file.h"
 
-#include "settings/file_io.h"
+#include "platform/file_io.h"
 
 #include <cerrno>
 #include <vector>
@@ -225,7 +225,7 @@ std::optional<std::string> SetProfileValue(std::string_view text, std::string_vi
 
 std::optional<std::string> ReadProfileValue(std::string_view section, std::string_view key,
                                             const std::string& path) {
-  const FileRead file = ReadWholeFile(path);
+  const platform::FileRead file = platform::ReadWholeFile(path);
   if (!file.content) return std::nullopt;
   return FindProfileValue(*file.content, section, key);
 }
@@ -238,13 +238,13 @@ std::string GetProfileString(std::string_view section, std::string_view key,
 
 bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
                         const std::string& path) {
-  const FileRead file = ReadWholeFile(path);
+  const platform::FileRead file = platform::ReadWholeFile(path);
   // Only a missing file may be created afresh; an unreadable one must not be
   // replaced by a file holding just this key.
   if (!file.content && file.error != ENOENT) return false;
   const auto updated = SetProfileValue(file.content.value_or(std::string()), section, key, value);
   if (!updated) return false;
-  return ReplaceFileAtomically(path, *updated) == 0;
+  return platform::ReplaceFileAtomically(path, *updated) == 0;
 }
 
 }  // namespace morvick

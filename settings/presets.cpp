@@ -1,7 +1,7 @@
 #include "settings/presets.h"
 
 #include "common/error.h"
-#include "settings/file_io.h"
+#include "platform/file_io.h"
 
 #include <algorithm>
 
@@ -24,8 +24,8 @@ std::string SingleLine(std::string cell) {
 }  // namespace
 
 std::vector<std::string> ReadPresetLines(const std::string& path) {
-  if (!FileExists(path)) return {};
-  const FileRead file = ReadWholeFile(path);
+  if (!platform::FileExists(path)) return {};
+  const platform::FileRead file = platform::ReadWholeFile(path);
   if (!file.content) throw Error("ファイル " + path + " は開けません");
   return SplitTextLines(*file.content);
 }
@@ -75,7 +75,8 @@ void SavePresetGrid(const PresetGrid& grid, const std::string& path) {
     content += JoinCommaLine({SingleLine(grid.Cell(0, row)), SingleLine(grid.Cell(1, row))});
     content += "\r\n";
   }
-  if (CreateParentFolders(path) != 0 || ReplaceFileAtomically(path, content) != 0) {
+  if (platform::CreateParentFolders(path) != 0 ||
+      platform::ReplaceFileAtomically(path, content) != 0) {
     throw Error("ファイル " + path + " を作成できません");
   }
 }

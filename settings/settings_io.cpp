@@ -2,7 +2,7 @@
 
 #include "common/error.h"
 #include "common/text_rules.h"
-#include "settings/file_io.h"
+#include "platform/file_io.h"
 #include "settings/ini_file.h"
 
 #include <algorithm>
@@ -19,7 +19,8 @@ constexpr int kMaxSeq = 999999999;
 // file has no keys, so every key takes its default.
 class StoredSettings {
  public:
-  explicit StoredSettings(const std::string& path) : content_(ReadWholeFile(path).content) {}
+  explicit StoredSettings(const std::string& path)
+      : content_(platform::ReadWholeFile(path).content) {}
 
   std::optional<std::string> Value(std::string_view key) const {
     if (!content_) return std::nullopt;
@@ -95,23 +96,24 @@ std::vector<SettingsEntry> SettingsEntries(const SettingsValues& values, int vol
 
 void SaveSettings(const SettingsValues& values, int volume_rows, const std::string& ini_path) {
   const std::string failure = ini_path + " に書き込めません";
-  if (CreateParentFolders(ini_path) != 0) throw Error(failure);
+  if (platform::CreateParentFolders(ini_path) != 0) throw Error(failure);
   // The keys are set in memory and the file replaced once, so a save that is
   // killed half-way leaves the old settings or the new ones, never a mix. A
   // key that cannot be stored still stops the save there, with the keys
   // before it written.
-  const FileRead file = ReadWholeFile(ini_path);
+  const platform::FileRead file = platform::ReadWholeFile(ini_path);
   if (!file.content && file.error != ENOENT) throw Error(failure);
   std::string text = file.content.value_or(std::string());
   for (const SettingsEntry& entry : SettingsEntries(values, volume_rows)) {
     const auto updated = SetProfileValue(text, kSettingsSection, entry.key, entry.value);
     if (!updated) {
-      if (text != file.content && ReplaceFileAtomically(ini_path, text) != 0) throw Error(failure);
+      if (text != file.content && platform::ReplaceFileAtomically(ini_path, text) != 0)
+        throw Error(failure);
       throw Error(failure);
     }
     text = *updated;
   }
-  if (ReplaceFileAtomically(ini_path, text) != 0) throw Error(failure);
+  if (platform::ReplaceFileAtomically(ini_path, text) != 0) throw Error(failure);
 }
 
 bool FormCloseQuery(const SettingsValues& values, int volume_rows, Prompter& prompter,

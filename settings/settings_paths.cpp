@@ -1,9 +1,7 @@
 #include "settings/settings_paths.h"
 
-#include "platform/home_folder.h"
-#include "settings/file_io.h"
-
-#include <unistd.h>
+#include "platform/file_io.h"
+#include "platform/known_folders.h"
 
 #include <cstdlib>
 
@@ -18,21 +16,6 @@
 #endif
 
 namespace morvick {
-
-std::string ExecutableFolder() {
-  std::vector<char> buffer(4096);
-  for (;;) {
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (length < 0) return std::string();
-    if (static_cast<std::size_t>(length) < buffer.size()) {
-      const std::string path(buffer.data(), static_cast<std::size_t>(length));
-      const auto slash = path.rfind('/');
-      if (slash == std::string::npos) return std::string();
-      return slash == 0 ? std::string("/") : path.substr(0, slash);
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-}
 
 std::string ConfigFolder() {
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
@@ -49,7 +32,7 @@ std::string ResolveConfigFile(std::string_view file_name, const std::string& exe
     std::string beside = executable_folder;
     if (beside.back() != '/') beside += '/';
     beside += file_name;
-    if (FileExists(beside)) return beside;
+    if (platform::FileExists(beside)) return beside;
   }
   std::string folder = config_folder.empty() ? std::string(".") : config_folder;
   if (folder.back() != '/') folder += '/';
@@ -57,16 +40,16 @@ std::string ResolveConfigFile(std::string_view file_name, const std::string& exe
 }
 
 std::string SettingsFilePath() {
-  return ResolveConfigFile(kSettingsFileName, ExecutableFolder(), ConfigFolder());
+  return ResolveConfigFile(kSettingsFileName, platform::ExecutableFolder(), ConfigFolder());
 }
 
 std::string PresetFilePath() {
-  return ResolveConfigFile(kPresetFileName, ExecutableFolder(), ConfigFolder());
+  return ResolveConfigFile(kPresetFileName, platform::ExecutableFolder(), ConfigFolder());
 }
 
 std::vector<std::string> ShippedDataFolders() {
   std::vector<std::string> folders;
-  if (const std::string executable = ExecutableFolder(); !executable.empty()) {
+  if (const std::string executable = platform::ExecutableFolder(); !executable.empty()) {
     folders.push_back(executable + "/../" + MORVICK_RELATIVE_DATA_DIR);
   }
   for (const char* folder : {MORVICK_INSTALLED_DATA_DIR, MORVICK_SOURCE_DATA_DIR}) {
@@ -78,15 +61,16 @@ std::vector<std::string> ShippedDataFolders() {
 std::string ShippedPresetFilePath() {
   for (const std::string& folder : ShippedDataFolders()) {
     std::string candidate = folder + "/" + kShippedPresetFileName;
-    if (FileExists(candidate)) return candidate;
+    if (platform::FileExists(candidate)) return candidate;
   }
   return std::string();
 }
 
 std::string PresetReadPath(const std::string& user_preset_path,
                            const std::string& shipped_preset_path) {
-  if (FileExists(user_preset_path)) return user_preset_path;
-  if (!shipped_preset_path.empty() && FileExists(shipped_preset_path)) return shipped_preset_path;
+  if (platform::FileExists(user_preset_path)) return user_preset_path;
+  if (!shipped_preset_path.empty() && platform::FileExists(shipped_preset_path))
+    return shipped_preset_path;
   return user_preset_path;
 }
 

@@ -15,9 +15,6 @@ inline constexpr const char* kSettingsFileName = "morvick.ini";
 inline constexpr const char* kPresetFileName = "morvick.dat";
 inline constexpr const char* kShippedPresetFileName = "presets.dat";
 
-// The folder of the running executable (from /proc/self/exe), "" when unknown.
-std::string ExecutableFolder();
-
 // $XDG_CONFIG_HOME/morvick when that variable holds an absolute path, else
 // $HOME/.config/morvick (the password database's home when HOME is unset).
 std::string ConfigFolder();

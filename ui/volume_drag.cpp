@@ -1,13 +1,14 @@
 #include "ui/volume_drag.h"
 
 #include "common/error.h"
+#include "platform/file_mover.h"
+#include "platform/folders.h"
 
 #include <QCoreApplication>
 #include <QDrag>
 #include <QMouseEvent>
 #include <QTimer>
 
-#include <sys/stat.h>
 #include <cerrno>
 #include <cstring>
 
@@ -19,16 +20,13 @@ namespace {
 }
 
 void RequireFolder(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) RaiseMissing(path, errno);
-  if (!S_ISDIR(info.st_mode)) RaiseMissing(path, ENOTDIR);
+  if (const int error = platform::ProbeFolder(path)) RaiseMissing(path, error);
 }
 
 // An item counts as present when the name exists, a dangling link included:
 // the drop target copies the link itself.
 void RequireItem(const std::string& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) RaiseMissing(path, errno);
+  if (const int error = platform::RealFileMover().Probe(path)) RaiseMissing(path, error);
 }
 
 // Cancels the running drag when the right button goes down. Qt's own drag

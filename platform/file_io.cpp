@@ -1,4 +1,4 @@
-#include "settings/file_io.h"
+#include "platform/file_io.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace morvick {
+namespace morvick::platform {
 namespace {
 
 // An open descriptor, closed when it goes out of scope.
@@ -145,6 +145,11 @@ void RemoveLeftoverTemporaries(const std::string& target) {
 
 }  // namespace
 
+bool IsRegularFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 FileRead ReadWholeFile(const std::string& path) {
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.valid()) return {std::nullopt, errno};
@@ -208,4 +213,4 @@ int CreateParentFolders(const std::string& path) {
   return 0;
 }
 
-}  // namespace morvick
+}  // namespace morvick::platform

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace morvick {
+namespace morvick::platform {
 
 // The outcome of a whole-file read: the bytes, or the errno of the failure
 // (ENOENT for a missing file).
@@ -23,6 +23,9 @@ FileRead ReadWholeFile(const std::string& path);
 // the caller's read reports the real fault instead of silently ignoring it.
 bool FileExists(const std::string& path);
 
+// True when `path` names a regular file (links followed).
+bool IsRegularFile(const std::string& path);
+
 // Replaces the file at `path` with `content` so that readers see either the old
 // or the new file, never a part of one: the bytes go to a temporary file in the
 // same folder, are flushed to disk and renamed over the target. A symbolic link
@@ -35,4 +38,4 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content);
 // configuration folder). Returns 0 or the errno of the first failure.
 int CreateParentFolders(const std::string& path);
 
-}  // namespace morvick
+}  // namespace morvick::platform
