@@ -18,10 +18,10 @@ class CliMoveHost final : public MoveHost {
 
 std::string StatusLine(const Journal& journal) {
   CommandState state;
-  state.VolumeCount = journal.volume_count;
-  state.GrandTotal = journal.grand_total;
+  state.VolumeCount = journal.plan.volume_count;
+  state.GrandTotal = journal.plan.grand_total;
   try {
-    return StatusTotalsText(state, journal.cluster_text, kUndoEndTag, kMoveUnit);
+    return StatusTotalsText(state, journal.plan.cluster_text, kUndoEndTag, kMoveUnit);
   } catch (const Error&) {
     return {};
   }

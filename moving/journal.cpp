@@ -107,17 +107,19 @@ void ReadPlan(Journal& journal, const Json& record, std::size_t line) {
     Damaged(line, "unknown journal format");
   }
   if (journal.format >= kJournalFormat) {
-    journal.front_end =
+    journal.plan.front_end =
         TextField(record, "frontEnd", line) == "window" ? FrontEnd::Window : FrontEnd::CommandLine;
   }
-  journal.input_path = TextField(record, "input", line);
-  journal.output_path = TextField(record, "output", line);
-  journal.base_name = TextField(record, "baseName", line);
-  journal.digits = static_cast<int>(Int32Field(record, "digits", line));
-  journal.start_number = Int32Field(record, "start", line);
-  journal.volume_count = Int32Field(record, "volumeCount", line);
-  journal.grand_total = IntField(record, "grandTotal", line);
-  journal.cluster_text = TextField(record, "cluster", line);
+  journal.plan.input_path = TextField(record, "input", line);
+  journal.plan.output_path = TextField(record, "output", line);
+  journal.plan.base_name = TextField(record, "baseName", line);
+  journal.plan.digits = static_cast<int>(Int32Field(record, "digits", line));
+  journal.plan.start_number = Int32Field(record, "start", line);
+  journal.plan.volume_count = Int32Field(record, "volumeCount", line);
+  journal.plan.grand_total = IntField(record, "grandTotal", line);
+  journal.plan.cluster_text = TextField(record, "cluster", line);
+  journal.plan.method = Int32Field(record, "method", line);
+  journal.plan.skip_last = BoolField(record, "skipLast", line);
   const Json& entries = Field(record, "entries", line);
   if (!entries.is_array()) Damaged(line, "\"entries\" is not a list");
   journal.entries.reserve(entries.size());
@@ -257,8 +259,8 @@ Journal ParseJournal(std::string_view text) {
 }
 
 std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal) {
-  const std::string& input = journal.input_path;
-  const std::string& output = journal.output_path;
+  const std::string& input = journal.plan.input_path;
+  const std::string& output = journal.plan.output_path;
   if (!IsCanonicalFolder(input)) return "the input folder is not a plain absolute path: " + input;
   if (!IsCanonicalFolder(output)) {
     return "the output folder is not a plain absolute path: " + output;
@@ -271,8 +273,8 @@ std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal) {
       return "the folder no longer leads where the journal says: " + *folder;
     }
   }
-  if (journal.digits < 1 || journal.digits > 9 || journal.start_number < 1 ||
-      journal.volume_count < 0) {
+  if (journal.plan.digits < 1 || journal.plan.digits > 9 || journal.plan.start_number < 1 ||
+      journal.plan.volume_count < 0) {
     return "the naming of the volume folders is not valid";
   }
 
@@ -282,9 +284,9 @@ std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal) {
   // The folders a move may have made: its volume folders, the output folder
   // and the output's missing parents.
   const auto may_have_made = [&](const std::string& folder, std::int32_t volume) {
-    if (volume >= 1 && volume <= journal.volume_count &&
-        folder == output + VolumeFolderName(volume, journal.base_name, journal.digits,
-                                            journal.start_number)) {
+    if (volume >= 1 && volume <= journal.plan.volume_count &&
+        folder == output + VolumeFolderName(volume, journal.plan.base_name, journal.plan.digits,
+                                            journal.plan.start_number)) {
       return true;
     }
     return folder != "/" && platform::IsSameOrBelow(output_folder, folder);
@@ -294,11 +296,11 @@ std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal) {
     const std::string which = "entry " + std::to_string(step.sequence);
     const auto found = planned.find(step.name);
     if (!IsPathComponent(step.name) || found == planned.end() || found->second != step.volume ||
-        step.volume < 1 || step.volume > journal.volume_count) {
+        step.volume < 1 || step.volume > journal.plan.volume_count) {
       return which + " is not an entry of the plan";
     }
-    const std::string folder =
-        VolumeFolderName(step.volume, journal.base_name, journal.digits, journal.start_number);
+    const std::string folder = VolumeFolderName(step.volume, journal.plan.base_name,
+                                                journal.plan.digits, journal.plan.start_number);
     if (!IsPathComponent(folder)) return which + ": the volume folder name is not valid";
     if (step.source != input + step.name) return which + " does not come from the input folder";
     if (step.destination != output + folder + "/" + step.name) {
@@ -310,7 +312,7 @@ std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal) {
   }
   for (const std::string& removed : journal.removed_folders) {
     bool known = false;
-    for (std::int32_t v = 1; v <= journal.volume_count && !known; ++v) {
+    for (std::int32_t v = 1; v <= journal.plan.volume_count && !known; ++v) {
       known = may_have_made(removed, v);
     }
     if (!known && !may_have_made(removed, 0)) return "a removed folder lies outside the plan";

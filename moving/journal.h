@@ -53,18 +53,25 @@ struct JournalEntry {
   std::string name;
 };
 
-struct Journal {
-  int format = 0;
+// The plan record of a journal, without its entries.
+struct JournalPlan {
   FrontEnd front_end = FrontEnd::CommandLine;
-  std::string input_path;   // with the trailing separator
-  std::string output_path;  // with the trailing separator
+  std::string input_path;  // real, with the trailing separator
+  std::string output_path;
   std::string base_name;
   int digits = 0;
   std::int32_t start_number = 0;
   std::int32_t volume_count = 0;
   std::int64_t grand_total = 0;
   std::string cluster_text;
-  std::vector<JournalEntry> entries;  // the plan, in its order
+  int method = 0;
+  bool skip_last = false;
+};
+
+struct Journal {
+  int format = 0;
+  JournalPlan plan;
+  std::vector<JournalEntry> entries;  // the plan's entries, in its order
   std::vector<JournalStep> steps;     // in the order of the move
   std::vector<std::string> removed_folders;
   bool move_ended = false;
@@ -86,21 +93,6 @@ Journal ParseJournal(std::string_view text);
 // created or removed folder one of the plan's volume folders, the output folder
 // or a parent of it. Returns the first fault, in words, or nullopt.
 std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal);
-
-// What the journal keeps of the plan besides the folders and the naming.
-struct JournalPlan {
-  FrontEnd front_end = FrontEnd::CommandLine;
-  std::string input_path;  // real, with the trailing separator
-  std::string output_path;
-  std::string base_name;
-  int digits = 0;
-  std::int32_t start_number = 0;
-  std::int32_t volume_count = 0;
-  std::int64_t grand_total = 0;
-  std::string cluster_text;
-  int method = 0;
-  bool skip_last = false;
-};
 
 // Records a move as it happens. Create() before the command, so that a
 // journal that cannot be written stops the move before anything changes.

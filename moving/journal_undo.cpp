@@ -128,7 +128,7 @@ JournalUndoResult UndoJournal(const std::string& journal_path, Prompter& prompte
     prompter.ShowMessage("the journal does not match its plan, nothing was moved: " + *fault);
     return result;
   }
-  if (!platform::IsSameFileSystem(journal.input_path, journal.output_path)) {
+  if (!platform::IsSameFileSystem(journal.plan.input_path, journal.plan.output_path)) {
     prompter.ShowMessage(path_messages::kSameDrive);
     return result;
   }

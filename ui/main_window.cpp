@@ -170,8 +170,8 @@ void TForm1::OfferRecovery() {
   const std::optional<Journal> journal = ReadJournal(*path);
   if (!journal) return;
   const std::string question =
-      "前回の移動が中断されました。元に戻しますか？\n入力フォルダ: " + journal->input_path +
-      "\n出力フォルダ: " + journal->output_path;
+      "前回の移動が中断されました。元に戻しますか？\n入力フォルダ: " + journal->plan.input_path +
+      "\n出力フォルダ: " + journal->plan.output_path;
   if (prompter_.ConfirmYesNo(question) != Answer::Yes) {
     AppendToJournal(*path, Json{{"record", "recovery-declined"}});
     return;

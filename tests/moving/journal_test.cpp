@@ -32,9 +32,9 @@ TEST(Journal, ReadsWholeRecordsAndIgnoresACutOffLastLine) {
                            R"({"record":"done","seq":1,"moved":true,"reason":""})" + "\n" +
                            kIntent2 + "\n" + R"({"record":"done","seq":2,"mov)";
   const Journal journal = ParseJournal(text);
-  EXPECT_EQ(journal.input_path, "/i/");
-  EXPECT_EQ(journal.output_path, "/o/");
-  EXPECT_EQ(journal.volume_count, 2);
+  EXPECT_EQ(journal.plan.input_path, "/i/");
+  EXPECT_EQ(journal.plan.output_path, "/o/");
+  EXPECT_EQ(journal.plan.volume_count, 2);
   ASSERT_EQ(journal.steps.size(), 2u);
   EXPECT_EQ(journal.steps[0].outcome, JournalStep::Outcome::Moved);
   EXPECT_EQ(journal.steps[0].created_folders, (std::vector<std::string>{"/o", "/o/v01"}));
