@@ -228,5 +228,41 @@ TEST(JournalUndo, AJournalThatFailsTheCheckMovesNothingAndStaysUndoable) {
   EXPECT_EQ(testing::ReadFile(path), journal.Text());
 }
 
+// Journals of the first format have no checksums: they are undone when every
+// step passes the check against the plan, and refused whole otherwise.
+TEST(JournalUndo, AJournalOfTheFirstFormatIsUndoneOnlyWhenEveryStepPasses) {
+  TempDir dir;
+  dir.WriteFile("out/v01/a", "a");
+  dir.WriteFile("out/v02/b", "b");
+  dir.CreateDir("in");
+  MadeJournal made(dir.path());
+  made.plan["format"] = 1;
+  made.plan.erase("frontEnd");
+  const auto first_format = [&made](const std::string& source_of_b) {
+    Json plan = made.plan;
+    std::string text = DumpJson(plan) + "\n";
+    for (Json record : made.records) {
+      if (record["seq"] == 2 && record["record"] == "intent") record["source"] = source_of_b;
+      text += DumpJson(record) + "\n";
+    }
+    return text;
+  };
+  struct Host final : MoveHost {
+    bool SkipLastVolume() override { return false; }
+  } host;
+  testing::ScriptedPrompter prompter;
+
+  const std::string forged = dir.WriteFile("forged.jsonl", first_format(dir.Path("elsewhere/b")));
+  EXPECT_EQ(UndoJournal(forged, prompter, host, false).status, JournalUndoResult::Status::Refused);
+  EXPECT_TRUE(PathExists(dir.Path("out/v01/a")) && PathExists(dir.Path("out/v02/b")));
+
+  const std::string path = dir.WriteFile("old.jsonl", first_format(dir.Path("in/b")));
+  EXPECT_EQ(UndoJournal(path, prompter, host, false).status, JournalUndoResult::Status::Done);
+  EXPECT_EQ(testing::ReadFile(dir.Path("in/a")), "a");
+  EXPECT_EQ(testing::ReadFile(dir.Path("in/b")), "b");
+  EXPECT_FALSE(PathExists(dir.Path("out")));
+  EXPECT_TRUE(ParseJournal(testing::ReadFile(path)).undone);
+}
+
 }  // namespace
 }  // namespace morvick
