@@ -332,6 +332,24 @@ TEST_F(MoveUndoTest, InjectedFailureOfTheThirdMove) {
   EXPECT_TRUE(state_.UpdateDone);
 }
 
+TEST_F(MoveUndoTest, AFolderRemovalFailingWithEioNamesTheErrnoNotAccessDenied) {
+  Move();
+  FaultMover mover;
+  mover.Fail(FaultMover::Op::RemoveFolder, 2, EIO);
+  MoveOptions options;
+  options.mover = &mover;
+  prompter_.Answer(Answer::Yes);
+  try {
+    RunUndo(state_, form_, prompter_, PlatformPathRules(), options);
+    ADD_FAILURE() << "Undo completed";
+  } catch (const InOutError& error) {
+    EXPECT_STREQ(error.what(), "I/O エラー (5)");
+  }
+  EXPECT_FALSE(PathExists(Out("CD001")));
+  EXPECT_TRUE(PathExists(Out("CD002")));
+  EXPECT_TRUE(state_.Undoing);
+}
+
 TEST_F(MoveUndoTest, NamingChangedBetweenMoveAndUndo) {
   Move();
   struct Change {
