@@ -2,9 +2,9 @@
 // back with morvick-cli undo, and a settings save killed while it writes.
 
 #include "hardening_support.h"
-#include "support/manifest.h"
 #include "settings/ini_file.h"
 #include "settings/settings_io.h"
+#include "support/manifest.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

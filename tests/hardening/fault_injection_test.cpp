@@ -4,10 +4,10 @@
 #include "commands/plan_commands.h"
 #include "common/error.h"
 #include "hardening_support.h"
-#include "support/manifest.h"
 #include "platform/file_mover.h"
 #include "support/fake_plan_view.h"
 #include "support/fault_mover.h"
+#include "support/manifest.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 

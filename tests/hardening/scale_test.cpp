@@ -5,8 +5,8 @@
 
 #include "commands/plan_commands.h"
 #include "hardening_support.h"
-#include "support/manifest.h"
 #include "support/fake_plan_view.h"
+#include "support/manifest.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
