@@ -1,6 +1,5 @@
 #include "commands/plan_commands.h"
 #include "common/text_rules.h"
-#include "engine/naming.h"
 #include "engine/packing.h"
 #include "engine/scan.h"
 
@@ -93,7 +92,7 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
   if (state.EntryList) FreeEntries(state.EntryList);
   state.EntryList = std::make_unique<EntryList>();
 
-  const NamingInputs& naming = inputs.naming;
+  const VolumeNaming& naming = inputs.naming;
 
   if (unit == 0) {
     state.SplitCapacity = *split_size * kMebibyte;
@@ -123,8 +122,7 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
   std::int64_t grand_total = 0;
   for (std::int32_t n = 1; n <= volume_count; ++n) {
     const std::string number = std::to_string(n);
-    const std::string folder =
-        VolumeFolderName(n, naming.base_name, naming.digits, naming.start_number);
+    const std::string folder = naming.FolderName(n);
     const std::string size = FormatThousands(totals[static_cast<std::size_t>(n)]);
     sink.AddVolumeRow({number, folder, size});
     // Saturates rather than wraps; only sizes beyond any real disk get there.

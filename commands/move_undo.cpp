@@ -36,7 +36,7 @@ std::optional<MovePlan> CheckPaths(const CommandState& state, const MoveInputs& 
   std::optional<FixedFolders> folders = FixFolders(prompter, input_text, output_text);
   if (!folders) return std::nullopt;
   plan.folders = std::move(*folders);
-  plan.naming = {inputs.naming.base_name, inputs.naming.digits, inputs.naming.start_number};
+  plan.naming = inputs.naming;
   plan.entries = state.EntryList.get();
   plan.volume_count = state.VolumeCount;
   plan.grand_total = state.GrandTotal;

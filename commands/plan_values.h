@@ -6,6 +6,7 @@
 // while it works, and receives the results through a sink.
 
 #include "engine/tree_store.h"
+#include "moving/folder_paths.h"
 
 #include <cstdint>
 #include <string>
@@ -13,29 +14,21 @@
 
 namespace morvick {
 
-// The naming of the volume folders: base name (Edit4), digit count
-// (TrackBar1, 1 to 9) and start number (SpinEdit1).
-struct NamingInputs {
-  std::string base_name = "folder";
-  int digits = 5;
-  std::int32_t start_number = 1;
-};
-
 // What Investigate reads when it starts.
 struct InvestigateInputs {
   std::string split_size_text = "650";  // Edit1
   int unit_index = 0;                   // ComboBox1: 0 "Mbytes", 1 "bytes", -1 none
   std::string input_text;               // Edit2
   int method_index = 0;                 // RadioGroup1, -1 for none
-  NamingInputs naming;
+  VolumeNaming naming;                  // Edit4, TrackBar1, SpinEdit1
 };
 
 // What Move and Undo read when they start.
 struct MoveInputs {
   std::string input_text;   // Edit2
   std::string output_text;  // Edit3
-  NamingInputs naming;
-  int method_index = 0;  // kept in the journal
+  VolumeNaming naming;      // Edit4, TrackBar1, SpinEdit1
+  int method_index = 0;     // kept in the journal
 };
 
 // The two values the commands re-read while they work.

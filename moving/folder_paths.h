@@ -29,10 +29,11 @@ struct FixedFolders {
 std::optional<FixedFolders> FixFolders(Prompter& prompter, std::string_view input_text,
                                        std::string_view output_text);
 
-// The naming of the volume folders.
+// The naming of the volume folders: the base name, the digit count (1 to 9)
+// and the number of the first volume folder.
 struct VolumeNaming {
-  std::string base_name;
-  int digits = 1;
+  std::string base_name = "folder";
+  int digits = 5;
   std::int32_t start_number = 1;
 
   std::string FolderName(std::int32_t volume) const;

@@ -34,7 +34,7 @@ struct FakePlanView : LiveInputs, PlanSink {
   // Runs once for every pumped event, as a user's click during the scan would.
   std::function<void()> on_pump;
 
-  NamingInputs Naming() const { return {edits[3], digits, start_number}; }
+  VolumeNaming Naming() const { return {edits[3], digits, start_number}; }
   InvestigateInputs Investigation() const {
     return {edits[0], unit_index, edits[1], method_index, Naming()};
   }
