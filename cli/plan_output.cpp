@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace morvick::cli {
 namespace {
@@ -33,17 +34,34 @@ std::string PadLeft(const std::string& text, std::size_t width) {
   return shown < width ? std::string(width - shown, ' ') + text : text;
 }
 
-// A field of a tab-separated line: backslash, tab, newline and carriage
-// return are escaped so that every row stays one line of the same columns.
+// True for the control characters a terminal may act on: C0, DEL and C1.
+bool IsControl(std::uint32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
+
+// A field of a tab-separated line: backslash, tab, newline and carriage return
+// are escaped so that every row stays one line of the same columns, and every
+// other control character as JSON writes it (\u001b), so that none reaches a
+// terminal raw. Bytes that are not UTF-8 stay as they are.
 void AppendTsvField(std::string& out, std::string_view bytes) {
-  for (const char c : bytes) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const auto [cp, length] = DecodeUtf8At(bytes, pos);
+    if (length == 0 || !IsControl(cp)) {
+      if (bytes[pos] == '\\') out += '\\';
+      out.append(bytes.substr(pos, length == 0 ? 1 : length));
+      pos += length == 0 ? 1 : length;
+      continue;
+    }
+    switch (cp) {
       case '\t': out += "\\t"; break;
       case '\n': out += "\\n"; break;
       case '\r': out += "\\r"; break;
-      default: out += c;
+      default: {
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(cp));
+        out += escape;
+      }
     }
+    pos += length;
   }
 }
 
@@ -70,7 +88,7 @@ std::string DisplayText(std::string_view bytes) {
   std::size_t pos = 0;
   while (pos < bytes.size()) {
     const auto [cp, length] = DecodeUtf8At(bytes, pos);
-    if (length == 0 || cp < 0x20 || cp == 0x7F) {
+    if (length == 0 || IsControl(cp)) {
       out += kReplacement;
       pos += length == 0 ? 1 : length;
       continue;
