@@ -70,10 +70,12 @@ class Collator {
         static_cast<std::int32_t>(a16_.size()), reinterpret_cast<const UChar*>(b16_.data()),
         static_cast<std::int32_t>(b16_.size()));
     if (result != UCOL_EQUAL) return result == UCOL_LESS ? -1 : 1;
-    // Equal collation of different bytes happens only for text that is not UTF-8.
+    // The collator takes canonically equivalent texts ("é" as one code point or
+    // as "e" and U+0301, two different names in one folder) and texts that are
+    // not UTF-8 as equal; only the same bytes may compare 0. UTF-8 first, then
+    // by the bytes.
     const bool a_valid = IsValidUtf8(a);
     const bool b_valid = IsValidUtf8(b);
-    if (a_valid && b_valid) return 0;
     if (a_valid != b_valid) return a_valid ? -1 : 1;
     const int raw = a.compare(b);
     return raw < 0 ? -1 : (raw > 0 ? 1 : 0);
@@ -102,10 +104,11 @@ class Collator {
       }
       room = static_cast<std::size_t>(needed);
     }
-    if (!IsValidUtf8(text)) {
-      arena.push_back(0);
-      arena.insert(arena.end(), text.begin(), text.end());
-    }
+    // The same tie-break as Compare: a zero (no collation key holds one, so a
+    // shorter key still sorts first), UTF-8 before other bytes, then the bytes.
+    arena.push_back(0);
+    arena.push_back(IsValidUtf8(text) ? 0 : 1);
+    arena.insert(arena.end(), text.begin(), text.end());
     return arena.size() - start;
   }
 

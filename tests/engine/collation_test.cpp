@@ -35,6 +35,10 @@ TEST(Collation, OnlyTheSameTextComparesEqual) {
   EXPECT_NE(CompareText(bad1, bad2), 0);
   EXPECT_EQ(CompareText(bad1, bad2), -CompareText(bad2, bad1));
   EXPECT_EQ(CompareText(bad1, bad1), 0);
+  // Canonically equivalent names are two names in one Linux folder.
+  EXPECT_NE(CompareText("caf\xc3\xa9", "cafe\xcc\x81"), 0);
+  EXPECT_EQ(CompareText("caf\xc3\xa9", "cafe\xcc\x81"),
+            -CompareText("cafe\xcc\x81", "caf\xc3\xa9"));
 }
 
 // The packing sorts compare precomputed keys; they must order exactly as the
@@ -62,7 +66,9 @@ TEST(Collation, SortKeysOrderAsTheComparison) {
                                     "2026/01/02 03:04:04",
                                     "File(.gz)",
                                     "File()",
-                                    "Folder"};
+                                    "Folder",
+                                    "caf\xc3\xa9",
+                                    "cafe\xcc\x81"};
   std::mt19937 random(7);
   for (int i = 0; i < 200; ++i) {
     std::string text;
