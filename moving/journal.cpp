@@ -23,6 +23,10 @@ namespace {
 constexpr int kFirstFormat = 1;
 constexpr int kJournalFormat = 2;
 
+// A plan record holds every entry: a million entries take some 80 MB. A longer
+// line is no record of ours.
+constexpr std::size_t kMaxJournalLine = std::size_t{512} << 20;
+
 // ,"crc":"xxxxxxxx"} closes every record of the current format.
 constexpr std::string_view kChecksumKey = ",\"crc\":\"";
 constexpr std::size_t kChecksumSuffix = kChecksumKey.size() + 8 + 2;
@@ -212,50 +216,89 @@ std::string JournalLine(const Json& record) {
   return line;
 }
 
-Journal ParseJournal(std::string_view text) {
-  Journal journal;
-  bool have_plan = false;
-  std::size_t line_number = 0;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) break;  // cut off by a crash: never acted upon
-    ++line_number;
-    const std::string_view line = text.substr(start, end - start);
+namespace {
 
+// Reads a journal one whole line at a time, in order.
+class JournalParser {
+ public:
+  // Takes the next whole line (without its newline), which ends at byte
+  // `end_offset` of the file; `too_long`: the line was cut at the bound.
+  // False when the reading ends here (a damaged line).
+  bool Line(std::string_view line, std::size_t end_offset, bool too_long) {
+    ++line_number_;
     bool valid = false;
-    const std::optional<std::string> body = CheckedBody(line, valid);
-    const bool unchecked_allowed = !have_plan || journal.format == kFirstFormat;
-    if ((body && !valid) || (!body && !unchecked_allowed)) {
-      journal.damaged_line = line_number;
-      journal.damaged_before_end = text.find('\n', end + 1) != std::string_view::npos;
-      break;
+    const std::optional<std::string> body = too_long ? std::nullopt : CheckedBody(line, valid);
+    const bool unchecked_allowed = !have_plan_ || journal_.format == kFirstFormat;
+    if (too_long || (body && !valid) || (!body && !unchecked_allowed)) {
+      journal_.damaged_line = line_number_;
+      return false;
     }
-    start = end + 1;
-
     Json record;
     try {
       record = ParseJson(body ? std::string_view(*body) : line);
     } catch (const JsonSyntaxError& error) {
-      Damaged(line_number, error.what());
+      Damaged(line_number_, error.what());
     }
-    if (!record.is_object()) Damaged(line_number, "not a record");
-    if (!have_plan) {
-      if (TextField(record, "record", line_number) != "plan") {
-        Damaged(line_number, "the plan must come first");
+    if (!record.is_object()) Damaged(line_number_, "not a record");
+    if (!have_plan_) {
+      if (TextField(record, "record", line_number_) != "plan") {
+        Damaged(line_number_, "the plan must come first");
       }
-      ReadPlan(journal, record, line_number);
-      if (journal.format >= kJournalFormat && !body) {
-        Damaged(line_number, "the record has no checksum");
+      ReadPlan(journal_, record, line_number_);
+      if (journal_.format >= kJournalFormat && !body) {
+        Damaged(line_number_, "the record has no checksum");
       }
-      have_plan = true;
+      have_plan_ = true;
     } else {
-      ReadRecord(journal, record, line_number);
+      ReadRecord(journal_, record, line_number_);
     }
-    journal.complete_length = start;
+    journal_.complete_length = end_offset;
+    return true;
   }
-  if (!have_plan) throw Error("not a journal of morvick (no plan in it)");
-  return journal;
+
+  // After the reading ended at a damaged line: whether whole lines follow it.
+  void DamagedBeforeEnd(bool more) { journal_.damaged_before_end = more; }
+
+  Journal Finish() {
+    if (!have_plan_) throw Error("not a journal of morvick (no plan in it)");
+    return std::move(journal_);
+  }
+
+ private:
+  Journal journal_;
+  bool have_plan_ = false;
+  std::size_t line_number_ = 0;
+};
+
+}  // namespace
+
+Journal ParseJournal(std::string_view text) {
+  JournalParser parser;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string_view::npos; start = end + 1) {
+    if (!parser.Line(text.substr(start, end - start), end + 1, false)) {
+      parser.DamagedBeforeEnd(text.find('\n', end + 1) != std::string_view::npos);
+      break;
+    }
+  }
+  // A last line without its newline was cut off by a crash: never acted upon.
+  return parser.Finish();
+}
+
+Journal ReadJournal(const platform::RecordFile& file) {
+  JournalParser parser;
+  bool stopped = false;
+  bool more_after_stop = false;
+  file.ForEachLine(kMaxJournalLine, [&](std::string_view line, std::size_t end, bool too_long) {
+    if (stopped) {
+      more_after_stop = true;
+      return false;
+    }
+    if (!parser.Line(line, end, too_long)) stopped = true;
+    return true;
+  });
+  if (stopped) parser.DamagedBeforeEnd(more_after_stop);
+  return parser.Finish();
 }
 
 std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal) {

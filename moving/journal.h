@@ -86,6 +86,9 @@ struct Journal {
 // a record that passes it but makes no sense (or, in a journal of the first
 // format, which has no checksums, any damage before the last line) raises Error.
 Journal ParseJournal(std::string_view text);
+// The same, read from an open journal line by line; a line over the bound
+// counts as damaged.
+Journal ReadJournal(const platform::RecordFile& file);
 
 // Checks every step against the plan record: the folders must be absolute,
 // canonical and still lead where they say (no link on the way), each source and

@@ -2,10 +2,17 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace morvick::platform {
 
 FileDescriptor::~FileDescriptor() {
   if (fd_ >= 0) ::close(fd_);
+}
+
+int FileDescriptor::Close() {
+  const int fd = release();
+  return fd < 0 || ::close(fd) == 0 ? 0 : errno;
 }
 
 FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {

@@ -21,6 +21,8 @@ class FileDescriptor {
     return fd;
   }
   explicit operator bool() const { return fd_ >= 0; }
+  // Closes now and returns the errno of a failed close (a late write error), or 0.
+  int Close();
 
  private:
   int fd_ = -1;

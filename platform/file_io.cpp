@@ -1,5 +1,7 @@
 #include "platform/file_io.h"
 
+#include "platform/file_descriptor.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -16,29 +18,6 @@
 
 namespace morvick::platform {
 namespace {
-
-// An open descriptor, closed when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now and reports the failure of the close (a late write error).
-  int Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
 
 // The temporary file: removed again unless it was renamed into place.
 class TemporaryFile {
@@ -118,8 +97,8 @@ int OpenTemporary(const std::string& target, TemporaryFile& temporary, int& fd_o
 // and every other name stay.
 void RemoveLeftoverTemporaries(const std::string& target) {
   const std::string prefix = "." + FileNameOf(target) + ".tmp";
-  Descriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!folder.valid()) return;
+  FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!static_cast<bool>(folder)) return;
   DIR* listing = ::fdopendir(::dup(folder.get()));
   if (listing == nullptr) return;
   std::vector<std::string> leftovers;
@@ -151,11 +130,15 @@ bool IsRegularFile(const std::string& path) {
 }
 
 FileRead ReadWholeFile(const std::string& path) {
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return {std::nullopt, errno};
+  // O_NONBLOCK: a FIFO or a device in the file's place must not hang the open;
+  // only a regular file is read, and only up to the bound.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd) return {std::nullopt, errno};
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) return {std::nullopt, errno};
   if (S_ISDIR(info.st_mode)) return {std::nullopt, EISDIR};
+  if (!S_ISREG(info.st_mode)) return {std::nullopt, EINVAL};
+  if (info.st_size > kMaxWholeFile) return {std::nullopt, EFBIG};
   std::string content;
   char buffer[16384];
   for (;;) {
@@ -166,6 +149,7 @@ FileRead ReadWholeFile(const std::string& path) {
     }
     if (count == 0) break;
     content.append(buffer, static_cast<std::size_t>(count));
+    if (content.size() > static_cast<std::size_t>(kMaxWholeFile)) return {std::nullopt, EFBIG};
   }
   return {std::move(content), 0};
 }
@@ -181,11 +165,14 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content) {
   struct stat old_info {};
   const bool had_file = ::stat(target.c_str(), &old_info) == 0;
   if (had_file && S_ISDIR(old_info.st_mode)) return EISDIR;
+  // A device, FIFO or socket (a settings file linked to /dev/null, say) is
+  // never replaced by a regular file.
+  if (had_file && !S_ISREG(old_info.st_mode)) return EINVAL;
 
   TemporaryFile temporary;
   int raw_fd = -1;
   if (const int error = OpenTemporary(target, temporary, raw_fd); error != 0) return error;
-  Descriptor fd(raw_fd);
+  FileDescriptor fd(raw_fd);
   if (had_file && ::fchmod(fd.get(), old_info.st_mode & 07777) != 0) return errno;
   if (const int error = WriteAll(fd.get(), content); error != 0) return error;
   if (::fsync(fd.get()) != 0) return errno;
@@ -195,8 +182,8 @@ int ReplaceFileAtomically(const std::string& path, std::string_view content) {
 
   // Makes the rename itself durable; the new file is already complete, so a
   // failure here is not reported.
-  Descriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.valid()) ::fsync(folder.get());
+  FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (static_cast<bool>(folder)) ::fsync(folder.get());
   RemoveLeftoverTemporaries(target);
   return 0;
 }

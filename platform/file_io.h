@@ -16,6 +16,12 @@ struct FileRead {
   int error = 0;
 };
 
+// Settings and preset files are small; anything larger is not one of them.
+inline constexpr long long kMaxWholeFile = 16 * 1024 * 1024;
+
+// Reads a regular file of at most kMaxWholeFile bytes, links followed, without
+// ever blocking on what stands in its place: a folder gives EISDIR, a FIFO,
+// device or socket EINVAL, a larger file EFBIG.
 FileRead ReadWholeFile(const std::string& path);
 
 // True when something exists at `path` (links followed); a path that cannot be
@@ -29,8 +35,9 @@ bool IsRegularFile(const std::string& path);
 // Replaces the file at `path` with `content` so that readers see either the old
 // or the new file, never a part of one: the bytes go to a temporary file in the
 // same folder, are flushed to disk and renamed over the target. A symbolic link
-// at `path` is kept and its target replaced. The permission bits of an existing
-// file are kept. On failure the old file is left as it was, the temporary file
+// at `path` is kept and its target replaced. Only a regular file is replaced
+// (or one created where nothing is): a folder gives EISDIR, anything else EINVAL. The permission
+// bits of an existing file are kept. On failure the old file is left as it was, the temporary file
 // is removed, and the errno is returned; 0 on success.
 int ReplaceFileAtomically(const std::string& path, std::string_view content);
 

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,13 @@ class RecordFile {
   bool TryLock();
   // The whole content.
   std::string ReadAll() const;
+  // Calls `line(text, end_offset, too_long)` for every whole line in order
+  // (without its newline; `end_offset` is the byte after it). A line longer
+  // than `max_line` is passed cut to that length with `too_long`. A last line
+  // without its newline is not passed. Stops when `line` returns false.
+  // Raises Error when the file cannot be read.
+  void ForEachLine(std::size_t max_line,
+                   const std::function<bool(std::string_view, std::size_t, bool)>& line) const;
   // The first `length` bytes at most.
   std::string ReadHead(std::size_t length) const;
   // Cuts the file to `length` bytes (a record cut off by a crash). Raises Error.

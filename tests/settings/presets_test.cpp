@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <functional>
 
@@ -174,6 +176,10 @@ TEST(PresetFile, FailuresNameTheFile) {
   EXPECT_EQ(ErrorText([&] { LoadPresetGrid(grid, unreadable); }),
             "ファイル " + unreadable + " は開けません");
   EXPECT_EQ(grid.Cell(0, 0), "typed");
+  // A FIFO in its place is not waited for.
+  const std::string fifo = dir.Path("fifo.dat");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(LoadPresetList(fifo).error, "ファイル " + fifo + " は開けません");
 
   // The save cannot make its folder where a file stands.
   dir.WriteFile("file", "x");

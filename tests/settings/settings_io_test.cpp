@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -40,6 +41,39 @@ TEST(LoadSettings, AMissingFileGivesTheDefaults) {
   EXPECT_FALSE(values.move_flag);
   EXPECT_EQ(values, SettingsValues{});
   EXPECT_FALSE(std::filesystem::exists(dir.Path("morvick.ini")));
+}
+
+// A FIFO, a device or an oversized file in the settings file's place counts as
+// unreadable: the load never blocks and gives the defaults, and a save fails
+// with its message and leaves the thing untouched (a link to /dev/null stays a
+// link to the device).
+TEST(SettingsFile, SpecialFilesAreNeitherReadNorReplaced) {
+  TempDir dir;
+  const std::string fifo = dir.Path("fifo.ini");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string device = dir.CreateSymlink("device.ini", "/dev/null");
+  const std::string huge = dir.Path("huge.ini");
+  ASSERT_EQ(::truncate(dir.WriteFile("huge.ini", "[Settings]\nSize=1\n").c_str(), 17 << 20), 0);
+  for (const std::string& path : {fifo, device, huge}) {
+    EXPECT_EQ(LoadSettings(path), SettingsValues{}) << path;
+  }
+  for (const std::string& path : {fifo, device}) {
+    ScriptedPrompter prompter;
+    prompter.Answer(Answer::Yes);
+    try {
+      FormCloseQuery(SettingsValues{}, 0, prompter, path);
+      ADD_FAILURE() << "saved into " << path;
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+    }
+  }
+  struct stat info {};
+  ASSERT_EQ(::lstat(device.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(::stat("/dev/null", &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+  ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST(LoadSettings, ClampsAndDefaultsStoredValues) {
