@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "app/version_gate.h"
+#include "platform/standard_streams.h"
 #include "ui/error_guard.h"
 #include "ui/program_look.h"
 #include "ui/qt_prompter.h"
@@ -17,6 +18,7 @@
 
 int main(int argc, char** argv) {
   using namespace morvick;
+  platform::OpenStandardDescriptors();
   const app::PlatformVersion version = app::CurrentPlatformVersion();
   app::Application application(argc, argv);
 
@@ -38,7 +40,7 @@ int main(int argc, char** argv) {
 
   QApplication::setApplicationName(QStringLiteral("morvick"));
   QApplication::setApplicationDisplayName(QStringLiteral("Morvick"));
-  QApplication::setDesktopFileName(QStringLiteral("morvick"));
+  QApplication::setDesktopFileName(QStringLiteral("org.morvick.Morvick"));
   QApplication::setWindowIcon(ui::ProgramIcon());
   QApplication::setFont(ui::ProgramFont());
   // The program ends when the main window's close is granted, not when its

@@ -3,6 +3,7 @@
 #include "cli/cli_prompter.h"
 #include "cli/interrupt.h"
 #include "cli/journal_undo.h"
+#include "cli/output.h"
 #include "cli/plan_output.h"
 #include "cli/plan_settings.h"
 #include "cli/plan_view.h"
@@ -22,8 +23,10 @@
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -114,10 +117,7 @@ void AddPlanOptions(CLI::App& command, PlanOptions& options, bool is_move) {
   command.add_flag("--quiet,-q", options.quiet, "no progress line and no status lines");
 }
 
-void Message(const std::string& text) {
-  std::fprintf(stderr, "%s\n", text.c_str());
-  std::fflush(stderr);
-}
+void Message(const std::string& text) { WriteOutput(stderr, text + "\n"); }
 
 // The settings of a plan or move: the window's defaults, a settings file, then
 // the options given. nullopt after a message when they cannot be used.
@@ -198,9 +198,11 @@ PlanReport MakeReport(const CommandState& state, const CliPlanView& form,
   return report;
 }
 
-void WriteOut(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+// Writes to standard output; on failure says so on standard error.
+bool WriteOut(const std::string& text) {
+  if (WriteOutput(stdout, text)) return true;
+  Message(std::string("morvick-cli: cannot write the output: ") + std::strerror(errno));
+  return false;
 }
 
 // Runs Investigate and prints the plan. Returns the exit status when the
@@ -218,7 +220,8 @@ std::optional<int> Investigate(CommandState& state, CliPlanView& form, Prompter&
   }
   if (progress) progress->Finish();
   if (!state.SearchDone) return kExitRefused;
-  WriteOut(FormatPlan(MakeReport(state, form, settings), format));
+  // A plan nobody received is not a plan to move by.
+  if (!WriteOut(FormatPlan(MakeReport(state, form, settings), format))) return kExitOutputFailed;
   return std::nullopt;
 }
 
@@ -241,6 +244,7 @@ int RunPlan(const PlanOptions& options) {
           Investigate(state, form, prompter, progress.get(), *settings, FormatOf(options.format))) {
     return *status;
   }
+  if (OutputFailed()) return kExitOutputFailed;
   return form.cancelled() ? kExitInterrupted : kExitDone;
 }
 
@@ -279,14 +283,18 @@ int RunMove(const PlanOptions& options) {
   MoveOptions move_options;
   move_options.journal = &journal;
   move_options.front_end = FrontEnd::CommandLine;
-  move_options.stop_requested = [] { return InterruptRequested(); };
+  // A message that could not be written stops the move after the entry in
+  // progress, as Ctrl-C does.
+  move_options.stop_requested = [] { return InterruptRequested() || OutputFailed(); };
   try {
     MoveCommand(state, MoveInputsOf(*settings), form, form, prompter, PlatformPathRules(),
                 move_options);
   } catch (const InterruptedError&) {
-    Message("morvick-cli: interrupted; what was moved can be taken back with: morvick-cli undo " +
-            journal.path());
-    return kExitInterrupted;
+    const bool output_failed = OutputFailed();
+    Message(std::string("morvick-cli: ") +
+            (output_failed ? "output could not be written; the move stopped" : "interrupted") +
+            "; what was moved can be taken back with: morvick-cli undo " + journal.path());
+    return output_failed ? kExitOutputFailed : kExitInterrupted;
   } catch (const Error& error) {
     prompter.ShowError(error.what());
     journal.DiscardIfUnused();
@@ -297,6 +305,7 @@ int RunMove(const PlanOptions& options) {
     return InterruptRequested() ? kExitInterrupted : kExitRefused;
   }
   if (!options.quiet) Message(form.status());
+  if (OutputFailed()) return kExitOutputFailed;
   return journal.failures() > 0 ? kExitSomeFailed : kExitDone;
 }
 
@@ -310,7 +319,10 @@ int RunSettings(const std::string& file_option) {
   const std::string path =
       file_option.empty() ? SettingsFilePath() : platform::AbsolutePath(file_option);
   const bool exists = platform::IsRegularFile(path);
-  if (!exists && !file_option.empty()) Message("morvick-cli: no settings file " + path);
+  if (!exists && !file_option.empty()) {
+    Message("morvick-cli: no settings file " + path);
+    return kExitUsage;
+  }
   const SettingsValues values = LoadSettings(exists ? path : std::string());
   Json document{{"file", exists ? Json(path) : Json(nullptr)},
                 {"Size", values.size},
@@ -324,8 +336,7 @@ int RunSettings(const std::string& file_option) {
                 {"Seq", values.seq},
                 {"SeqFlag", values.seq_flag},
                 {"MoveFlag", values.move_flag}};
-  WriteOut(DumpJson(document, 2) + '\n');
-  return kExitDone;
+  return WriteOut(DumpJson(document, 2) + '\n') ? kExitDone : kExitOutputFailed;
 }
 
 }  // namespace
@@ -334,6 +345,7 @@ int RunCli(int argc, char** argv) {
   CLI::App app("Morvick splits the top-level entries of a folder into numbered volume folders.",
                "morvick-cli");
   app.set_version_flag("--version", std::string("morvick-cli ") + kVersion);
+  app.footer(kExitStatusHelp);
   app.require_subcommand(1);
 
   PlanOptions plan_options;

@@ -1,6 +1,7 @@
 #include "cli/cli_prompter.h"
 
 #include "cli/interrupt.h"
+#include "cli/output.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <string>
 
 namespace morvick::cli {
 namespace {
@@ -29,19 +31,17 @@ CliPrompter::CliPrompter(ConfirmPolicy policy, std::FILE* messages, std::FILE* a
 Answer CliPrompter::Ask(BoxKind /*kind*/, std::string_view text, unsigned buttons) {
   const bool question = (buttons & ~static_cast<unsigned>(kButtonOk)) != 0;
   if (!question) {
-    std::fprintf(messages_, "%.*s\n", static_cast<int>(text.size()), text.data());
-    std::fflush(messages_);
+    WriteOutput(messages_, std::string(text) + "\n");
     ++messages_shown_;
     return Answer::Ok;
   }
   const BoxSpec box_spec = MakeBoxSpec(BoxKind::Confirm, buttons);
   if (policy_.assume_yes && (buttons & kButtonYes)) return Answer::Yes;
   if (!policy_.interactive) {
-    std::fprintf(messages_, "%.*s\n", static_cast<int>(text.size()), text.data());
-    std::fputs(
-        "morvick-cli: no terminal to answer on; nothing was changed (pass --yes to confirm)\n",
-        messages_);
-    std::fflush(messages_);
+    WriteOutput(messages_,
+                std::string(text) +
+                    "\nmorvick-cli: no terminal to answer on; nothing was changed (pass --yes to "
+                    "confirm)\n");
     refused_without_terminal_ = true;
     return box_spec.escape_answer;
   }
@@ -52,11 +52,10 @@ Answer CliPrompter::Ask(BoxKind /*kind*/, std::string_view text, unsigned button
 }
 
 Answer CliPrompter::AskOnTerminal(std::string_view text) {
-  std::fprintf(messages_, "%.*s [y/N] ", static_cast<int>(text.size()), text.data());
-  std::fflush(messages_);
+  WriteOutput(messages_, std::string(text) + " [y/N] ");
   const std::string line = ReadAnswer();
   // End of input or Ctrl-C: no.
-  if (line.empty() || line.back() != '\n') std::fputc('\n', messages_);
+  if (line.empty() || line.back() != '\n') WriteOutput(messages_, "\n");
   return IsYes(line) ? Answer::Yes : Answer::No;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/progress.h"
 
+#include "cli/output.h"
 #include "common/text_rules.h"
 
 #include <string>
@@ -25,15 +26,13 @@ void ScanProgress::Draw() {
   const std::string line = "\r[検索中] " +
                            FormatThousands(static_cast<std::int64_t>(entries_read_)) +
                            " entries, " + FormatThousands(bytes_) + " bytes\x1b[K";
-  std::fputs(line.c_str(), out_);
-  std::fflush(out_);
+  WriteOutput(out_, line);
   drawn_ = true;
 }
 
 void ScanProgress::Finish() {
   if (!drawn_) return;
-  std::fputs("\r\x1b[K", out_);
-  std::fflush(out_);
+  WriteOutput(out_, "\r\x1b[K");
   drawn_ = false;
 }
 

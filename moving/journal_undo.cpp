@@ -15,9 +15,23 @@ namespace {
 using Status = JournalUndoResult::Status;
 
 constexpr std::size_t kFrontEndWithin = 512;
+// How every journal begins.
+constexpr std::string_view kPlanStart = "{\"record\":\"plan\"";
 constexpr std::string_view kWindowFrontEnd = "\"frontEnd\":\"window\"";
 
 bool Exists(platform::FileMover& mover, const std::string& path) { return mover.Probe(path) == 0; }
+
+// A move killed while it wrote its plan has moved nothing yet: the journal is
+// empty, or holds the beginning of a plan record and no whole line.
+bool StoppedBeforeThePlan(const platform::RecordFile& file) {
+  bool whole_line = false;
+  file.ForEachLine(kPlanStart.size(), [&](std::string_view, std::size_t, bool) {
+    whole_line = true;
+    return false;
+  });
+  const std::string head = file.ReadHead(kPlanStart.size());
+  return !whole_line && kPlanStart.substr(0, head.size()) == head;
+}
 
 // The steps to take back, newest first: every entry the move took away from
 // the input folder and no undo has brought back yet.
@@ -54,7 +68,7 @@ std::vector<std::string> CreatedFolders(const Journal& journal) {
 std::optional<Journal> ReadJournal(const std::string& journal_path) {
   try {
     const platform::RecordFile file = platform::RecordFile::Open(journal_path);
-    return ParseJournal(file.ReadAll());
+    return ReadJournal(file);
   } catch (const Error&) {
     return std::nullopt;
   }
@@ -64,7 +78,7 @@ bool AppendToJournal(const std::string& journal_path, const Json& record) {
   try {
     platform::RecordFile file = platform::RecordFile::Open(journal_path);
     if (!file.TryLock()) return false;
-    const Journal journal = ParseJournal(file.ReadAll());
+    const Journal journal = ReadJournal(file);
     if (journal.damaged_before_end) return false;
     file.Truncate(journal.complete_length);
     AppendRecord(file, record);
@@ -86,7 +100,7 @@ std::optional<std::string> FindInterruptedWindowMove(const std::string& folder) 
       // The front end stands near the start of the plan record; a journal of
       // morvick-cli (possibly of a million entries) is not read further.
       if (file.ReadHead(kFrontEndWithin).find(kWindowFrontEnd) == std::string::npos) continue;
-      const Journal journal = ParseJournal(file.ReadAll());
+      const Journal journal = ReadJournal(file);
       if (journal.move_ended || journal.undone || journal.recovery_declined) return std::nullopt;
       // A move still running in another window holds the lock.
       if (!file.TryLock()) return std::nullopt;
@@ -114,8 +128,14 @@ JournalUndoResult UndoJournal(const std::string& journal_path, Prompter& prompte
     return result;
   }
   try {
-    result.journal = ParseJournal(file->ReadAll());
+    result.journal = ReadJournal(*file);
   } catch (const Error& error) {
+    if (StoppedBeforeThePlan(*file)) {
+      prompter.ShowMessage(
+          "the move was stopped before anything moved; there is nothing to take back");
+      result.status = Status::NothingMoved;
+      return result;
+    }
     prompter.ShowMessage(error.what());
     return result;
   }

@@ -19,10 +19,11 @@ namespace morvick {
 
 struct JournalUndoResult {
   enum class Status {
-    Done,         // everything taken back
-    Refused,      // refused or declined: nothing changed
-    SomeFailed,   // some entries or folders could not be taken back
-    Interrupted,  // stopped between two steps; running it again finishes it
+    Done,          // everything taken back
+    Refused,       // refused or declined: nothing changed
+    SomeFailed,    // some entries or folders could not be taken back
+    Interrupted,   // stopped between two steps; running it again finishes it
+    NothingMoved,  // the move was stopped before its plan was written whole
   };
   Status status = Status::Refused;
   int restored = 0;  // entries moved back by this run

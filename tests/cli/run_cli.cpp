@@ -113,6 +113,36 @@ CliRun RunCliProgram(const std::vector<std::string>& args, const std::string& ho
   return run;
 }
 
+CliRun RunCliInShell(const std::string& script, const std::string& home) {
+  Command command = MakeCommand({}, home);
+  std::string cli_entry = std::string("CLI=") + MORVICK_CLI_PATH;
+  command.env.insert(command.env.end() - 1, cli_entry.data());
+  std::string shell = "/bin/sh";
+  std::string flag = "-c";
+  std::string text = script;
+  char* argv[] = {shell.data(), flag.data(), text.data(), nullptr};
+
+  const int out_fd = TempFile("");
+  const int err_fd = TempFile("");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, out_fd, 1);
+  posix_spawn_file_actions_adddup2(&actions, err_fd, 2);
+  posix_spawn_file_actions_addchdir_np(&actions, home.c_str());
+  pid_t pid = 0;
+  CliRun run;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv, command.env.data());
+  posix_spawn_file_actions_destroy(&actions);
+  EXPECT_EQ(spawned, 0) << std::strerror(spawned);
+  if (spawned == 0) run.status = WaitFor(pid);
+  run.out = ReadFd(out_fd);
+  run.err = ReadFd(err_fd);
+  close(out_fd);
+  close(err_fd);
+  return run;
+}
+
 CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::string& home,
                         const std::string& wait_for, const std::string& reply) {
   Command command = MakeCommand(args, home);

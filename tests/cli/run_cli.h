@@ -27,6 +27,11 @@ struct CliRun {
 CliRun RunCliProgram(const std::vector<std::string>& args, const std::string& home,
                      const std::string& input = "", const std::string& cwd = "");
 
+// Runs `script` with /bin/sh, where "$CLI" is the built morvick-cli, for the
+// redirections a user's shell makes ("2>&-", "> /dev/full", "| head"). Returns
+// the script's exit status; `out` and `err` get what it printed.
+CliRun RunCliInShell(const std::string& script, const std::string& home);
+
 // Runs morvick-cli with stdin and stderr on a pseudo-terminal. Once the
 // program prints `wait_for` there, `reply` is typed, or SIGINT is sent when
 // `reply` is empty. `err` holds what the terminal showed.
