@@ -23,6 +23,24 @@ namespace {
 
 constexpr uid_t kNobody = kNobodyId;
 
+// The morvick-cli that StartCli runs.
+std::string cli_program = MORVICK_CLI_PATH;
+
+// Copies an executable; false (with a note on stderr) when it cannot.
+bool CopyProgram(const std::string& from, const std::string& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0755);
+  bool copied = in >= 0 && out >= 0;
+  char buffer[65536];
+  for (ssize_t n; copied && (n = ::read(in, buffer, sizeof buffer)) != 0;) {
+    copied = n > 0 && ::write(out, buffer, static_cast<std::size_t>(n)) == n;
+  }
+  if (in >= 0) ::close(in);
+  if (out >= 0) ::close(out);
+  if (!copied) std::cerr << "cannot copy " << from << " for the ordinary user\n";
+  return copied;
+}
+
 // Applies `change` to every item below the folder open as `fd` (closed here).
 void ForEachBelow(int fd, const std::function<void(int, const char*, const struct stat&)>& change) {
   DIR* dir = ::fdopendir(fd);
@@ -104,10 +122,19 @@ void Summary(const std::string& name, const std::string& injected, const std::st
 
 std::string RunAsOrdinaryUser(const std::string& tree, const std::function<std::string()>& body) {
   if (::geteuid() != 0) return body();
+  // The build folder may lie where the ordinary user cannot enter (a clone in
+  // /root): the child runs its own copy of morvick-cli from the tree.
+  const std::string program = tree + "/.morvick-cli";
+  if (!CopyProgram(MORVICK_CLI_PATH, program)) return "skip";
   ChangeTree(tree, [](int fd, const char* name, const struct stat&) {
     ::fchownat(fd, name, kNobody, kNobody, AT_SYMLINK_NOFOLLOW);
   });
-  return RunInChildAsNobody(body);
+  const std::string saved = cli_program;
+  cli_program = program;
+  const std::string result = RunInChildAsNobody(body);
+  cli_program = saved;
+  ::unlink(program.c_str());
+  return result;
 }
 
 void ReclaimTree(const std::string& root) {
@@ -169,7 +196,7 @@ CliProcess StartCli(const std::vector<std::string>& args, const std::string& hom
   for (std::string& text : env_texts) env.push_back(text.data());
   env.push_back(nullptr);
 
-  std::vector<std::string> arg_texts = {MORVICK_CLI_PATH};
+  std::vector<std::string> arg_texts = {cli_program};
   arg_texts.insert(arg_texts.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& text : arg_texts) argv.push_back(text.data());
