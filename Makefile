@@ -68,15 +68,18 @@ dist: deps
 	  -DMORVICK_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(DIST_DIR) -j $(JOBS)
 
-# morvick, morvick-cli, the help, the presets, the menu entry, the icons and the
-# AppStream metadata below PREFIX (default /usr/local).
+# morvick, morvick-cli, the help, the presets, the menu entry, the icons, the
+# AppStream metadata, the manual pages and the shell completions below PREFIX
+# (default /usr/local).
 install: dist
 	@cmake --install $(DIST_DIR) --prefix $(PREFIX)
 
-# A Debian package of the same files, installed below /usr.
+# A Debian package of the same files, installed below /usr, checked by lintian,
+# appstreamcli and desktop-file-validate.
 package: dist
+	@rm -f $(DIST_DIR)/morvick_*.deb
 	@cd $(DIST_DIR) && cpack -G DEB
-	@ls $(DIST_DIR)/*.deb
+	@bash scripts/check-package.sh $(DIST_DIR)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
