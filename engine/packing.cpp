@@ -1,6 +1,7 @@
 #include "engine/packing.h"
 
 #include "common/error.h"
+#include "engine/bin_fills.h"
 #include "engine/collation.h"
 #include "engine/quicksort.h"
 
@@ -105,60 +106,6 @@ void SortByVolumeAsc(EntryList& entries) {
   ApplyItemOrder(entries, items);
 }
 
-// The fill of the opened bins in a min-tree, so that the first bin whose fill
-// leaves room for a size is found in logarithmic time. Leaves past the opened
-// bins hold the largest value and are never chosen; the tree doubles as bins open.
-class BinFills {
- public:
-  std::int64_t opened() const { return opened_; }
-
-  // The first opened bin (from 1) whose fill is at most `limit`; 0 when none.
-  std::int64_t FirstAtMost(std::int64_t limit) const {
-    if (opened_ == 0 || tree_[1] > limit) return 0;
-    std::size_t node = 1;
-    while (node < leaves_) node = tree_[2 * node] <= limit ? 2 * node : 2 * node + 1;
-    return static_cast<std::int64_t>(node - leaves_) + 1;
-  }
-
-  void Add(std::int64_t bin, std::int64_t size) {
-    std::size_t node = leaves_ + static_cast<std::size_t>(bin - 1);
-    tree_[node] += size;
-    Refresh(node);
-  }
-
-  std::int64_t Open() {
-    if (static_cast<std::size_t>(opened_) == leaves_) Grow();
-    const std::size_t node = leaves_ + static_cast<std::size_t>(opened_);
-    tree_[node] = 0;
-    Refresh(node);
-    return ++opened_;
-  }
-
- private:
-  static constexpr std::int64_t kClosed = std::numeric_limits<std::int64_t>::max();
-
-  void Refresh(std::size_t node) {
-    for (node /= 2; node >= 1; node /= 2) {
-      tree_[node] = std::min(tree_[2 * node], tree_[2 * node + 1]);
-    }
-  }
-
-  void Grow() {
-    const std::size_t new_leaves = leaves_ == 0 ? 64 : leaves_ * 2;
-    std::vector<std::int64_t> tree(2 * new_leaves, kClosed);
-    for (std::size_t k = 0; k < leaves_; ++k) tree[new_leaves + k] = tree_[leaves_ + k];
-    for (std::size_t node = new_leaves - 1; node >= 1; --node) {
-      tree[node] = std::min(tree[2 * node], tree[2 * node + 1]);
-    }
-    tree_ = std::move(tree);
-    leaves_ = new_leaves;
-  }
-
-  std::vector<std::int64_t> tree_;
-  std::size_t leaves_ = 0;
-  std::int64_t opened_ = 0;
-};
-
 constexpr std::int64_t kMin64 = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t kMax64 = std::numeric_limits<std::int64_t>::max();
 
@@ -236,7 +183,7 @@ std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity) {
   const std::int64_t bin_count =
       SaturatingAdd(quotient, 1) > kMax64 / 2 ? kMax64 : 2 * SaturatingAdd(quotient, 1);
 
-  BinFills bins;
+  detail::BinFills bins;
   for (const auto& record : entries) {
     const std::int64_t size = record->Size;
     // A bin fits when fill + size <= capacity, i.e. fill <= capacity - size.
@@ -261,7 +208,33 @@ std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity) {
   return volume_count;
 }
 
-std::int32_t PackEntries(EntryList& entries, int method, std::int64_t capacity) {
+namespace {
+
+std::vector<std::int64_t> SizesOf(const EntryList& entries) {
+  std::vector<std::int64_t> sizes;
+  sizes.reserve(entries.size());
+  for (const auto& record : entries) sizes.push_back(record->Size);
+  return sizes;
+}
+
+PackingResult AssignFewestVolumes(EntryList& entries, std::int64_t capacity,
+                                  const SearchLimits& limits) {
+  SortBySizeDesc(entries);
+  if (capacity == 0) throw DivisionByZeroError();
+  const FewestVolumes found = FindFewestVolumes(SizesOf(entries), capacity, limits);
+  for (std::size_t i = 0; i < entries.size(); ++i) entries[i]->Volume = found.volume_of[i];
+  // By volume; within a volume the size order stays, largest first.
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const auto& a, const auto& b) { return a->Volume < b->Volume; });
+  return {found.volume_count, found.lower_bound, found.proven_optimal};
+}
+
+}  // namespace
+
+PackingResult PackEntries(EntryList& entries, int method, std::int64_t capacity,
+                          const SearchLimits& limits) {
+  if (method == kFewestVolumes) return AssignFewestVolumes(entries, capacity, limits);
+  PackingResult result;
   switch (method) {
     case kNameAsc: SortByText(entries, TextField::kName, false); break;
     case kNameDesc: SortByText(entries, TextField::kName, true); break;
@@ -269,10 +242,22 @@ std::int32_t PackEntries(EntryList& entries, int method, std::int64_t capacity) 
     case kDateDesc: SortByText(entries, TextField::kDate, true); break;
     case kKindAsc: SortByText(entries, TextField::kKind, false); break;
     case kKindDesc: SortByText(entries, TextField::kKind, true); break;
-    case kFirstFit: SortBySizeDesc(entries); return AssignFirstFit(entries, capacity);
+    case kFirstFit: SortBySizeDesc(entries); break;
     default: break;
   }
-  return AssignNextFit(entries, capacity);
+  result.volume_count =
+      method == kFirstFit ? AssignFirstFit(entries, capacity) : AssignNextFit(entries, capacity);
+  result.lower_bound = VolumeLowerBound(entries, capacity);
+  result.proven_optimal = result.volume_count <= result.lower_bound;
+  return result;
+}
+
+std::int32_t PackEntries(EntryList& entries, int method, std::int64_t capacity) {
+  return PackEntries(entries, method, capacity, SearchLimits{}).volume_count;
+}
+
+std::int32_t VolumeLowerBound(const EntryList& entries, std::int64_t capacity) {
+  return VolumeLowerBound(SizesOf(entries), capacity);
 }
 
 std::vector<std::int64_t> ComputeVolumeTotals(const EntryList& entries, std::int32_t volume_count) {

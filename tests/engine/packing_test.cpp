@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
@@ -67,6 +69,68 @@ std::int32_t ReferenceFirstFit(EntryList& entries, std::int64_t capacity) {
   return volume_count;
 }
 
+// The fewest volumes that hold the sizes up to the capacity, by trying every
+// assignment (largest first, each into a volume in use or the next new one).
+std::int32_t BruteForceFewest(std::vector<std::int64_t> sizes, std::int64_t capacity) {
+  std::erase_if(sizes, [&](std::int64_t size) { return size <= 0 || size > capacity; });
+  std::sort(sizes.rbegin(), sizes.rend());
+  std::int32_t best = std::max<std::int32_t>(1, static_cast<std::int32_t>(sizes.size()));
+  std::vector<std::int64_t> fills;
+  std::function<void(std::size_t)> place = [&](std::size_t next) {
+    if (static_cast<std::int32_t>(fills.size()) >= best) return;
+    if (next == sizes.size()) {
+      best = std::max<std::int32_t>(1, static_cast<std::int32_t>(fills.size()));
+      return;
+    }
+    for (std::size_t v = 0; v <= fills.size(); ++v) {
+      if (v == fills.size()) fills.push_back(0);
+      if (fills[v] + sizes[next] <= capacity) {
+        fills[v] += sizes[next];
+        place(next + 1);
+        fills[v] -= sizes[next];
+      }
+      if (fills[v] == 0) {
+        fills.pop_back();
+        break;
+      }
+    }
+  };
+  place(0);
+  return best;
+}
+
+// A plan of method 6 or 8 as it must look: oversized entries at 0 and first,
+// the others in volumes 1 to the count, none of them empty or over the
+// capacity; for 8 also every volume's entries largest first.
+void ExpectPackedPlan(const EntryList& entries, std::int64_t capacity, std::int32_t volume_count,
+                      bool largest_first) {
+  std::vector<std::int64_t> totals(static_cast<std::size_t>(volume_count) + 1, 0);
+  std::vector<int> counts(totals.size(), 0);
+  const TSplitEntry* previous = nullptr;
+  for (const auto& record : entries) {
+    ASSERT_EQ(record->Volume == 0, record->Size > capacity) << record->Name;
+    ASSERT_LE(record->Volume, volume_count);
+    totals[static_cast<std::size_t>(record->Volume)] += record->Size;
+    ++counts[static_cast<std::size_t>(record->Volume)];
+    if (previous) {
+      ASSERT_LE(previous->Volume, record->Volume);
+      if (largest_first && previous->Volume == record->Volume) {
+        ASSERT_GE(previous->Size, record->Size);
+      }
+    }
+    previous = record.get();
+  }
+  for (std::int32_t v = 1; v <= volume_count; ++v) {
+    EXPECT_LE(totals[static_cast<std::size_t>(v)], capacity) << "volume " << v;
+    if (volume_count > 1) {
+      EXPECT_GT(counts[static_cast<std::size_t>(v)], 0) << "volume " << v;
+    }
+  }
+}
+
+// Steps enough for every list of these tests, and a clock that never stops them.
+constexpr SearchLimits kStepsOnly{3600, 50'000'000};
+
 const std::vector<std::pair<std::string, std::int64_t>> kSeven = {
     {"A", 60}, {"B", 50}, {"C", 120}, {"D", 40}, {"E", 10}, {"F", 100}, {"G", 30}};
 
@@ -77,8 +141,8 @@ TEST(Packing, NextFitClosesAVolumeAtTheFirstEntryThatDoesNotFit) {
   EXPECT_EQ(Names(entries), "ABCDEFG");
   EXPECT_EQ(ComputeVolumeTotals(entries, 4), (std::vector<std::int64_t>{0, 60, 100, 100, 30}));
 
-  // Any index outside 0..7 keeps the scan order like 7 does.
-  for (int method : {-1, 8, 1000}) {
+  // Any index outside 0..8 keeps the scan order like 7 does.
+  for (int method : {-1, 9, 1000}) {
     EntryList again = MakeEntries(kSeven);
     EXPECT_EQ(PackEntries(again, method, 100), 4) << method;
     EXPECT_EQ(Names(again), "ABCDEFG") << method;
@@ -114,31 +178,36 @@ TEST(Packing, EdgesOfCapacity) {
   EXPECT_EQ(VolumeOf(first_fit),
             (std::map<std::string, std::int32_t>{{"a", 2}, {"b", 0}, {"c", 1}}));
   // An empty list still has one (empty) volume.
-  for (int method = 0; method <= 7; ++method) {
+  for (int method = 0; method <= 8; ++method) {
     EntryList none;
     EXPECT_EQ(PackEntries(none, method, 100), 1);
     EXPECT_EQ(ComputeVolumeTotals(none, 1), (std::vector<std::int64_t>{0, 0}));
   }
-  // Capacity 0: next-fit places only empty entries; first-fit divides by zero.
+  // Capacity 0: next-fit places only empty entries; first-fit and fewest divide by zero.
   EntryList zero = MakeEntries({{"a", 0}, {"b", 5}, {"c", 0}});
   EXPECT_EQ(PackEntries(zero, kNameAsc, 0), 1);
   EXPECT_EQ(Volumes(zero), (std::vector<std::int32_t>{1, 0, 1}));
-  EntryList divide = MakeEntries({{"a", 0}});
-  try {
-    PackEntries(divide, kFirstFit, 0);
-    ADD_FAILURE() << "no error";
-  } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), "ゼロによる除算");
+  for (int method : {kFirstFit, kFewestVolumes}) {
+    EntryList divide = MakeEntries({{"a", 0}});
+    try {
+      PackEntries(divide, method, 0);
+      ADD_FAILURE() << "no error for method " << method;
+    } catch (const Error& error) {
+      EXPECT_STREQ(error.what(), "ゼロによる除算");
+    }
   }
   // Sizes near the top of the 64-bit range neither wrap nor crash.
   const std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
   EntryList huge = MakeEntries({{"a", kMax - 1}, {"b", kMax - 1}, {"c", 1}});
   EXPECT_EQ(PackEntries(huge, kScanOrder, kMax), 2);
   EXPECT_EQ(Volumes(huge), (std::vector<std::int32_t>{1, 2, 2}));
-  EntryList huge_fit = MakeEntries({{"a", kMax - 1}, {"b", kMax - 1}, {"c", 1}});
-  EXPECT_EQ(PackEntries(huge_fit, kFirstFit, kMax), 2);
-  EXPECT_EQ(VolumeOf(huge_fit),
-            (std::map<std::string, std::int32_t>{{"a", 2}, {"b", 1}, {"c", 1}}));
+  for (int method : {kFirstFit, kFewestVolumes}) {
+    EntryList huge_fit = MakeEntries({{"a", kMax - 1}, {"b", kMax - 1}, {"c", 1}});
+    EXPECT_EQ(PackEntries(huge_fit, method, kMax), 2);
+    EXPECT_EQ(VolumeOf(huge_fit),
+              (std::map<std::string, std::int32_t>{{"a", 2}, {"b", 1}, {"c", 1}}));
+    EXPECT_EQ(VolumeLowerBound(huge_fit, kMax), 2);
+  }
 }
 
 TEST(Packing, EqualKeysEndInTheOrderOfThePackingQuicksort) {
@@ -231,6 +300,111 @@ TEST(Packing, FirstFitWithATinyCapacityAgainstATerabyteNeitherAllocatesNorCrawls
   EXPECT_EQ(entries.front()->Name, "huge");
   EXPECT_EQ(entries.front()->Volume, 0);
   EXPECT_EQ(entries.back()->Volume, 20000);
+}
+
+TEST(Packing, LowerBoundOfTheVolumes) {
+  struct Case {
+    std::vector<std::int64_t> sizes;
+    std::int32_t bound;
+  };
+  const Case cases[] = {
+      {{}, 1},
+      {{0, 0}, 1},
+      {{60, 40, 101, 5000}, 1},           // what does not fit counts for nothing
+      {{50, 50, 50}, 2},                  // the total
+      {{51, 51, 51, 51}, 4},              // each above half a volume needs its own (L2)
+      {{60, 60, 60, 45, 45}, 4},          // ... and the 45s fit with none of those (L2)
+      {{34, 34, 34, 34, 34, 34, 34}, 4},  // at most two above a third share a volume
+  };
+  for (const Case& c : cases) {
+    std::vector<std::pair<std::string, std::int64_t>> named;
+    for (const std::int64_t size : c.sizes) named.emplace_back("x", size);
+    EXPECT_EQ(VolumeLowerBound(MakeEntries(named), 100), c.bound)
+        << ::testing::PrintToString(c.sizes);
+    EXPECT_LE(c.bound, BruteForceFewest(c.sizes, 100));
+  }
+}
+
+TEST(Packing, FewestVolumesFindsTheOptimumOfSmallListsAndNeverLosesToFirstFit) {
+  std::mt19937_64 random(2718);
+  int bound_below_optimum = 0;
+  int first_fit_beaten = 0;
+  for (int round = 0; round < 400; ++round) {
+    const std::int64_t capacity = 100 + static_cast<std::int64_t>(random() % 100);
+    std::vector<std::pair<std::string, std::int64_t>> named;
+    std::vector<std::int64_t> sizes;
+    const int count = static_cast<int>(random() % 13);
+    for (int i = 0; i < count; ++i) {
+      // Mostly a fifth to a half of the volume, where first-fit and the bounds
+      // both miss; some empty, some exactly full, some too large.
+      std::int64_t size = capacity / 5 + static_cast<std::int64_t>(
+                                             random() % static_cast<std::uint64_t>(capacity / 3));
+      switch (random() % 12) {
+        case 0: size = 0; break;
+        case 1: size = capacity; break;
+        case 2: size = capacity + 1; break;
+        case 3: size = 1 + static_cast<std::int64_t>(random() % 10); break;
+        default: break;
+      }
+      named.emplace_back(std::string(1, static_cast<char>('a' + i)), size);
+      sizes.push_back(size);
+    }
+    EntryList fewest = MakeEntries(named);
+    EntryList first_fit = MakeEntries(named);
+    const PackingResult result = PackEntries(fewest, kFewestVolumes, capacity, kStepsOnly);
+    const std::int32_t first_fit_count = PackEntries(first_fit, kFirstFit, capacity);
+    const std::int32_t optimum = BruteForceFewest(sizes, capacity);
+    SCOPED_TRACE("round " + std::to_string(round) + " " + ::testing::PrintToString(sizes));
+    ASSERT_EQ(result.volume_count, optimum);
+    EXPECT_TRUE(result.proven_optimal);
+    EXPECT_EQ(result.lower_bound, optimum);
+    ExpectPackedPlan(fewest, capacity, result.volume_count, true);
+    EXPECT_LE(result.volume_count, first_fit_count);
+    const std::int32_t cheap_bound = VolumeLowerBound(first_fit, capacity);
+    EXPECT_LE(cheap_bound, optimum);
+    bound_below_optimum += cheap_bound < optimum;
+    first_fit_beaten += optimum < first_fit_count;
+  }
+  // Both ways of proving a plan the fewest were taken: reaching the bound, and a
+  // finished search where the bound falls short.
+  EXPECT_GT(bound_below_optimum, 0);
+  EXPECT_GT(first_fit_beaten, 0);
+}
+
+TEST(Packing, FewestVolumesGivesTheSamePlanTwiceAlsoWhenTheSearchIsCut) {
+  // Films onto discs: 15 % to 45 % of the capacity, where first-fit decreasing
+  // wastes volumes; and a list too long to search whole.
+  constexpr std::int64_t kDvd = 4'700'372'992;
+  std::mt19937_64 random(31);
+  for (const std::size_t count : {120, 4000}) {
+    std::vector<std::pair<std::string, std::int64_t>> named;
+    for (std::size_t i = 0; i < count; ++i) {
+      named.emplace_back("f" + std::to_string(i),
+                         kDvd * 15 / 100 + static_cast<std::int64_t>(random() % (kDvd * 30 / 100)));
+    }
+    EntryList first_fit = MakeEntries(named);
+    const std::int32_t first_fit_count = PackEntries(first_fit, kFirstFit, kDvd);
+    for (const std::uint64_t steps : {std::uint64_t{3'000}, std::uint64_t{2'000'000}}) {
+      SCOPED_TRACE(std::to_string(count) + " entries, " + std::to_string(steps) + " steps");
+      EntryList once = MakeEntries(named);
+      EntryList twice = MakeEntries(named);
+      const PackingResult first = PackEntries(once, kFewestVolumes, kDvd, {3600, steps});
+      const PackingResult second = PackEntries(twice, kFewestVolumes, kDvd, {3600, steps});
+      EXPECT_EQ(Names(once), Names(twice));
+      EXPECT_EQ(Volumes(once), Volumes(twice));
+      EXPECT_EQ(first.volume_count, second.volume_count);
+      EXPECT_EQ(first.lower_bound, second.lower_bound);
+      ExpectPackedPlan(once, kDvd, first.volume_count, true);
+      EXPECT_LE(first.volume_count, first_fit_count);
+      if (steps > 3'000) {
+        EXPECT_LT(first.volume_count, first_fit_count);
+        // The short list is searched whole and reaches its bound.
+        if (count < 1000) {
+          EXPECT_TRUE(first.proven_optimal);
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,104 @@
+#pragma once
+
+// The pieces of the fewest-volumes method. They work on plain sizes sorted
+// largest first, every one between 1 and the capacity, and number bins from 0.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace morvick::bin_packing {
+
+// Sums of sizes and products with the capacity, which 64 bits may not hold.
+__extension__ typedef __int128 Wide;
+
+struct Instance {
+  std::vector<std::int64_t> sizes;  // largest first, each in 1..capacity
+  std::int64_t capacity = 1;
+};
+
+// The bin of every item of an instance.
+struct Packing {
+  std::vector<std::int32_t> bin_of;
+  std::int32_t bin_count = 0;
+};
+
+// The work a search may do. Work is counted in small steps (one candidate
+// looked at), so that the same instance and budget give the same result on any
+// machine; the clock only stops a search on a machine far slower than usual.
+class WorkBudget {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  WorkBudget(std::uint64_t steps, Clock::time_point deadline)
+      : limit_(steps), deadline_(deadline) {}
+
+  // Counts `steps`; false once the steps or the time are used up.
+  bool Spend(std::uint64_t steps) {
+    if (exhausted_) return false;
+    used_ += steps;
+    if (used_ >= limit_) exhausted_ = true;
+    if (used_ >= next_clock_check_) {
+      next_clock_check_ = used_ + kClockInterval;
+      if (Clock::now() >= deadline_) exhausted_ = true;
+    }
+    return !exhausted_;
+  }
+
+  bool exhausted() const { return exhausted_; }
+  std::uint64_t used() const { return used_; }
+  std::uint64_t left() const { return exhausted_ ? 0 : limit_ - used_; }
+
+  // A share of what is left, for one phase: the phase's own limit, the same clock.
+  WorkBudget Share(std::uint64_t steps) const {
+    WorkBudget share(std::min(steps, left()), deadline_);
+    share.exhausted_ = exhausted_ || steps == 0;
+    return share;
+  }
+  // Adds what a share used to this budget.
+  void Charge(const WorkBudget& share) {
+    if (share.used_ > 0) Spend(share.used_);
+    if (share.exhausted_ && Clock::now() >= deadline_) exhausted_ = true;
+  }
+
+ private:
+  static constexpr std::uint64_t kClockInterval = 1 << 16;
+
+  std::uint64_t limit_;
+  Clock::time_point deadline_;
+  std::uint64_t used_ = 0;
+  std::uint64_t next_clock_check_ = kClockInterval;
+  bool exhausted_ = false;
+};
+
+// The best lower bound on the bins of any packing that these cheap bounds give:
+// the size bound, Martello and Toth's L2 and bounds from dual feasible functions.
+std::int64_t LowerBound(const Instance& instance);
+
+Packing FirstFitDecreasing(const Instance& instance);
+Packing BestFitDecreasing(const Instance& instance);
+// Fills one bin at a time: the largest item left, then the items that leave the
+// least room, searched within the budget (Fleszar and Hindi's minimum bin slack).
+Packing MinimumBinSlack(const Instance& instance, WorkBudget& budget);
+
+// Bins numbered in the order of their largest item.
+void NumberBinsInItemOrder(Packing& packing);
+
+// A local search for a packing into `bins` bins, starting from `start`, which
+// uses more. nullopt when the budget ran out first.
+std::optional<Packing> ReduceBins(const Instance& instance, const Packing& start, std::int32_t bins,
+                                  WorkBudget& budget);
+
+enum class ExactOutcome {
+  kFound,    // a packing into the bins, in `found`
+  kNone,     // the search finished: no packing into that many bins exists
+  kStopped,  // the budget ran out
+};
+
+// A complete search (bin completion with dominance) for a packing into `bins` bins.
+ExactOutcome PackIntoBins(const Instance& instance, std::int32_t bins, WorkBudget& budget,
+                          Packing& found);
+
+}  // namespace morvick::bin_packing
