@@ -1,13 +1,16 @@
 // Packing of synthetic entries: method 0 (name ascending, collation), method 6
-// (first-fit) and first-fit with a capacity tiny against the total, against a
-// plain byte-order std::sort of the same names in the same run.
+// (first-fit), first-fit with a capacity tiny against the total and method 8
+// (fewest volumes), against a plain byte-order std::sort of the same names in
+// the same run. Then the quality of method 8 against method 6 and the lower
+// bound on mixes of entry sizes, INSTANCES seeded lists of 30 to 200 entries each.
 //
-//   bench-pack [ENTRIES=1000000]
+//   bench-pack [ENTRIES=1000000] [INSTANCES=200]
 
 #include "bench_support.h"
 #include "engine/packing.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -45,17 +48,98 @@ EntryList MakeEntries(std::size_t count) {
   return entries;
 }
 
-double TimePack(std::size_t count, int method, std::int64_t capacity, std::int32_t* volumes) {
+double TimePack(std::size_t count, int method, std::int64_t capacity, PackingResult* result) {
   EntryList entries = MakeEntries(count);
   const Clock::time_point start = Clock::now();
-  *volumes = PackEntries(entries, method, capacity);
+  *result = PackEntries(entries, method, capacity, SearchLimits{});
   return bench::SecondsSince(start);
+}
+
+constexpr std::int64_t kDvd = 4'700'372'992;
+
+// A uniform number in [0, 1) from the generator's bits alone, the same everywhere.
+double Uniform(std::mt19937_64& random) { return static_cast<double>(random() >> 11) * 0x1.0p-53; }
+
+struct Mix {
+  const char* name;
+  // A size as a share of the capacity.
+  double (*share)(std::mt19937_64& random);
+};
+
+const Mix kMixes[] = {
+    {"films onto DVDs (15-45 %)", [](std::mt19937_64& r) { return 0.15 + 0.30 * Uniform(r); }},
+    {"uniform 20-50 %", [](std::mt19937_64& r) { return 0.20 + 0.30 * Uniform(r); }},
+    {"uniform 10-60 %", [](std::mt19937_64& r) { return 0.10 + 0.50 * Uniform(r); }},
+    // Lognormal with sigma 1 and mean C/6 (Box-Muller); about 1 % do not fit.
+    {"photo folders (lognormal, C/6)",
+     [](std::mt19937_64& r) {
+       const double u = Uniform(r);
+       const double v = Uniform(r);
+       const double normal = std::sqrt(-2 * std::log(1 - u)) * std::cos(2 * M_PI * v);
+       return std::exp(std::log(1.0 / 6) - 0.5 + normal);
+     }},
+};
+
+EntryList MakeMixEntries(const Mix& mix, std::mt19937_64& random) {
+  const std::size_t count = 30 + random() % 171;
+  EntryList entries;
+  for (std::size_t i = 0; i < count; ++i) {
+    auto record = std::make_unique<TSplitEntry>();
+    record->Name = "e" + std::to_string(i);
+    record->Size = static_cast<std::int64_t>(mix.share(random) * static_cast<double>(kDvd));
+    entries.push_back(std::move(record));
+  }
+  return entries;
+}
+
+EntryList CopyOf(const EntryList& entries) {
+  EntryList copy;
+  for (const auto& record : entries) copy.push_back(std::make_unique<TSplitEntry>(*record));
+  return copy;
+}
+
+// Method 6 and method 8 with the default time limit on the same lists.
+void PrintQualityTable(int instances) {
+  std::printf(
+      "\nquality on a DVD, %d lists of 30 to 200 entries per mix "
+      "(volumes are means per list):\n",
+      instances);
+  std::printf("%-32s %9s %9s %9s %9s %10s %9s\n", "mix", "method 6", "method 8", "bound", "proven",
+              "8 beats 6", "longest");
+  for (std::size_t m = 0; m < std::size(kMixes); ++m) {
+    const Mix& mix = kMixes[m];
+    std::mt19937_64 random(1000 + m);
+    double first_fit_sum = 0, fewest_sum = 0, bound_sum = 0, longest = 0;
+    int proven = 0, better = 0, worse = 0;
+    for (int i = 0; i < instances; ++i) {
+      EntryList first_fit = MakeMixEntries(mix, random);
+      EntryList fewest = CopyOf(first_fit);
+      const std::int32_t first_fit_count = PackEntries(first_fit, kFirstFit, kDvd);
+      const Clock::time_point start = Clock::now();
+      const PackingResult result = PackEntries(fewest, kFewestVolumes, kDvd, SearchLimits{});
+      longest = std::max(longest, bench::SecondsSince(start));
+      first_fit_sum += first_fit_count;
+      fewest_sum += result.volume_count;
+      bound_sum += result.lower_bound;
+      proven += result.proven_optimal;
+      better += result.volume_count < first_fit_count;
+      worse += result.volume_count > first_fit_count;
+    }
+    std::printf("%-32s %9.2f %9.2f %9.2f %8.1f%% %9.1f%% %8.2fs%s\n", mix.name,
+                first_fit_sum / instances, fewest_sum / instances, bound_sum / instances,
+                100.0 * proven / instances, 100.0 * better / instances, longest,
+                worse > 0 ? "  WORSE THAN METHOD 6" : "");
+  }
+  std::printf(
+      "target: films proven optimal in at least 95 %% of the lists, each within 2 s; "
+      "method 8 never worse than 6\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::size_t count = argc > 1 ? static_cast<std::size_t>(std::atoll(argv[1])) : 1'000'000;
+  const int instances = argc > 2 ? std::atoi(argv[2]) : 200;
 
   EntryList reference = MakeEntries(count);
   std::vector<const std::string*> names;
@@ -65,22 +149,50 @@ int main(int argc, char** argv) {
             [](const std::string* a, const std::string* b) { return *a < *b; });
   const double byte_sort = bench::SecondsSince(start);
 
-  std::int32_t volumes = 0;
-  const std::int64_t dvd = 4'700'372'992;
-  const double name_asc = TimePack(count, kNameAsc, dvd, &volumes);
+  PackingResult packed;
+  const std::int64_t dvd = kDvd;
+  const double name_asc = TimePack(count, kNameAsc, dvd, &packed);
   std::printf("entries:                          %zu\n", count);
   std::printf("byte-order std::sort of names:    %.3f s\n", byte_sort);
   std::printf(
       "method 0, name ascending:         %.3f s  ratio %.2f x byte sort  (target < 3 s), "
       "%d volumes\n",
-      name_asc, name_asc / byte_sort, volumes);
-  const double first_fit = TimePack(count, kFirstFit, dvd, &volumes);
+      name_asc, name_asc / byte_sort, packed.volume_count);
+  const double first_fit = TimePack(count, kFirstFit, dvd, &packed);
   std::printf(
       "method 6, first-fit:              %.3f s  ratio %.2f x byte sort  (target < 1 s), "
-      "%d volumes\n",
-      first_fit, first_fit / byte_sort, volumes);
-  const double tiny = TimePack(count, kFirstFit, 1 << 20, &volumes);
+      "%d volumes, lower bound %d\n",
+      first_fit, first_fit / byte_sort, packed.volume_count, packed.lower_bound);
+  const double tiny = TimePack(count, kFirstFit, 1 << 20, &packed);
   std::printf("method 6, capacity 1 MiB:         %.3f s  ratio %.2f x byte sort, %d volumes\n",
-              tiny, tiny / byte_sort, volumes);
+              tiny, tiny / byte_sort, packed.volume_count);
+  const double fewest = TimePack(count, kFewestVolumes, dvd, &packed);
+  std::printf(
+      "method 8, fewest volumes:         %.3f s  ratio %.2f x byte sort  (target < 5 s), "
+      "%d volumes, lower bound %d%s\n",
+      fewest, fewest / byte_sort, packed.volume_count, packed.lower_bound,
+      packed.proven_optimal ? ", proven optimal" : "");
+
+  // Sizes of films, where first-fit decreasing leaves room that the search over
+  // its emptiest volumes takes back.
+  EntryList films;
+  std::mt19937_64 random(7);
+  for (std::size_t i = 0; i < count; ++i) {
+    auto record = std::make_unique<TSplitEntry>();
+    record->Name = "film" + std::to_string(i);
+    record->Size = static_cast<std::int64_t>(kMixes[0].share(random) * static_cast<double>(kDvd));
+    films.push_back(std::move(record));
+  }
+  EntryList films_first_fit = CopyOf(films);
+  const std::int32_t films_first_fit_count = PackEntries(films_first_fit, kFirstFit, dvd);
+  const Clock::time_point films_start = Clock::now();
+  packed = PackEntries(films, kFewestVolumes, dvd, SearchLimits{});
+  const double films_fewest = bench::SecondsSince(films_start);
+  std::printf(
+      "method 8, films (15-45 %% of a DVD): %.3f s  (target < 5 s), %d volumes, method 6 %d, "
+      "lower bound %d\n",
+      films_fewest, packed.volume_count, films_first_fit_count, packed.lower_bound);
+
+  PrintQualityTable(instances);
   return 0;
 }
