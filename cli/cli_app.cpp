@@ -41,6 +41,7 @@ struct PlanOptions {
   std::string size = "650";
   std::string unit = "mbytes";
   std::string method = "0";
+  std::string time_limit = "2";
   std::string cluster = "0";
   std::string base = "folder";
   int digits = 5;
@@ -57,12 +58,21 @@ struct PlanOptions {
   CLI::Option* size_option = nullptr;
   CLI::Option* unit_option = nullptr;
   CLI::Option* method_option = nullptr;
+  CLI::Option* time_limit_option = nullptr;
   CLI::Option* cluster_option = nullptr;
   CLI::Option* base_option = nullptr;
   CLI::Option* digits_option = nullptr;
   CLI::Option* start_option = nullptr;
   CLI::Option* skip_last_option = nullptr;
 };
+
+constexpr const char* kFewestHelp =
+    "Method 8, fewest, searches for the plan with the fewest volumes. It starts from\n"
+    "first-fit decreasing and a lower bound on the number of volumes, and searches\n"
+    "until the plan reaches the bound or --time-limit runs out. It never uses more\n"
+    "volumes than first-fit, and the same entries give the same plan. Every plan\n"
+    "shows the bound: on the last line of the table, and as \"lowerBound\" in JSON,\n"
+    "with \"provenOptimal\" for fewest (true when no plan can use fewer volumes).";
 
 void AddPlanOptions(CLI::App& command, PlanOptions& options, bool is_move) {
   options.input_option =
@@ -79,13 +89,24 @@ void AddPlanOptions(CLI::App& command, PlanOptions& options, bool is_move) {
   options.method_option =
       command
           .add_option("--method", options.method,
-                      "packing method: 0-7 or name-asc, name-desc, date-asc, date-desc, "
-                      "kind-asc, kind-desc, first-fit, none")
+                      "packing method: 0-8 or name-asc, name-desc, date-asc, date-desc, "
+                      "kind-asc, kind-desc, first-fit, none, fewest")
           ->check(CLI::Validator(
               [](std::string& text) {
                 return ParseMethod(text) ? std::string() : "not a packing method: " + text;
               },
               "METHOD"))
+          ->capture_default_str();
+  options.time_limit_option =
+      command
+          .add_option("--time-limit", options.time_limit,
+                      "seconds the fewest method searches before it keeps the best plan found")
+          ->check(CLI::Validator(
+              [](std::string& text) {
+                return ParseSeconds(text) ? std::string()
+                                          : "not a number of seconds from 0 to 86400: " + text;
+              },
+              "SECONDS"))
           ->capture_default_str();
   options.cluster_option =
       command.add_option("--cluster", options.cluster, "cluster size in bytes, 0 for none")
@@ -115,6 +136,7 @@ void AddPlanOptions(CLI::App& command, PlanOptions& options, bool is_move) {
         "journal file to create (default: a new file in " + DefaultJournalFolder() + ")");
   }
   command.add_flag("--quiet,-q", options.quiet, "no progress line and no status lines");
+  command.footer(kFewestHelp);
 }
 
 void Message(const std::string& text) { WriteOutput(stderr, text + "\n"); }
@@ -137,6 +159,9 @@ std::optional<PlanSettings> ResolveSettings(const PlanOptions& options, bool is_
   if (options.size_option->count() > 0) settings.size_text = options.size;
   if (options.unit_option->count() > 0) settings.unit = options.unit == "bytes" ? 1 : 0;
   if (options.method_option->count() > 0) settings.method = *ParseMethod(options.method);
+  if (options.time_limit_option->count() > 0) {
+    settings.time_limit = *ParseSeconds(options.time_limit);
+  }
   if (options.cluster_option->count() > 0) settings.cluster_text = options.cluster;
   if (options.base_option->count() > 0) settings.base_name = options.base;
   if (options.digits_option->count() > 0) settings.digits = options.digits;
@@ -187,6 +212,8 @@ PlanReport MakeReport(const CommandState& state, const CliPlanView& form,
   report.cluster = TryParseInt64(settings.cluster_text).value_or(0);
   report.volume_count = state.VolumeCount;
   report.grand_total = state.GrandTotal;
+  report.lower_bound = state.LowerBound;
+  report.proven_optimal = state.ProvenOptimal;
   report.cancelled = form.cancelled();
   report.entries = state.EntryList.get();
   const std::vector<std::int64_t> totals = ComputeVolumeTotals(*state.EntryList, state.VolumeCount);

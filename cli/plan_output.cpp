@@ -3,6 +3,7 @@
 #include "common/json_text.h"
 #include "common/text_rules.h"
 #include "common/utf8.h"
+#include "engine/packing.h"
 
 #include <algorithm>
 #include <array>
@@ -108,6 +109,11 @@ std::string PlanJson(const PlanReport& plan) {
   out += ",\n  \"method\": " + std::to_string(plan.method);
   out += ",\n  \"cluster\": " + std::to_string(plan.cluster);
   out += ",\n  \"volumeCount\": " + std::to_string(plan.volume_count);
+  out += ",\n  \"lowerBound\": " + std::to_string(plan.lower_bound);
+  if (plan.method == kFewestVolumes) {
+    out += ",\n  \"provenOptimal\": ";
+    out += plan.proven_optimal ? "true" : "false";
+  }
   out += ",\n  \"grandTotal\": " + std::to_string(plan.grand_total);
   out += ",\n  \"cancelled\": ";
   out += plan.cancelled ? "true" : "false";
@@ -209,6 +215,15 @@ std::string PlanTable(const PlanReport& plan) {
            PadLeft(row[2], volume_widths[2]) + '\n';
   }
   out += '\n' + plan.status + '\n';
+  // How close the plan is to the fewest volumes any plan could have.
+  out += "volumes " + std::to_string(plan.volume_count) + ", lower bound " +
+         std::to_string(plan.lower_bound);
+  if (plan.volume_count <= plan.lower_bound) {
+    out += ", the fewest possible";
+  } else if (plan.method == kFewestVolumes) {
+    out += ", not proven the fewest";
+  }
+  out += '\n';
   return out;
 }
 

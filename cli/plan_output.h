@@ -24,6 +24,8 @@ struct PlanReport {
   std::int64_t cluster = 0;
   std::int32_t volume_count = 0;
   std::int64_t grand_total = 0;
+  std::int32_t lower_bound = 0;  // no plan of the entries has fewer volumes
+  bool proven_optimal = false;   // ... than this one (shown for method 8, fewest)
   bool cancelled = false;
   const EntryList* entries = nullptr;  // the plan's final order
   std::vector<VolumeReport> volumes;

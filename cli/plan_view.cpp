@@ -10,7 +10,8 @@ InvestigateInputs InvestigateInputsOf(const PlanSettings& settings) {
           settings.unit,
           settings.input,
           settings.method,
-          {settings.base_name, settings.digits, settings.start_number}};
+          {settings.base_name, settings.digits, settings.start_number},
+          {settings.time_limit}};
 }
 
 MoveInputs MoveInputsOf(const PlanSettings& settings) {

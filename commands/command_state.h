@@ -23,6 +23,8 @@ struct CommandState {
   std::int64_t SplitCapacity = 0;  // bytes per volume, kept when no unit is selected
   std::int32_t VolumeCount = 0;    // the number of the last volume
   std::int64_t GrandTotal = 0;     // bytes of all assigned entries
+  std::int32_t LowerBound = 0;     // no plan of the entries has fewer volumes
+  bool ProvenOptimal = false;      // no plan of the entries has fewer volumes than this one
   EntryListPtr EntryList;          // null before the first investigation
 
   // True only while Investigate's scan is in progress (the scan pumps events,

@@ -109,8 +109,9 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
   }
   state.CancelRequested = false;
 
-  const std::int32_t volume_count =
-      PackEntries(*state.EntryList, inputs.method_index, state.SplitCapacity);
+  const PackingResult packing =
+      PackEntries(*state.EntryList, inputs.method_index, state.SplitCapacity, inputs.search_limits);
+  const std::int32_t volume_count = packing.volume_count;
 
   const std::vector<std::int64_t> totals = ComputeVolumeTotals(*state.EntryList, volume_count);
   for (const auto& entry : *state.EntryList) {
@@ -133,6 +134,8 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
   state.GrandTotal = grand_total;
 
   state.VolumeCount = volume_count;
+  state.LowerBound = packing.lower_bound;
+  state.ProvenOptimal = packing.proven_optimal;
   state.Searching = false;
   state.SearchDone = true;
 

@@ -5,6 +5,7 @@
 // command line from its options), answers the two values a command re-reads
 // while it works, and receives the results through a sink.
 
+#include "engine/fewest_volumes.h"
 #include "engine/tree_store.h"
 #include "moving/folder_paths.h"
 
@@ -19,8 +20,9 @@ struct InvestigateInputs {
   std::string split_size_text = "650";  // Edit1
   int unit_index = 0;                   // ComboBox1: 0 "Mbytes", 1 "bytes", -1 none
   std::string input_text;               // Edit2
-  int method_index = 0;                 // RadioGroup1, -1 for none
+  int method_index = 0;                 // RadioGroup1, -1 for none; 8 (fewest) from morvick-cli
   VolumeNaming naming;                  // Edit4, TrackBar1, SpinEdit1
+  SearchLimits search_limits;           // the fewest-volumes search (--time-limit)
 };
 
 // What Move and Undo read when they start.

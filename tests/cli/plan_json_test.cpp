@@ -125,22 +125,25 @@ TEST_F(PlanJsonTest, EveryMethodGivesThePlanComputedHere) {
   const std::vector<Less> orders = {by_name,           reversed(by_name), by_date,
                                     reversed(by_date), by_kind,           reversed(by_kind)};
 
-  for (int method = 0; method <= 7; ++method) {
+  // Method 8, fewest, finds first-fit's plan here: no plan has fewer than two volumes.
+  for (int method = 0; method <= 8; ++method) {
     SCOPED_TRACE("method " + std::to_string(method));
+    const bool by_volume = method == 6 || method == 8;
     std::vector<Expected> expected = method == 7 ? ScanOrder() : entries_;
     std::int32_t volume_count = 0;
     if (method < 6)
       std::sort(expected.begin(), expected.end(), orders[static_cast<std::size_t>(method)]);
-    if (method == 6) {
+    if (by_volume) {
       AssignFirstFit(expected, volume_count);
     } else {
       AssignNextFit(expected, volume_count);
     }
 
     const testing::CliRun run =
-        RunCliProgram({"plan", input_, "--size", "2048", "--unit", "bytes", "--cluster", "512",
-                       "--method", std::to_string(method), "--base", "vol", "--digits", "3",
-                       "--start", "7", "--format", "json"},
+        RunCliProgram({"plan",   input_,         "--size",   "2048",     "--unit",
+                       "bytes",  "--cluster",    "512",      "--method", std::to_string(method),
+                       "--base", "vol",          "--digits", "3",        "--start",
+                       "7",      "--time-limit", "0.5",      "--format", "json"},
                       dir_.path());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -151,26 +154,37 @@ TEST_F(PlanJsonTest, EveryMethodGivesThePlanComputedHere) {
     EXPECT_EQ(plan.at("method"), method);
     EXPECT_EQ(plan.at("cluster"), kCluster);
     EXPECT_EQ(plan.at("volumeCount"), volume_count);
+    EXPECT_EQ(plan.at("lowerBound"), 2);
+    EXPECT_EQ(plan.contains("provenOptimal"), method == 8);
+    if (method == 8) {
+      EXPECT_EQ(plan.at("provenOptimal"), true);
+    }
     EXPECT_EQ(plan.at("cancelled"), false);
 
     const Json& entries = plan.at("entries");
     ASSERT_EQ(entries.size(), expected.size());
     std::int32_t previous_volume = 0;
+    std::int64_t previous_size = 0;
     for (std::size_t i = 0; i < expected.size(); ++i) {
       const Json& entry = entries.at(i);
-      // First-fit orders by volume; within a volume the order is the sort's own.
+      // First-fit orders by volume; within a volume the order is the sort's own,
+      // fewest's is largest first.
       const auto match =
-          method == 6 ? std::find_if(expected.begin(), expected.end(),
-                                     [&](const Expected& e) { return e.name == entry.at("name"); })
-                      : expected.begin() + static_cast<std::ptrdiff_t>(i);
+          by_volume ? std::find_if(expected.begin(), expected.end(),
+                                   [&](const Expected& e) { return e.name == entry.at("name"); })
+                    : expected.begin() + static_cast<std::ptrdiff_t>(i);
       ASSERT_NE(match, expected.end()) << entry.dump();
       EXPECT_EQ(entry.at("name"), match->name);
       EXPECT_EQ(entry.at("volume"), match->volume) << match->name;
       EXPECT_EQ(entry.at("size"), match->size) << match->name;
       EXPECT_EQ(entry.at("date"), DateText(match->mtime)) << match->name;
       EXPECT_EQ(entry.at("kind"), match->kind) << match->name;
-      EXPECT_GE(entry.at("volume").get<std::int32_t>(), previous_volume * (method == 6));
+      EXPECT_GE(entry.at("volume").get<std::int32_t>(), previous_volume * by_volume);
+      if (method == 8 && i > 0 && entry.at("volume") == previous_volume) {
+        EXPECT_LE(entry.at("size").get<std::int64_t>(), previous_size) << match->name;
+      }
       previous_volume = entry.at("volume").get<std::int32_t>();
+      previous_size = entry.at("size").get<std::int64_t>();
     }
 
     std::vector<std::int64_t> totals(static_cast<std::size_t>(volume_count) + 1, 0);
@@ -246,7 +260,8 @@ TEST_F(PlanJsonTest, TsvAndTableCarryTheSamePlan) {
                 " 2  folder00002   1,536\n"
                 " 3  folder00003   1,024\n"
                 "\n"
-                "[検索終了] 分割数 (3)個  総容量 (3,584)bytes / クラスタSize (512)bytes\n");
+                "[検索終了] 分割数 (3)個  総容量 (3,584)bytes / クラスタSize (512)bytes\n"
+                "volumes 3, lower bound 2\n");
 }
 
 TEST(PlanJson, NamesThatAreNotUtf8RoundTripThroughTheJson) {

@@ -36,7 +36,7 @@ struct FakePlanView : LiveInputs, PlanSink {
 
   VolumeNaming Naming() const { return {edits[3], digits, start_number}; }
   InvestigateInputs Investigation() const {
-    return {edits[0], unit_index, edits[1], method_index, Naming()};
+    return {edits[0], unit_index, edits[1], method_index, Naming(), {}};
   }
   MoveInputs Moving() const { return {edits[1], edits[2], Naming(), method_index}; }
 
