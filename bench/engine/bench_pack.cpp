@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
   packed = PackEntries(films, kFewestVolumes, dvd, SearchLimits{});
   const double films_fewest = bench::SecondsSince(films_start);
   std::printf(
-      "method 8, films (15-45 %% of a DVD): %.3f s  (target < 5 s), %d volumes, method 6 %d, "
+      "method 8, films (15-45 %%):        %.3f s  (target < 5 s), %d volumes, method 6 %d, "
       "lower bound %d\n",
       films_fewest, packed.volume_count, films_first_fit_count, packed.lower_bound);
 
