@@ -16,11 +16,11 @@
 #include "moving/journal.h"
 #include "platform/file_io.h"
 #include "platform/real_path.h"
+#include "platform/standard_streams.h"
 #include "settings/settings_io.h"
 #include "settings/settings_paths.h"
 #include "version.h"
 
-#include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
@@ -253,7 +253,7 @@ std::optional<int> Investigate(CommandState& state, CliPlanView& form, Prompter&
 }
 
 std::unique_ptr<ScanProgress> MakeProgress(bool quiet) {
-  if (quiet || isatty(STDERR_FILENO) != 1) return nullptr;
+  if (quiet || !platform::IsTerminal(2)) return nullptr;
   return std::make_unique<ScanProgress>(stderr);
 }
 

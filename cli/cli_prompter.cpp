@@ -2,13 +2,10 @@
 
 #include "cli/interrupt.h"
 #include "cli/output.h"
-
-#include <poll.h>
-#include <unistd.h>
+#include "platform/standard_streams.h"
 
 #include <array>
 #include <cctype>
-#include <cerrno>
 #include <string>
 
 namespace morvick::cli {
@@ -70,25 +67,11 @@ std::string CliPrompter::ReadAnswer() {
     }
     return line;
   }
-  // The terminal is polled rather than read at once, so that a Ctrl-C arriving
-  // just before the read cannot leave the question waiting for ever.
-  while (!InterruptRequested()) {
-    pollfd ready{fd, POLLIN, 0};
-    const int polled = poll(&ready, 1, 100);
-    if (polled == 0 || (polled < 0 && errno == EINTR)) continue;
-    if (polled < 0) break;
-    char c = 0;
-    const ssize_t n = read(fd, &c, 1);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    line += c;
-    if (c == '\n') break;
-  }
-  return line;
+  return platform::ReadLineUnless(fd, [] { return InterruptRequested(); });
 }
 
 ConfirmPolicy ProcessConfirmPolicy(bool assume_yes) {
-  return {assume_yes, isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1};
+  return {assume_yes, platform::IsTerminal(0) && platform::IsTerminal(2)};
 }
 
 }  // namespace morvick::cli

@@ -7,7 +7,6 @@
 #include "platform/real_path.h"
 #include "version.h"
 
-#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>

@@ -1,8 +1,10 @@
 #include "platform/standard_streams.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 
 namespace morvick::platform {
@@ -23,5 +25,24 @@ unsigned OpenStandardDescriptors() {
 }
 
 void IgnoreBrokenPipe() { std::signal(SIGPIPE, SIG_IGN); }
+
+bool IsTerminal(int fd) { return ::isatty(fd) == 1; }
+
+std::string ReadLineUnless(int fd, const std::function<bool()>& stop) {
+  std::string line;
+  while (!stop()) {
+    pollfd ready{fd, POLLIN, 0};
+    const int polled = ::poll(&ready, 1, 100);
+    if (polled == 0 || (polled < 0 && errno == EINTR)) continue;
+    if (polled < 0) break;
+    char c = 0;
+    const ssize_t n = ::read(fd, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    line += c;
+    if (c == '\n') break;
+  }
+  return line;
+}
 
 }  // namespace morvick::platform

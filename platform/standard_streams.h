@@ -3,6 +3,9 @@
 // The three standard descriptors as a program may find them: closed by its
 // parent ("2>&-"), or leading to a reader that goes away (a pipe into head).
 
+#include <functional>
+#include <string>
+
 namespace morvick::platform {
 
 // Opens /dev/null on each of descriptors 0, 1 and 2 that is closed, so that no
@@ -14,5 +17,14 @@ unsigned OpenStandardDescriptors();
 // A write to a pipe whose reader has gone fails with EPIPE instead of ending the
 // process, so that the program can finish what it is doing and say so.
 void IgnoreBrokenPipe();
+
+// True when the descriptor is a terminal.
+bool IsTerminal(int fd);
+
+// Reads one line (its newline included) from `fd` a byte at a time, looking at
+// `stop` every tenth of a second, so that a Ctrl-C arriving just before the read
+// cannot leave a question waiting for ever. Stops at end of input, on an error
+// or when `stop` returns true; returns what was read.
+std::string ReadLineUnless(int fd, const std::function<bool()>& stop);
 
 }  // namespace morvick::platform

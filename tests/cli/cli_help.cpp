@@ -76,8 +76,8 @@ HelpCommand ReadCommand(const std::string& name, const std::string& help) {
   const auto options = sections.find("Options");
   if (options == sections.end()) return command;
   for (const std::string& entry : options->second) {
-    const std::string spec = FirstWord(entry);
-    const std::vector<std::string> names = Split(spec, ',');
+    const std::string flags = FirstWord(entry);
+    const std::vector<std::string> names = Split(flags, ',');
     command.options.insert(command.options.end(), names.begin(), names.end());
     const std::string& option = names.back();
     if (option == "--method") {
