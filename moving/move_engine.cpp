@@ -10,23 +10,12 @@
 namespace morvick {
 namespace {
 
-std::string Joined(const std::string& folder, std::string_view name) {
-  std::string path = folder;
-  if (path.empty() || path.back() != '/') path += '/';
-  path += name;
-  return path;
-}
-
-std::string ParentOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
-}
-
 // The folders a move to `destination` will create, outermost first.
 std::vector<std::string> MissingFolders(platform::FileMover& mover,
                                         const std::string& destination) {
   std::vector<std::string> missing;
-  for (std::string folder = ParentOf(destination); folder != "/"; folder = ParentOf(folder)) {
+  for (std::string folder = platform::ParentFolder(destination); folder != "/" && folder != ".";
+       folder = platform::ParentFolder(folder)) {
     if (mover.Probe(folder) != ENOENT) break;
     missing.insert(missing.begin(), folder);
   }
@@ -43,7 +32,7 @@ bool CheckOutputOutsideEntries(Prompter& prompter, const MovePlan& plan) {
   const std::string& output = plan.folders.output;
   for (const auto& entry : *plan.entries) {
     if (!WouldMove(*entry, plan) || !IsPathComponent(entry->Name)) continue;
-    const std::string path = Joined(plan.folders.input, entry->Name);
+    const std::string path = platform::JoinPath(plan.folders.input, entry->Name);
     bool holds_output = platform::IsSameOrBelow(output, path);
     if (!holds_output && platform::KindOf(path) == platform::PathKind::Link) {
       const std::optional<std::string> target = platform::ResolvedPath(path);
@@ -62,8 +51,8 @@ MoveCounts MoveEngine::Move(const MovePlan& plan, MoveHost& host, JournalWriter*
   if (journal) {
     JournalPlan facts;
     facts.front_end = plan.front_end;
-    facts.input_path = Joined(plan.folders.input, "");
-    facts.output_path = Joined(plan.folders.output, "");
+    facts.input_path = platform::JoinPath(plan.folders.input, "");
+    facts.output_path = platform::JoinPath(plan.folders.output, "");
     facts.base_name = plan.naming.base_name;
     facts.digits = plan.naming.digits;
     facts.start_number = plan.naming.start_number;
@@ -108,15 +97,15 @@ bool MoveEngine::MoveOne(const MovePlan& plan, const TSplitEntry& entry, Directi
                           "' へ移動できません: 名前にフォルダの区切りが含まれています。");
     return false;
   }
-  const std::string volume_folder = Joined(plan.folders.output, folder_name);
+  const std::string volume_folder = platform::JoinPath(plan.folders.output, folder_name);
   // A link or a file in the volume folder's place would lead the entry elsewhere.
   const platform::PathKind kind = platform::KindOf(volume_folder);
   if (kind != platform::PathKind::Folder && kind != platform::PathKind::Missing) {
     prompter_.ShowMessage("'" + volume_folder + "' はフォルダではない為、使えません。");
     return false;
   }
-  const std::string in_input = Joined(plan.folders.input, entry.Name);
-  const std::string in_volume = Joined(volume_folder, entry.Name);
+  const std::string in_input = platform::JoinPath(plan.folders.input, entry.Name);
+  const std::string in_volume = platform::JoinPath(volume_folder, entry.Name);
   const bool out = direction == Direction::Out;
   const std::string& source = out ? in_input : in_volume;
   const std::string& destination = out ? in_volume : in_input;
@@ -135,7 +124,7 @@ void MoveEngine::RemoveVolumeFolders(const MovePlan& plan, std::int32_t last,
   for (std::int32_t n = 1; n <= last; ++n) {
     const std::string folder_name = plan.naming.FolderName(n);
     if (!IsPathComponent(folder_name)) throw InOutError(3);
-    const std::string path = Joined(plan.folders.output, folder_name);
+    const std::string path = platform::JoinPath(plan.folders.output, folder_name);
     if (std::find(removed.begin(), removed.end(), path) != removed.end()) continue;
     const int error = mover_.RemoveEmptyFolder(path);
     if (error != 0) throw platform::SystemInOutError(error);

@@ -9,21 +9,19 @@
 #include <memory>
 
 namespace morvick::platform {
-namespace {
 
-std::string ParentOf(const std::string& path) {
+std::string ParentFolder(std::string_view path) {
   const std::size_t slash = path.find_last_of('/');
-  return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
+  if (slash == std::string_view::npos) return ".";
+  return slash == 0 ? std::string("/") : std::string(path.substr(0, slash));
 }
 
-std::string Joined(const std::string& folder, std::string_view name) {
-  std::string path = folder;
-  if (path.back() != '/') path += '/';
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (path.empty() || path.back() != '/') path += '/';
   path += name;
   return path;
 }
-
-}  // namespace
 
 std::string AbsolutePath(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
@@ -64,11 +62,11 @@ std::optional<std::string> RealFolderPath(std::string_view path) {
     start = end + 1;
     if (part.empty() || part == ".") continue;
     if (part == "..") {
-      current = ParentOf(current);
+      current = ParentFolder(current);
       if (missing) missing = KindOf(current) == PathKind::Missing;
       continue;
     }
-    const std::string next = Joined(current, part);
+    const std::string next = JoinPath(current, part);
     if (missing) {
       current = next;
       continue;

@@ -21,6 +21,13 @@ std::optional<std::string> RealFolderPath(std::string_view path);
 // (nothing else is changed; RealFolderPath resolves it).
 std::string AbsolutePath(const std::string& path);
 
+// The folder part of a path: everything before its last "/", "/" for a name
+// directly below the root, "." for a name without any "/".
+std::string ParentFolder(std::string_view path);
+
+// `folder` + "/" + `name`, without doubling a "/" that `folder` ends in.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
 // What a path names, links not followed.
 enum class PathKind { Missing, Folder, Link, Other, Unknown };
 PathKind KindOf(const std::string& path);

@@ -1,6 +1,7 @@
 #include "platform/record_file.h"
 
 #include "common/error.h"
+#include "platform/real_path.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,13 +15,6 @@
 
 namespace morvick::platform {
 namespace {
-
-std::string ParentOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
 
 [[noreturn]] void Fail(const char* what, const std::string& path, int error) {
   throw Error(std::string("cannot ") + what + " " + path + ": " + std::strerror(error));
@@ -37,7 +31,7 @@ void MakePrivateFolder(const std::string& folder, bool tighten, std::vector<std:
     return;
   }
   if (errno != ENOENT) Fail("use the folder", folder, errno);
-  const std::string parent = ParentOf(folder);
+  const std::string parent = ParentFolder(folder);
   if (parent != folder && parent != "/" && parent != ".") MakePrivateFolder(parent, false, made);
   if (::mkdir(folder.c_str(), 0700) == 0) {
     made.push_back(folder);
@@ -65,7 +59,7 @@ std::vector<FolderFile> FilesInFolder(const std::string& folder, std::string_vie
 
 RecordFile RecordFile::Create(const std::string& path, bool tighten,
                               std::vector<std::string>& made_folders) {
-  const std::string folder = ParentOf(path);
+  const std::string folder = ParentFolder(path);
   MakePrivateFolder(folder, tighten, made_folders);
   FileDescriptor fd(
       ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600));
