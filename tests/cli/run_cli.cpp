@@ -76,6 +76,32 @@ int WaitFor(pid_t pid) {
   return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
 }
 
+// Runs `argv` with stdin fed from `input`, stdout and stderr collected.
+CliRun SpawnCollecting(char* const* argv, char* const* env, const std::string& input,
+                       const std::string& cwd) {
+  const int in_fd = TempFile(input);
+  const int out_fd = TempFile("");
+  const int err_fd = TempFile("");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, in_fd, 0);
+  posix_spawn_file_actions_adddup2(&actions, out_fd, 1);
+  posix_spawn_file_actions_adddup2(&actions, err_fd, 2);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  pid_t pid = 0;
+  CliRun run;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv, env);
+  posix_spawn_file_actions_destroy(&actions);
+  EXPECT_EQ(spawned, 0) << std::strerror(spawned);
+  if (spawned == 0) run.status = WaitFor(pid);
+  run.out = ReadFd(out_fd);
+  run.err = ReadFd(err_fd);
+  close(in_fd);
+  close(out_fd);
+  close(err_fd);
+  return run;
+}
+
 }  // namespace
 
 std::vector<std::string> CliRun::ErrLines() const {
@@ -88,29 +114,7 @@ std::vector<std::string> CliRun::ErrLines() const {
 CliRun RunCliProgram(const std::vector<std::string>& args, const std::string& home,
                      const std::string& input, const std::string& cwd) {
   Command command = MakeCommand(args, home);
-
-  const int in_fd = TempFile(input);
-  const int out_fd = TempFile("");
-  const int err_fd = TempFile("");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in_fd, 0);
-  posix_spawn_file_actions_adddup2(&actions, out_fd, 1);
-  posix_spawn_file_actions_adddup2(&actions, err_fd, 2);
-  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-  pid_t pid = 0;
-  CliRun run;
-  const int spawned = posix_spawn(&pid, command.argv[0], &actions, nullptr, command.argv.data(),
-                                  command.env.data());
-  posix_spawn_file_actions_destroy(&actions);
-  EXPECT_EQ(spawned, 0) << std::strerror(spawned);
-  if (spawned == 0) run.status = WaitFor(pid);
-  run.out = ReadFd(out_fd);
-  run.err = ReadFd(err_fd);
-  close(in_fd);
-  close(out_fd);
-  close(err_fd);
-  return run;
+  return SpawnCollecting(command.argv.data(), command.env.data(), input, cwd);
 }
 
 CliRun RunCliInShell(const std::string& script, const std::string& home) {
@@ -121,26 +125,7 @@ CliRun RunCliInShell(const std::string& script, const std::string& home) {
   std::string flag = "-c";
   std::string text = script;
   char* argv[] = {shell.data(), flag.data(), text.data(), nullptr};
-
-  const int out_fd = TempFile("");
-  const int err_fd = TempFile("");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, out_fd, 1);
-  posix_spawn_file_actions_adddup2(&actions, err_fd, 2);
-  posix_spawn_file_actions_addchdir_np(&actions, home.c_str());
-  pid_t pid = 0;
-  CliRun run;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv, command.env.data());
-  posix_spawn_file_actions_destroy(&actions);
-  EXPECT_EQ(spawned, 0) << std::strerror(spawned);
-  if (spawned == 0) run.status = WaitFor(pid);
-  run.out = ReadFd(out_fd);
-  run.err = ReadFd(err_fd);
-  close(out_fd);
-  close(err_fd);
-  return run;
+  return SpawnCollecting(argv, command.env.data(), "", home);
 }
 
 CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::string& home,
