@@ -30,6 +30,7 @@ BoxSpec MakeBoxSpec(BoxKind kind, unsigned buttons) {
   } else {
     box_spec.escape_answer = Answer::Ok;
   }
+  box_spec.close_answer = (buttons & kCloseBoxAnswersYes) ? Answer::Yes : box_spec.escape_answer;
   return box_spec;
 }
 

@@ -27,6 +27,9 @@ enum ButtonSet : unsigned {
   kButtonNo = 1u << 1,
   kButtonOk = 1u << 2,
   kButtonCancel = 1u << 3,
+  // Not a button: the box's close box answers Yes instead of giving the Escape
+  // answer (the preset editor's save question saves when it is closed so).
+  kCloseBoxAnswersYes = 1u << 4,
 };
 
 // Everything a real dialog needs to follow the program's conventions.
@@ -35,7 +38,9 @@ struct BoxSpec {
   BoxIcon icon = BoxIcon::None;
   unsigned buttons = kButtonOk;
   Answer default_answer = Answer::Ok;
-  Answer escape_answer = Answer::Ok;  // also the answer of the close box
+  Answer escape_answer = Answer::Ok;
+  Answer close_answer =
+      Answer::Ok;  // the box's close box: the Escape answer, unless asked otherwise
 };
 
 BoxSpec MakeBoxSpec(BoxKind kind, unsigned buttons);

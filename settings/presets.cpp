@@ -83,7 +83,8 @@ void SavePresetGrid(const PresetGrid& grid, const std::string& path) {
 
 bool OKBtnClick(const PresetGrid& grid, Prompter& prompter, const std::string& path) {
   // Only an explicit No skips the save; the box's close box counts as Yes.
-  if (prompter.WarnYesNo(kPresetSaveQuestion) == Answer::No) return false;
+  const unsigned buttons = kButtonYes | kButtonNo | kCloseBoxAnswersYes;
+  if (prompter.Ask(BoxKind::Warning, kPresetSaveQuestion, buttons) == Answer::No) return false;
   SavePresetGrid(grid, path);
   return true;
 }

@@ -116,15 +116,19 @@ void TForm1::SetDialogs(QDialog* about_box, QDialog* preset_editor) {
 // ---- Handlers ---------------------------------------------------------------
 
 void TForm1::Button1Click() {
-  // Flushes the rows added while investigating, also when the command fails.
-  struct Finish {
-    TForm1& form;
-    ~Finish() {
-      form.ListView1->Flush();
-      form.ListView2->Flush();
-    }
-  } finish{*this};
-  InvestigateCommand(state_, ReadInvestigateInputs(), *this, *this, prompter_, path_rules_);
+  // An error that ends the investigation is shown here, so that a close asked
+  // for during the scan is answered after it, never by a later Investigate.
+  RunGuarded(prompter_, [this] {
+    // Flushes the rows added while investigating, also when the command fails.
+    struct Finish {
+      TForm1& form;
+      ~Finish() {
+        form.ListView1->Flush();
+        form.ListView2->Flush();
+      }
+    } finish{*this};
+    InvestigateCommand(state_, ReadInvestigateInputs(), *this, *this, prompter_, path_rules_);
+  });
   if (close_after_scan_ && !state_.ScanRunning) {
     // The window was asked to close during the scan; now that the scan has
     // returned, the close prompt may free the entry list.

@@ -5,6 +5,7 @@
 #include "ui/main_window.h"
 #include "ui/preset_combo_box.h"
 #include "ui/program_look.h"
+#include "ui/single_line.h"
 #include "ui/spin_edit.h"
 #include "ui/tree_model.h"
 
@@ -144,7 +145,8 @@ void TForm1::BuildControls() {
     auto* item = new QRadioButton(QString::fromUtf8(kPackingItems[static_cast<std::size_t>(i)]),
                                   RadioGroup1);
     item->setObjectName(QStringLiteral("RadioGroup1Item%1").arg(i));
-    item->setGeometry(8, kItemTop + i * kItemHeight, 233 - 16, kItemHeight);
+    // As wide as the frame allows: the longest item needs all of it.
+    item->setGeometry(8, kItemTop + i * kItemHeight, 233 - 8 - 1, kItemHeight);
     RadioGroup1Buttons->addButton(item, i);
   }
   RadioGroup1Buttons->button(0)->setChecked(true);
@@ -174,6 +176,9 @@ void TForm1::BuildControls() {
   for (const char* item : kClusterSizeItems) ComboBox3->addItem(QString::fromLatin1(item));
   ComboBox3->setCurrentIndex(-1);
   ComboBox3->setEditText(QStringLiteral("0"));
+  for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, ComboBox3->lineEdit()}) {
+    KeepFirstLineOfPastes(edit);
+  }
   Button5 = MakeButton(client, "Button5", QStringLiteral("分割開始"), 496, 462, 73, 41);
   Button7 = MakeButton(client, "Button7", QStringLiteral("UNDO"), 584, 462, 73, 41);
   Button4 = MakeButton(client, "Button4", QStringLiteral("終了"), 672, 462, 113, 41);

@@ -3,11 +3,14 @@
 #include "settings/presets.h"
 #include "ui/error_guard.h"
 #include "ui/program_look.h"
+#include "ui/single_line.h"
 
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 namespace morvick::ui {
@@ -30,6 +33,54 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int
   return label;
 }
 
+// A cell keeps only the first line of a pasted text: a line break would split
+// the row's line in the preset file.
+class SingleLineCells : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) KeepFirstLineOfPastes(line);
+    return editor;
+  }
+};
+
+// StringGrid1's keys: Tab and Shift+Tab go on to the dialog's buttons, also
+// from a cell being edited, and Escape closes the dialog at once; what was
+// typed into the open cell is kept in both cases.
+class PresetTable : public QTableWidget {
+ public:
+  PresetTable(int rows, int columns, QWidget* parent) : QTableWidget(rows, columns, parent) {
+    setItemDelegate(new SingleLineCells(this));
+  }
+
+  void CommitOpenEditor() {
+    if (QWidget* editor = indexWidget(currentIndex())) {
+      commitData(editor);
+      QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+  }
+
+ protected:
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
+    switch (hint) {
+      case QAbstractItemDelegate::EditNextItem:
+      case QAbstractItemDelegate::EditPreviousItem:
+        QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        focusNextPrevChild(hint == QAbstractItemDelegate::EditNextItem);
+        return;
+      case QAbstractItemDelegate::RevertModelCache:  // Escape in the open cell
+        commitData(editor);
+        QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        if (auto* dialog = qobject_cast<QDialog*>(window())) dialog->reject();
+        return;
+      default: QTableWidget::closeEditor(editor, hint);
+    }
+  }
+};
+
 }  // namespace
 
 TOKBottomDlg1::TOKBottomDlg1(Prompter& prompter, std::string read_path, std::string save_path,
@@ -50,7 +101,7 @@ TOKBottomDlg1::TOKBottomDlg1(Prompter& prompter, std::string read_path, std::str
   MakeLabel(this, "Label1", QStringLiteral("分割リスト(表示用)"), 24, 24, 96, 12);
   MakeLabel(this, "Label2", QStringLiteral("サイズ"), 256, 24, 34, 12);
 
-  StringGrid1 = new QTableWidget(kPresetGridRows, kPresetGridColumns, this);
+  StringGrid1 = new PresetTable(kPresetGridRows, kPresetGridColumns, this);
   StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
   StringGrid1->setGeometry(16, 40, 385, 193);
   StringGrid1->setColumnWidth(0, 233);
@@ -76,6 +127,7 @@ TOKBottomDlg1::TOKBottomDlg1(Prompter& prompter, std::string read_path, std::str
   StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
   StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
   StringGrid1->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  StringGrid1->setTabKeyNavigation(false);
   StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   for (int row = 0; row < kPresetGridRows; ++row) {
@@ -91,7 +143,8 @@ TOKBottomDlg1::TOKBottomDlg1(Prompter& prompter, std::string read_path, std::str
   hint->setFont(ProgramFont(11));
   FitLabel(hint);
 
-  auto* ok = new QPushButton(QStringLiteral("保存終了"), this);
+  OKBtn = new QPushButton(QStringLiteral("保存終了"), this);
+  auto* ok = OKBtn;
   ok->setObjectName(QStringLiteral("OKBtn"));
   ok->setGeometry(255, 264, 75, 37);
   ok->setDefault(true);
@@ -108,7 +161,20 @@ TOKBottomDlg1::TOKBottomDlg1(Prompter& prompter, std::string read_path, std::str
 
 void TOKBottomDlg1::FormCreate() { LoadPresetGrid(*this, read_path_); }
 
+void TOKBottomDlg1::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Every opening starts on the first control of the tab order, not in a cell.
+  OKBtn->setFocus(Qt::TabFocusReason);
+}
+
+void TOKBottomDlg1::done(int result) {
+  // Closing by any way keeps what was typed into a cell still being edited.
+  static_cast<PresetTable*>(StringGrid1)->CommitOpenEditor();
+  QDialog::done(result);
+}
+
 void TOKBottomDlg1::OKBtnClick() {
+  static_cast<PresetTable*>(StringGrid1)->CommitOpenEditor();
   RunGuarded(prompter_, [this] { morvick::OKBtnClick(*this, prompter_, save_path_); });
   accept();
 }

@@ -9,6 +9,7 @@
 
 #include <string>
 
+class QPushButton;
 class QTableWidget;
 
 namespace morvick::ui {
@@ -30,10 +31,17 @@ class TOKBottomDlg1 : public QDialog, public PresetGrid {
   std::string Cell(int column, int row) const override;
   void SetCell(int column, int row, const std::string& text) override;
 
+  // Closes the dialog with `result`, keeping the text of a cell being edited.
+  void done(int result) override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   Prompter& prompter_;
   const std::string read_path_;
   const std::string save_path_;
+  QPushButton* OKBtn = nullptr;
   QTableWidget* StringGrid1 = nullptr;
 };
 

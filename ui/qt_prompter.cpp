@@ -54,12 +54,16 @@ Answer QtPrompter::Ask(BoxKind kind, std::string_view text, unsigned buttons) {
   const BoxSpec box_spec = MakeBoxSpec(kind, buttons);
   QMessageBox box(owner_.data());
   const auto added = PrepareMessageBox(box, box_spec, ToQString(text));
+  // A button pressed (by a click, its key, Enter or Escape) reports itself;
+  // the close box closes the box without pressing one.
+  QAbstractButton* pressed = nullptr;
+  QObject::connect(&box, &QMessageBox::buttonClicked, &box,
+                   [&pressed](QAbstractButton* button) { pressed = button; });
   box.exec();
-  const QAbstractButton* clicked = box.clickedButton();
   for (const auto& [button, answer] : added) {
-    if (button == clicked) return answer;
+    if (button == pressed) return answer;
   }
-  return box_spec.escape_answer;
+  return box_spec.close_answer;
 }
 
 }  // namespace morvick::ui

@@ -2,6 +2,7 @@
 
 #include "common/text_rules.h"
 #include "ui/program_look.h"
+#include "ui/single_line.h"
 
 #include <QLineEdit>
 
@@ -33,7 +34,7 @@ std::int32_t SpinEdit::TypedValue() const {
 }
 
 QValidator::State SpinEdit::validate(QString& input, int& pos) const {
-  (void)pos;
+  KeepFirstInsertedLine(input, pos);
   const auto number = TryParseInt32(ToStdString(input));
   if (number && *number >= minimum() && *number <= maximum()) return QValidator::Acceptable;
   // Anything may stand in the box while it is typed; leaving it corrects it.

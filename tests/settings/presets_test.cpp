@@ -109,7 +109,7 @@ TEST(PresetEditor, TwentyFiveLinesGiveTwentyFivePresetsAndTwentyRows) {
   EXPECT_EQ(lines.back(), "P20,20");
   EXPECT_EQ(prompter.boxes()[0].kind, BoxKind::Warning);
   EXPECT_EQ(prompter.boxes()[0].text, kPresetSaveQuestion);
-  EXPECT_EQ(prompter.boxes()[0].buttons, kButtonYes | kButtonNo);
+  EXPECT_EQ(prompter.boxes()[0].buttons, kButtonYes | kButtonNo | kCloseBoxAnswersYes);
 }
 
 TEST(PresetEditor, SavingAnUntouchedEditorRewritesItsFile) {

@@ -5,6 +5,7 @@
 #include "ui/main_window.h"
 #include "ui/list_view.h"
 #include "ui/preset_combo_box.h"
+#include "ui/preset_editor.h"
 #include "ui/tree_model.h"
 #include "ui/up_down.h"
 #include "window_fixture.h"
@@ -12,11 +13,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 
 #include <filesystem>
@@ -340,6 +343,102 @@ TEST_F(MainWindowTest, CancelStopsARunningScan) {
   EXPECT_LT(Entries()->RowCount(), 200);
   EXPECT_TRUE(form().state().SearchDone);
   EXPECT_FALSE(form().state().CancelRequested);
+}
+
+TEST_F(MainWindowTest, ACloseAskedForDuringAFailedScanIsAnsweredThenAndNeverAgain) {
+  for (int i = 0; i < 200; ++i) dir_.CreateFile("in/f" + std::to_string(1000 + i), 1);
+  Start();
+  form().SetPumpInterval(0);
+  form().show();
+  Edit(2)->setText(QString::fromStdString(dir_.Path("in")));
+  // During the scan's first event pump: a close request, and a cluster size
+  // that the next entry of the scan cannot read.
+  QTimer::singleShot(0, &form(), [this] {
+    form().close();
+    Find<QComboBox>("ComboBox3")->setEditText(Q("abc"));
+  });
+  prompter_.Answer(Answer::Cancel);
+  Click("Button1");
+  ASSERT_EQ(prompter_.boxes().size(), 2u);
+  EXPECT_EQ(prompter_.boxes()[0].kind, BoxKind::Error);
+  EXPECT_EQ(prompter_.boxes()[1].kind, BoxKind::Confirm);  // the close prompt, after the error
+  EXPECT_TRUE(form().isVisible());
+
+  // The next investigation is the user's own: it ends without a close prompt.
+  prompter_.Clear();
+  Find<QComboBox>("ComboBox3")->setEditText(Q("0"));
+  Click("Button1");
+  EXPECT_TRUE(prompter_.boxes().empty()) << prompter_.boxes()[0].text;
+  EXPECT_EQ(Entries()->RowCount(), 200);
+}
+
+// A path copied from a terminal ends in a line break; a single-line box keeps
+// only the first line of what is pasted, wherever it is pasted.
+TEST_F(MainWindowTest, PastedLineBreaksStayOutOfSingleLineBoxes) {
+  Start();
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const auto paste_into = [clipboard](QLineEdit* edit, const char* before, int cursor,
+                                      const char* pasted) {
+    edit->setText(Q(before));
+    edit->setCursorPosition(cursor);
+    clipboard->setText(Q(pasted));
+    edit->paste();
+    return edit->text();
+  };
+  EXPECT_EQ(paste_into(Edit(2), "", 0, "/home/user/写真\n"), Q("/home/user/写真"));
+  EXPECT_EQ(paste_into(Edit(3), "/media/", 7, "usb\r\nsecond line\r\n"), Q("/media/usb"));
+  EXPECT_EQ(paste_into(Edit(4), "volfolder", 3, "ume\nX"), Q("volumefolder"));
+  EXPECT_EQ(paste_into(Edit(1), "", 0, "\n650"), Q(""));
+  EXPECT_EQ(paste_into(Find<QComboBox>("ComboBox3")->lineEdit(), "", 0, "4096\n"), Q("4096"));
+  EXPECT_EQ(paste_into(Find<QSpinBox>("SpinEdit1")->findChild<QLineEdit*>(), "", 0, "12\n"),
+            Q("12"));
+  EXPECT_EQ(Find<QSpinBox>("SpinEdit1")->value(), 12);
+}
+
+// The preset editor's keyboard: it opens on its first button, Tab leaves the
+// grid also from a cell being edited, one Escape closes it, and what was typed
+// into an open cell is kept in every case.
+TEST_F(MainWindowTest, PresetEditorKeys) {
+  Start();
+  ui::TOKBottomDlg1& editor = *windows_.preset_editor;
+  editor.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+  QApplication::setActiveWindow(&editor);
+  EXPECT_EQ(FocusedControl(), Q("OKBtn"));
+  const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+  // Each key to the widget that has the focus at that moment: the first one
+  // typed into the grid opens the cell's editor.
+  const auto type = [](const QString& text) {
+    for (const QChar c : text) QTest::keyClicks(QApplication::focusWidget(), QString(c));
+  };
+  QStringList visited;
+  for (int i = 0; i < 6; ++i) {
+    if (FocusedControl() == Q("StringGrid1")) {
+      type(QStringLiteral("CD%1").arg(i));
+    }
+    press(Qt::Key_Tab);
+    visited << FocusedControl();
+  }
+  EXPECT_EQ(visited, (QStringList{Q("CancelBtn"), Q("StringGrid1"), Q("OKBtn"), Q("CancelBtn"),
+                                  Q("StringGrid1"), Q("OKBtn")}));
+  // Tab kept what was typed; the second visit's typing replaced the first's.
+  EXPECT_EQ(editor.Cell(0, 0), "CD5");
+  press(Qt::Key_Backtab);
+  EXPECT_EQ(FocusedControl(), Q("StringGrid1"));
+  type(QStringLiteral("DVD"));
+  press(Qt::Key_Escape);
+  EXPECT_FALSE(editor.isVisible());
+  EXPECT_EQ(editor.result(), QDialog::Rejected);
+  EXPECT_EQ(editor.Cell(0, 0), "DVD");
+  EXPECT_TRUE(prompter_.boxes().empty());  // closing asks nothing and saves nothing
+  EXPECT_FALSE(PathExists(dir_.Path("morvick.dat")));
+
+  // Opened again, it starts on its first button, not in the cell left last.
+  editor.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+  QApplication::setActiveWindow(&editor);
+  EXPECT_EQ(FocusedControl(), Q("OKBtn"));
+  editor.hide();
 }
 
 }  // namespace

@@ -102,12 +102,26 @@ TEST(QtPrompter, EscapeAndEnterGiveTheConventionalAnswers) {
   EXPECT_EQ(prompter.Ask(BoxKind::Message, "done", kButtonOk), Answer::Ok);
 }
 
-TEST(QtPrompter, ClosingTheBoxAnswersAsEscape) {
-  ui::QtPrompter prompter;
+// Closes the next modal box by its close box.
+void CloseNextBox() {
   QTimer::singleShot(0, qApp, [] {
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
   });
+}
+
+TEST(QtPrompter, TheCloseBoxAnswersAsEscapeUnlessItIsToAnswerYes) {
+  ui::QtPrompter prompter;
+  CloseNextBox();
   EXPECT_EQ(prompter.ConfirmYesNoCancel("question"), Answer::Cancel);
+  CloseNextBox();
+  EXPECT_EQ(prompter.WarnYesNo("question"), Answer::No);
+
+  // The preset editor's save question: closing it saves, Escape does not.
+  const unsigned save_question = kButtonYes | kButtonNo | kCloseBoxAnswersYes;
+  CloseNextBox();
+  EXPECT_EQ(prompter.Ask(BoxKind::Warning, "保存しますか？", save_question), Answer::Yes);
+  PressInNextBox(Qt::Key_Escape);
+  EXPECT_EQ(prompter.Ask(BoxKind::Warning, "保存しますか？", save_question), Answer::No);
 }
 
 }  // namespace

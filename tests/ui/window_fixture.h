@@ -7,6 +7,7 @@
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
+#include <QApplication>
 #include <QString>
 #include <QWidget>
 
@@ -17,6 +18,16 @@
 namespace morvick::testing {
 
 inline QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The nearest named control that holds the focus (a spin box's or an editable
+// combo box's inner editor, a grid's cell editor, counts as the control).
+inline QString FocusedControl() {
+  for (QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+    const QString name = widget->objectName();
+    if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_"))) return name;
+  }
+  return {};
+}
 
 class WindowTest : public ::testing::Test {
  protected:
