@@ -1,5 +1,6 @@
 #include "ui/program_look.h"
 
+#include <QFontInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -12,10 +13,30 @@ namespace morvick::ui {
 
 QFont ProgramFont() { return ProgramFont(12); }
 
+namespace {
+
+// The first of the candidate families that is really installed. Asking for a
+// missing family makes fontconfig answer with whatever it likes (a wider Latin
+// font), so each is checked by the family actually resolved.
+QString InstalledProgramFamily() {
+  // The Windows family first; then IPAGothic, whose half-width digits are 6
+  // pixels wide as the designed font's are, so that a date fills exactly its
+  // column (IPAPGothic's proportional digits are wider and would be cut).
+  const QStringList candidates = {QStringLiteral("MS PGothic"), QStringLiteral("IPAGothic"),
+                                  QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")};
+  for (const QString& family : candidates) {
+    QFont font(family);
+    font.setPixelSize(12);
+    if (QFontInfo(font).family().compare(family, Qt::CaseInsensitive) == 0) return family;
+  }
+  return QFont().family();
+}
+
+}  // namespace
+
 QFont ProgramFont(int pixel_height) {
-  QFont font;
-  font.setFamilies({QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
-                    QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
+  static const QString family = InstalledProgramFamily();
+  QFont font(family);
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(pixel_height);
   return font;
@@ -30,7 +51,7 @@ QString GroupBoxStyleSheet() {
   return QStringLiteral(
       "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
       "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-      " left: 6px; top: 0px; padding: 0px 2px; }");
+      " left: 2px; top: 0px; padding: 0px 1px; }");
 }
 
 void PaintProgramIcon(QPainter& painter) {

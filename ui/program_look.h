@@ -22,8 +22,8 @@ inline QString ToQString(std::string_view bytes) {
 }
 inline std::string ToStdString(const QString& text) { return text.toUtf8().toStdString(); }
 
-// The windows' font: a Japanese proportional Gothic, 12 pixels high (9 points
-// at 96 dpi). The Windows family comes first, then the one Debian ships.
+// The windows' font: a Japanese Gothic, 12 pixels high (9 points at 96 dpi),
+// in the first family of a short list that is really installed.
 QFont ProgramFont();
 
 // A font of `pixel_height` in the same families (the preset editor's hint line).

@@ -8,15 +8,24 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeView>
@@ -76,14 +85,19 @@ QStringList Items(const QComboBox& box) {
   return items;
 }
 
-// The nearest named control that holds the focus (a spin box's or an editable
-// combo box's inner editor counts as the box).
-QString FocusedControl() {
-  for (QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
-    const QString name = widget->objectName();
-    if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_"))) return name;
+// The width from the first to the last column with dark pixels in the top
+// `rows` rows: the extent of the text drawn there (frame lines are lighter).
+int InkWidth(const QImage& image, int rows) {
+  int first = -1;
+  int last = -1;
+  for (int x = 0; x < image.width(); ++x) {
+    for (int y = 0; y < std::min(rows, image.height()); ++y) {
+      if (qGray(image.pixel(x, y)) >= 100) continue;
+      if (first < 0) first = x;
+      last = x;
+    }
   }
-  return {};
+  return first < 0 ? 0 : last - first + 1;
 }
 
 using LayoutTest = WindowTest;
@@ -212,11 +226,74 @@ TEST_F(LayoutTest, TabOrderFocusAndFonts) {
                          Q("ComboBox1"), Q("ComboBox2"),        Q("ComboBox3"), Q("Edit2")}));
 
   const QFont font = Find<QWidget>("Edit2")->font();
-  ASSERT_FALSE(font.families().isEmpty());
-  EXPECT_EQ(font.families().first(), Q("MS PGothic"));
-  EXPECT_TRUE(font.families().contains(Q("IPAPGothic")));
   EXPECT_EQ(font.pixelSize(), 12);
   EXPECT_TRUE(Find<QLabel>("Label5")->font().bold());
+}
+
+// The texts the window shows, measured in the font really drawn (the family
+// that was resolved, not the one asked for): captions, column titles, and the
+// widest values of the lists' date and size columns, each whole at the
+// designed sizes.
+TEST_F(LayoutTest, TextsShowWholeInTheFontReallyUsed) {
+  Start();
+  form().show();
+  const QFont font = Find<QWidget>("Edit2")->font();
+  EXPECT_EQ(QFontInfo(font).family(), font.family());
+  EXPECT_TRUE((QStringList{Q("MS PGothic"), Q("IPAGothic"), Q("IPAPGothic"), Q("Noto Sans CJK JP")})
+                  .contains(font.family()))
+      << font.family().toStdString();
+
+  const QFontMetrics metrics(font);
+  const auto advance = [&metrics](const QString& text) { return metrics.horizontalAdvance(text); };
+  auto* entries = Find<QTreeView>("ListView1");
+  auto* volumes = Find<QTreeView>("ListView2");
+  const QStyle* style = entries->style();
+  // An item view keeps a margin on each side of a cell's text.
+  const int cell_margins =
+      2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, entries) + 1);
+  for (char digit = '0'; digit <= '9'; ++digit) {
+    QString date = QStringLiteral("0000/00/00 00:00:00");
+    QString size = QStringLiteral("000,000,000,000");
+    for (QString* text : {&date, &size}) text->replace(QLatin1Char('0'), QLatin1Char(digit));
+    EXPECT_LE(advance(date) + cell_margins, entries->columnWidth(3)) << date.toStdString();
+    EXPECT_LE(advance(size) + cell_margins, entries->columnWidth(2)) << size.toStdString();
+    EXPECT_LE(advance(size) + cell_margins, volumes->columnWidth(2)) << size.toStdString();
+  }
+  const int header_margins = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, entries);
+  for (const QTreeView* list : {entries, volumes}) {
+    const QAbstractItemModel* model = list->model();
+    for (int column = 0; column < model->columnCount(); ++column) {
+      const QString title = model->headerData(column, Qt::Horizontal).toString();
+      EXPECT_LE(advance(title) + header_margins, list->columnWidth(column)) << title.toStdString();
+    }
+  }
+
+  // Buttons, check boxes and radio items: the text within the part of the
+  // control that the style gives it.
+  for (const QAbstractButton* button : form().findChildren<QAbstractButton*>()) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    QStyle::SubElement contents = QStyle::SE_PushButtonContents;
+    if (qobject_cast<const QCheckBox*>(button)) contents = QStyle::SE_CheckBoxContents;
+    if (qobject_cast<const QRadioButton*>(button)) contents = QStyle::SE_RadioButtonContents;
+    const QRect text_area = button->style()->subElementRect(contents, &option, button);
+    EXPECT_LE(advance(button->text()), text_area.width()) << button->objectName().toStdString();
+  }
+  // A group's caption is drawn over its frame line: it shows whole when its
+  // ink in the group spans as wide as the caption drawn on its own.
+  for (QGroupBox* group : form().findChildren<QGroupBox*>()) {
+    QImage alone(metrics.horizontalAdvance(group->title()) + 8, metrics.height(),
+                 QImage::Format_RGB32);
+    alone.fill(Qt::white);
+    QPainter painter(&alone);
+    painter.setFont(group->font());
+    painter.setPen(Qt::black);
+    painter.drawText(alone.rect(), Qt::AlignCenter, group->title());
+    painter.end();
+    EXPECT_GE(InkWidth(group->grab().toImage(), metrics.height()), InkWidth(alone, alone.height()))
+        << group->objectName().toStdString();
+  }
 }
 
 TEST_F(LayoutTest, StatusPanelFollowsTheWindowsBottomAndWidth) {
