@@ -13,6 +13,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QSessionManager>
 #include <QTimer>
 #include <QTranslator>
 
@@ -38,11 +39,7 @@ int main(int argc, char** argv) {
     QApplication::installTranslator(&qt_texts);
   }
 
-  QApplication::setApplicationName(QStringLiteral("morvick"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Morvick"));
-  QApplication::setDesktopFileName(QStringLiteral("org.morvick.Morvick"));
-  QApplication::setWindowIcon(ui::ProgramIcon());
-  QApplication::setFont(ui::ProgramFont());
+  app::SetApplicationIdentity();
   // The program ends when the main window's close is granted, not when its
   // last window happens to disappear.
   QApplication::setQuitOnLastWindowClosed(false);
@@ -53,6 +50,17 @@ int main(int argc, char** argv) {
   prompter.SetOwner(windows.main_window.get());
   QObject::connect(windows.main_window.get(), &ui::TForm1::Closed, &application,
                    &QCoreApplication::quit, Qt::QueuedConnection);
+  // Log-out and shutdown ask the main window to close like its close box does:
+  // the close prompt runs, and its Cancel asks the session to stay.
+  QObject::connect(
+      &application, &QGuiApplication::commitDataRequest, windows.main_window.get(),
+      [main_window = windows.main_window.get()](QSessionManager& session) {
+        if (!session.allowsInteraction()) return;
+        const bool closed = main_window->close();
+        session.release();
+        if (!closed) session.cancel();
+      },
+      Qt::DirectConnection);
   windows.main_window->show();
   // Once the window is up: a move of an earlier run that was cut short.
   ui::TForm1* main_window = windows.main_window.get();

@@ -2,7 +2,6 @@
 // and writes a picture of it: morvick_screenshot OUTPUT.png
 
 #include "app/startup.h"
-#include "ui/program_look.h"
 
 #include <QApplication>
 #include <QDir>
@@ -41,7 +40,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
     return 2;
   }
-  QApplication::setFont(morvick::ui::ProgramFont());
+  morvick::app::SetApplicationIdentity();
   QTemporaryDir work;
   if (!work.isValid()) return 1;
   const QString input = work.filePath(QStringLiteral("写真とビデオ"));

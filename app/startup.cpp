@@ -5,10 +5,22 @@
 #include "platform/known_folders.h"
 #include "settings/settings_paths.h"
 #include "ui/error_guard.h"
+#include "ui/program_look.h"
+
+#include <QApplication>
 
 #include <vector>
 
 namespace morvick::app {
+
+void SetApplicationIdentity() {
+  QApplication::setApplicationName(QStringLiteral("morvick"));
+  // No display name: the platform would append it to every window's title
+  // ("確認 — Morvick"); the desktop entry names the program instead.
+  QApplication::setDesktopFileName(QStringLiteral("org.morvick.Morvick"));
+  QApplication::setWindowIcon(ui::ProgramIcon());
+  QApplication::setFont(ui::ProgramFont());
+}
 
 std::string HelpFilePath() {
   std::vector<std::string> candidates;

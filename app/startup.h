@@ -14,6 +14,10 @@
 
 namespace morvick::app {
 
+// The application's name, desktop entry, icon and font, as every window of the
+// program shows them. Call once, after the application object exists.
+void SetApplicationIdentity();
+
 struct StartupFiles {
   std::string settings_path;
   std::string presets_read_path;  // what the drop-down and the editor show

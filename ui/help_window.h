@@ -20,6 +20,11 @@ class HelpWindow : public QTextBrowser {
   bool showing_missing_file() const { return missing_; }
 
  private:
+  static constexpr int kMinimumWidth = 640;
+
+  // Sizes the window so that its page needs no horizontal scroll bar.
+  void FitWidthToContents();
+
   bool missing_ = false;
 };
 
