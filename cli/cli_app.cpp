@@ -23,6 +23,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -189,8 +190,10 @@ std::optional<PlanSettings> ResolveSettings(const PlanOptions& options, bool is_
     return std::nullopt;
   }
   // A volume folder lies directly below the output folder.
-  if (settings.base_name.find('/') != std::string::npos) {
-    Message("morvick-cli: the base name cannot contain \"/\": " + settings.base_name);
+  if (std::any_of(settings.base_name.begin(), settings.base_name.end(),
+                  platform::IsPathSeparator)) {
+    Message(std::string("morvick-cli: the base name cannot contain \"") + platform::kPathSeparator +
+            "\": " + settings.base_name);
     exit_status = kExitRefused;
     return std::nullopt;
   }

@@ -1,23 +1,14 @@
 #pragma once
 
-// Ctrl-C as the Cancel button: while an InterruptGuard lives, SIGINT only sets
-// a flag, which the scan's event pump and the move loops look at between two
-// entries, so a plan or a journal is never left half-written. A second Ctrl-C
-// ends the program.
+// Ctrl-C as the Cancel button (platform/interrupt.h).
 
 #include "common/error.h"
+#include "platform/interrupt.h"
 
 namespace morvick::cli {
 
-class InterruptGuard {
- public:
-  InterruptGuard();
-  ~InterruptGuard();
-  InterruptGuard(const InterruptGuard&) = delete;
-  InterruptGuard& operator=(const InterruptGuard&) = delete;
-};
-
-bool InterruptRequested();
+using platform::InterruptGuard;
+using platform::InterruptRequested;
 
 using morvick::InterruptedError;
 

@@ -2,12 +2,13 @@
 
 #include "common/text_rules.h"
 #include "platform/directory_reader.h"
+#include "platform/local_time.h"
 
 #include <cstddef>
 #include <cstdio>
-#include <ctime>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace morvick {
 namespace {
@@ -128,16 +129,13 @@ std::string FormatFileDate(int year, int month, int day, int hour, int minute, i
 std::string FileTimeText(std::int64_t seconds_since_epoch) {
   static const std::string kEarliest = FormatFileDate(1980, 1, 1, 0, 0, 0);
   static const std::string kLatest = FormatFileDate(2107, 12, 31, 23, 59, 58);
-  const auto seconds = static_cast<std::time_t>(seconds_since_epoch);
-  std::tm local{};
-  if (::localtime_r(&seconds, &local) == nullptr) {
-    return seconds_since_epoch < 0 ? kEarliest : kLatest;
-  }
-  const long long year = 1900LL + local.tm_year;
-  if (year < 1980) return kEarliest;
-  if (year > 2107) return kLatest;
-  return FormatFileDate(static_cast<int>(year), local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                        local.tm_min, local.tm_sec & ~1);
+  const std::optional<platform::LocalTime> local = platform::LocalTimeOf(seconds_since_epoch);
+  if (!local) return seconds_since_epoch < 0 ? kEarliest : kLatest;
+  // The MS-DOS date and time words hold the years 1980 to 2107 and even seconds.
+  if (local->year < 1980) return kEarliest;
+  if (local->year > 2107) return kLatest;
+  return FormatFileDate(local->year, local->month, local->day, local->hour, local->minute,
+                        local->second & ~1);
 }
 
 std::string KindTextOf(std::string_view name, bool is_folder) {

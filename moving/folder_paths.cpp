@@ -7,16 +7,13 @@
 
 namespace morvick {
 
-bool IsPathComponent(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
-         name.find('\0') == std::string_view::npos;
-}
+bool IsPathComponent(std::string_view name) { return platform::IsPlainName(name); }
 
 std::optional<FixedFolders> FixFolders(Prompter& prompter, std::string_view input_text,
                                        std::string_view output_text) {
   // An input that is not absolute would be taken against the program's working
   // folder; the pair rule refuses it as it refuses a different drive.
-  if (input_text.empty() || input_text.front() != '/') {
+  if (!platform::IsAbsolutePath(input_text)) {
     prompter.ShowMessage(path_messages::kSameDrive);
     return std::nullopt;
   }

@@ -14,7 +14,8 @@
 
 namespace morvick {
 
-// True when `name` is one path component: not empty, no "/", not "." or "..".
+// True when `name` is one path component: not empty, no separator, not "." or
+// ".." (platform::IsPlainName).
 bool IsPathComponent(std::string_view name);
 
 // The real input and output folders (canonical, links resolved, no trailing "/").

@@ -1,13 +1,13 @@
 #include "moving/journal.h"
 
+#include "common/crc32.h"
 #include "common/error.h"
 #include "engine/naming.h"
 #include "moving/folder_paths.h"
 #include "platform/known_folders.h"
+#include "platform/local_time.h"
 #include "platform/real_path.h"
 #include "version.h"
-
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -30,20 +30,9 @@ constexpr std::size_t kMaxJournalLine = std::size_t{512} << 20;
 constexpr std::string_view kChecksumKey = ",\"crc\":\"";
 constexpr std::size_t kChecksumSuffix = kChecksumKey.size() + 8 + 2;
 
-std::uint32_t Checksum(std::string_view text) {
-  uLong crc = crc32(0L, Z_NULL, 0);
-  // zlib takes lengths as uInt; records are far below 4 GiB, but feed it in pieces.
-  while (!text.empty()) {
-    const std::size_t piece = std::min<std::size_t>(text.size(), 1u << 30);
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(piece));
-    text.remove_prefix(piece);
-  }
-  return static_cast<std::uint32_t>(crc);
-}
-
 std::string ChecksumText(std::string_view text) {
   char hex[9];
-  std::snprintf(hex, sizeof hex, "%08x", Checksum(text));
+  std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(Crc32(text)));
   return hex;
 }
 
@@ -174,10 +163,19 @@ void ReadRecord(Journal& journal, const Json& record, std::size_t line) {
 // A folder path as the journal writes it: absolute, no empty, "." or ".."
 // part, ending in the separator.
 bool IsCanonicalFolder(const std::string& path) {
-  if (path.size() < 2 || path.front() != '/' || path.back() != '/') return false;
-  std::size_t start = 1;
+  if (!platform::IsAbsolutePath(path) || path.back() != platform::kPathSeparator) return false;
+  // The names below the root: past "/" here, past "C:\" or "\\server\share\" on Windows.
+  std::size_t start = 0;
+  while (start < path.size() &&
+         !(path[start] == platform::kPathSeparator &&
+           platform::IsRootPath(std::string_view(path).substr(0, start + 1)))) {
+    ++start;
+  }
+  // The root itself is no folder of a plan.
+  if (start + 1 >= path.size()) return false;
+  start += 1;
   while (start < path.size()) {
-    const std::size_t end = path.find('/', start);
+    const std::size_t end = path.find(platform::kPathSeparator, start);
     if (!IsPathComponent(std::string_view(path).substr(start, end - start))) return false;
     start = end + 1;
   }
@@ -186,19 +184,17 @@ bool IsCanonicalFolder(const std::string& path) {
 
 }  // namespace
 
-std::string DefaultJournalFolder() {
-  const char* state_home = std::getenv("XDG_STATE_HOME");
-  if (state_home && state_home[0] == '/') return std::string(state_home) + "/morvick";
-  return platform::HomeFolder() + "/.local/state/morvick";
-}
+std::string DefaultJournalFolder() { return platform::UserStateFolder(); }
 
 std::string NewJournalPath(const std::string& folder) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  const std::string base = folder + "/move-" + stamp;
+  const std::optional<platform::LocalTime> local =
+      platform::LocalTimeOf(static_cast<std::int64_t>(std::time(nullptr)));
+  char stamp[32] = "00000000-000000";
+  if (local) {
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", local->year, local->month,
+                  local->day, local->hour, local->minute, local->second);
+  }
+  const std::string base = platform::JoinPath(folder, std::string("move-") + stamp);
   std::string path = base + ".jsonl";
   for (int n = 2; platform::KindOf(path) != platform::PathKind::Missing; ++n) {
     path = base + "-" + std::to_string(n) + ".jsonl";
@@ -331,7 +327,7 @@ std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal) {
                                             journal.plan.start_number)) {
       return true;
     }
-    return folder != "/" && platform::IsSameOrBelow(output_folder, folder);
+    return !platform::IsRootPath(folder) && platform::IsSameOrBelow(output_folder, folder);
   };
 
   for (const JournalStep& step : journal.steps) {
@@ -345,7 +341,7 @@ std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal) {
                                                 journal.plan.digits, journal.plan.start_number);
     if (!IsPathComponent(folder)) return which + ": the volume folder name is not valid";
     if (step.source != input + step.name) return which + " does not come from the input folder";
-    if (step.destination != output + folder + "/" + step.name) {
+    if (step.destination != platform::JoinPath(output + folder, step.name)) {
       return which + " did not go to its volume folder";
     }
     for (const std::string& made : step.created_folders) {
@@ -368,9 +364,7 @@ void AppendRecord(platform::RecordFile& file, const Json& record) {
 
 void JournalWriter::Create() {
   // Journals name the user's folders: only the user may look into theirs.
-  const std::size_t slash = path_.find_last_of('/');
-  const bool default_folder =
-      slash != std::string::npos && path_.substr(0, slash) == DefaultJournalFolder();
+  const bool default_folder = platform::ParentFolder(path_) == DefaultJournalFolder();
   file_.emplace(platform::RecordFile::Create(path_, default_folder, made_folders_));
   // Held until the move ends, so that an undo cannot start during it.
   file_->TryLock();

@@ -14,8 +14,8 @@ namespace {
 std::vector<std::string> MissingFolders(platform::FileMover& mover,
                                         const std::string& destination) {
   std::vector<std::string> missing;
-  for (std::string folder = platform::ParentFolder(destination); folder != "/" && folder != ".";
-       folder = platform::ParentFolder(folder)) {
+  for (std::string folder = platform::ParentFolder(destination);
+       !platform::IsRootPath(folder) && folder != "."; folder = platform::ParentFolder(folder)) {
     if (mover.Probe(folder) != ENOENT) break;
     missing.insert(missing.begin(), folder);
   }

@@ -20,6 +20,23 @@ std::string HomeFolder() {
   return std::string();
 }
 
+std::string UserConfigFolder() {
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
+    return std::string(xdg) + "/morvick";
+  }
+  const std::string home = HomeFolder();
+  // Without any home the files go to the working folder rather than to "/".
+  return (home.empty() ? std::string(".") : home) + "/.config/morvick";
+}
+
+std::string UserStateFolder() {
+  const char* state_home = std::getenv("XDG_STATE_HOME");
+  if (state_home && state_home[0] == '/') return std::string(state_home) + "/morvick";
+  return HomeFolder() + "/.local/state/morvick";
+}
+
+bool MakesFilesBesideExecutable(const std::string& /*folder*/) { return false; }
+
 std::string ExecutableFolder() {
   std::vector<char> buffer(4096);
   for (;;) {

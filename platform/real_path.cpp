@@ -10,6 +10,19 @@
 
 namespace morvick::platform {
 
+bool IsPathSeparator(char c) { return c == '/'; }
+
+bool IsAbsolutePath(std::string_view path) { return !path.empty() && path.front() == '/'; }
+
+bool IsRootPath(std::string_view path) {
+  return !path.empty() && path.find_first_not_of('/') == std::string_view::npos;
+}
+
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+         name.find('\0') == std::string_view::npos;
+}
+
 std::string ParentFolder(std::string_view path) {
   const std::size_t slash = path.find_last_of('/');
   if (slash == std::string_view::npos) return ".";

@@ -10,6 +10,28 @@
 
 namespace morvick::platform {
 
+// The separator between the names of a path. Windows also accepts "/" in what
+// the user types; the program itself always writes a backslash there.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+bool IsPathSeparator(char c);
+
+// True for a path that does not depend on the working folder: "/..." here,
+// "C:\..." or "\\server\share\..." on Windows.
+bool IsAbsolutePath(std::string_view path);
+
+// True for the root of a file system: "/" here, "C:\" or "\\server\share"
+// on Windows (a trailing separator allowed).
+bool IsRootPath(std::string_view path);
+
+// True when `name` is one name of a path, as it is: not empty, not "." or
+// "..", no separator and no NUL; on Windows also no ":" (a drive or a stream).
+bool IsPlainName(std::string_view name);
+
 // An absolute path made canonical: "." and ".." resolved, repeated "/"
 // collapsed, and every existing part resolved through symbolic links to the
 // real folder. A missing tail is kept as written (nothing there can be a link).

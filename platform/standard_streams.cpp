@@ -24,6 +24,12 @@ unsigned OpenStandardDescriptors() {
   return closed;
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+void UseUtf8Streams() {}
+
 void IgnoreBrokenPipe() { std::signal(SIGPIPE, SIG_IGN); }
 
 bool IsTerminal(int fd) { return ::isatty(fd) == 1; }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace morvick::platform {
 
@@ -13,6 +14,15 @@ namespace morvick::platform {
 // numbers and receives the program's messages. Call before anything is opened.
 // Returns the set of those that were closed: bit n for descriptor n.
 unsigned OpenStandardDescriptors();
+
+// The program's arguments as UTF-8 texts: argv as it is on Linux; on Windows
+// the wide command line, so that names outside the ANSI code page arrive whole.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// Makes the standard streams carry UTF-8 byte for byte. Nothing to do on
+// Linux; on Windows the console's code pages become UTF-8 and the streams
+// binary, so that "\n" is not written as "\r\n" into a JSON document.
+void UseUtf8Streams();
 
 // A write to a pipe whose reader has gone fails with EPIPE instead of ending the
 // process, so that the program can finish what it is doing and say so.

@@ -2,8 +2,7 @@
 
 #include "platform/file_io.h"
 #include "platform/known_folders.h"
-
-#include <cstdlib>
+#include "platform/real_path.h"
 
 #ifndef MORVICK_RELATIVE_DATA_DIR
 #define MORVICK_RELATIVE_DATA_DIR "share/morvick"
@@ -17,26 +16,16 @@
 
 namespace morvick {
 
-std::string ConfigFolder() {
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
-    return std::string(xdg) + "/morvick";
-  }
-  const std::string home = platform::HomeFolder();
-  // Without any home the files go to the working folder rather than to "/".
-  return (home.empty() ? std::string(".") : home) + "/.config/morvick";
-}
+std::string ConfigFolder() { return platform::UserConfigFolder(); }
 
 std::string ResolveConfigFile(std::string_view file_name, const std::string& executable_folder,
                               const std::string& config_folder) {
   if (!executable_folder.empty()) {
-    std::string beside = executable_folder;
-    if (beside.back() != '/') beside += '/';
-    beside += file_name;
-    if (platform::FileExists(beside)) return beside;
+    std::string beside = platform::JoinPath(executable_folder, file_name);
+    if (platform::FileExists(beside) || platform::MakesFilesBesideExecutable(executable_folder))
+      return beside;
   }
-  std::string folder = config_folder.empty() ? std::string(".") : config_folder;
-  if (folder.back() != '/') folder += '/';
-  return folder + std::string(file_name);
+  return platform::JoinPath(config_folder.empty() ? std::string(".") : config_folder, file_name);
 }
 
 std::string SettingsFilePath() {
@@ -50,7 +39,8 @@ std::string PresetFilePath() {
 std::vector<std::string> ShippedDataFolders() {
   std::vector<std::string> folders;
   if (const std::string executable = platform::ExecutableFolder(); !executable.empty()) {
-    folders.push_back(executable + "/../" + MORVICK_RELATIVE_DATA_DIR);
+    folders.push_back(
+        platform::JoinPath(platform::JoinPath(executable, ".."), MORVICK_RELATIVE_DATA_DIR));
   }
   for (const char* folder : {MORVICK_INSTALLED_DATA_DIR, MORVICK_SOURCE_DATA_DIR}) {
     if (*folder != '\0') folders.emplace_back(folder);
@@ -60,7 +50,7 @@ std::vector<std::string> ShippedDataFolders() {
 
 std::string ShippedPresetFilePath() {
   for (const std::string& folder : ShippedDataFolders()) {
-    std::string candidate = folder + "/" + kShippedPresetFileName;
+    std::string candidate = platform::JoinPath(folder, kShippedPresetFileName);
     if (platform::FileExists(candidate)) return candidate;
   }
   return std::string();

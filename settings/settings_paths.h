@@ -15,12 +15,12 @@ inline constexpr const char* kSettingsFileName = "morvick.ini";
 inline constexpr const char* kPresetFileName = "morvick.dat";
 inline constexpr const char* kShippedPresetFileName = "presets.dat";
 
-// $XDG_CONFIG_HOME/morvick when that variable holds an absolute path, else
-// $HOME/.config/morvick (the password database's home when HOME is unset).
+// The user's configuration folder (platform::UserConfigFolder).
 std::string ConfigFolder();
 
-// `file_name` beside the executable when it exists there, else in the
-// configuration folder. Either folder may be given as "" (unknown).
+// `file_name` beside the executable when it exists there (or, on Windows, when
+// the executable's folder is writable), else in the configuration folder. Either folder may be
+// given as "" (unknown).
 std::string ResolveConfigFile(std::string_view file_name, const std::string& executable_folder,
                               const std::string& config_folder);
 

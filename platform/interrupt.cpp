@@ -1,8 +1,8 @@
-#include "cli/interrupt.h"
+#include "platform/interrupt.h"
 
 #include <csignal>
 
-namespace morvick::cli {
+namespace morvick::platform {
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
@@ -34,4 +34,4 @@ InterruptGuard::~InterruptGuard() { sigaction(SIGINT, &previous_action, nullptr)
 
 bool InterruptRequested() { return interrupted != 0; }
 
-}  // namespace morvick::cli
+}  // namespace morvick::platform
