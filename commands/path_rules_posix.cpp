@@ -46,9 +46,11 @@ bool PosixPathRules::IsExistingFolder(const std::string& path) const {
   return platform::IsExistingFolder(path);
 }
 
+#ifndef _WIN32
 const PathRules& PlatformPathRules() {
   static const PosixPathRules rules;
   return rules;
 }
+#endif
 
 }  // namespace morvick

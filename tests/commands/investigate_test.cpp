@@ -1,6 +1,7 @@
 #include "commands/plan_commands.h"
 #include "common/error.h"
 #include "engine/scan.h"
+#include "platform/real_path.h"
 #include "support/fake_plan_view.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -140,6 +141,7 @@ TEST_F(InvestigateTest, RefusalsLeaveThePreviousResultUntouched) {
     std::string message;
   };
   const std::string in = dir_.Path("in");
+  const bool posix = platform::kPathSeparator == '/';
   const std::vector<Case> cases = {
       {"0", in, 1, "分割サイズは正数でなければなりません"},
       {"-5", in, 1, "分割サイズは正数でなければなりません"},
@@ -149,8 +151,12 @@ TEST_F(InvestigateTest, RefusalsLeaveThePreviousResultUntouched) {
       {"8796093022208", in, 0, "分割サイズが大きすぎます"},
       {"650", dir_.Path("missing"), 1, "入力フォルダがありません。"},
       {"650", dir_.Path("in/a"), 1, "入力フォルダがありません。"},
-      {"650", "in", 1, "[入力フォルダ]:絶対パス(「/」で始まるパス)を指定してください。"},
-      {"650", "/", 1, "[入力フォルダ]:ルートは指定できません。あるいは、指定が間違っています。"},
+      // A relative path and the root, in the platform's dialect.
+      {"650", posix ? "in" : "input", 1,
+       posix ? "[入力フォルダ]:絶対パス(「/」で始まるパス)を指定してください。"
+             : "[入力フォルダ]:ドライブ名の次は「:」です。"},
+      {"650", posix ? "/" : "C:\\", 1,
+       "[入力フォルダ]:ルートは指定できません。あるいは、指定が間違っています。"},
   };
   for (const Case& c : cases) {
     form_.edits[0] = c.split_size;
