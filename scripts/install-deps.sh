@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of scripts/deps.txt that are not installed yet.
+# Installs the Debian packages of scripts/deps.txt, and of the further lists
+# given as arguments (scripts/deps-windows.txt), that are not installed yet.
 # Runs apt-get as root, or through sudo; does nothing when everything is present.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$here/deps.txt" | tr -d ' \t')
+mapfile -t wanted < <(cat "$here/deps.txt" "$@" | grep -v -E '^\s*(#|$)' | tr -d ' \t')
 
 missing=()
 for pkg in "${wanted[@]}"; do

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Runs the Windows build under Wine: the core test programs, then a plan, move
+# and undo round trip of morvick-cli.exe on a folder with Japanese names, whose
+# manifest must come back exactly. Headless, in a private Wine prefix under the
+# build folder that later runs reuse.
+set -euo pipefail
+build=$(cd "${1:-build/windows}" && pwd)
+
+wine=$(command -v wine64 || true)
+[[ -n "$wine" ]] || wine=/usr/lib/wine/wine64
+[[ -x "$wine" ]] || { echo "error: wine64 is not installed" >&2; exit 1; }
+export WINEPREFIX="$build/wine" WINEDEBUG=-all DISPLAY= WAYLAND_DISPLAY=
+# Made once, before anything runs in parallel: two programs that find no
+# prefix would both start making one.
+if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+  echo "Making the Wine prefix $WINEPREFIX (once)"
+  "$wine" wineboot --init >/dev/null 2>&1 || true
+fi
+"$(dirname "$wine")/wineserver" -w 2>/dev/null || true
+
+ctest --test-dir "$build" -j "$(nproc)" --output-on-failure
+
+# --- The round trip ---------------------------------------------------------
+cli="$build/cli/morvick-cli.exe"
+work="$build/round-trip"
+rm -rf "$work"
+mkdir -p "$work/入力"
+in="$work/入力"
+out="$work/出力 フォルダ"
+# Z: is the root of the Linux file system in every Wine prefix.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+make_file() {  # path size
+  mkdir -p "$(dirname "$in/$1")"
+  head -c "$2" /dev/urandom >"$in/$1"
+}
+make_file "日本語の文書.txt" 3000
+make_file "写真 2024/夏の海.jpg" 9000
+make_file "写真 2024/冬/雪.png" 4000
+make_file "ｶﾀｶﾅ半角.dat" 7000
+make_file "ひらがな.bin" 12000
+make_file "漢字とEnglish混在.md" 2500
+make_file "データ/中身/深い/ファイル.csv" 6000
+make_file "résumé ü.txt" 1500
+make_file "記号「」（）・〜.txt" 800
+make_file "絵文字😀.txt" 500
+mkdir -p "$in/空のフォルダ"
+touch -d "2001-02-03 04:05:06" "$in/日本語の文書.txt"
+
+# Every file, folder and link below a folder with its type, size, time (files
+# only: a move changes the time of the folders it takes from and puts into)
+# and the checksum of its content.
+manifest() {
+  (cd "$1" && find . -mindepth 1 -printf '%y\t%p\t%s\t' \
+    \( -type f -printf '%T@\t' -exec sh -c 'sha256sum <"$1" | cut -d" " -f1' sh {} \; \
+    -o -printf '-\n' \) | LC_ALL=C sort)
+}
+before=$(manifest "$in")
+
+run_cli() {  # expected-status arguments...
+  local expected=$1
+  shift
+  local status=0
+  "$wine" "$cli" "$@" >"$work/last-output.txt" 2>&1 || status=$?
+  if [[ $status -ne $expected ]]; then
+    cat "$work/last-output.txt" >&2
+    echo "error: morvick-cli.exe $1 ended with $status, not $expected" >&2
+    exit 1
+  fi
+}
+
+run_cli 0 plan "$(windows_path "$in")" --size 20000 --unit bytes --format json
+grep -q '"volumeCount": [2-9]' "$work/last-output.txt" ||
+  { cat "$work/last-output.txt"; echo "error: the plan does not split the folder" >&2; exit 1; }
+
+journal=$(windows_path "$work/移動の記録.jsonl")
+run_cli 0 move "$(windows_path "$in")" "$(windows_path "$out")" --size 20000 --unit bytes --yes \
+  --journal "$journal" --quiet
+if [[ -n "$(ls -A "$in")" ]]; then
+  echo "error: the move left entries in the input folder: $(ls -A "$in")" >&2
+  exit 1
+fi
+# Every entry whole in exactly one volume folder.
+moved=$(for volume in "$out"/*/; do manifest "$volume"; done | LC_ALL=C sort)
+if [[ "$moved" != "$before" ]]; then
+  diff <(echo "$before") <(echo "$moved") >&2 || true
+  echo "error: the volume folders do not hold exactly the entries of the input folder" >&2
+  exit 1
+fi
+
+run_cli 0 undo "$journal" --yes --quiet
+after=$(manifest "$in")
+if [[ "$after" != "$before" ]]; then
+  diff <(echo "$before") <(echo "$after") >&2 || true
+  echo "error: the undo did not bring the input folder back exactly" >&2
+  exit 1
+fi
+if [[ -e "$out" ]]; then
+  echo "error: the undo left the output folder behind" >&2
+  exit 1
+fi
+echo "Round trip under Wine: $(echo "$before" | wc -l) items moved into $(echo "$moved" | wc -l) and back exactly"
