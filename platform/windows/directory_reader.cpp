@@ -50,10 +50,12 @@ class SystemFolder final : public FolderReader {
             : static_cast<std::int64_t>((static_cast<std::uint64_t>(data_.nFileSizeHigh) << 32) |
                                         data_.nFileSizeLow);
     entry.mtime_seconds = SecondsSinceEpoch(data_.ftLastWriteTime);
+    current_is_folder_ = entry.is_directory;
     if (name_ == "." || name_ == "..") {
       entry.is_directory = true;
       entry.size = 0;
       entry.mtime_seconds = 0;
+      current_is_folder_ = false;
     }
     if (!::FindNextFileW(find_, &data_)) {
       have_data_ = false;
@@ -67,7 +69,9 @@ class SystemFolder final : public FolderReader {
 
   std::unique_ptr<FolderReader> OpenChild(std::string_view name) override;
 
-  static std::unique_ptr<FolderReader> OpenPath(std::wstring path);
+  // `known_folder`: the listing just said that `path` is a folder and no link,
+  // which spares the system a question per folder.
+  static std::unique_ptr<FolderReader> OpenPath(std::wstring path, bool known_folder);
 
  private:
   std::wstring path_;  // with the "\\?\" prefix
@@ -76,13 +80,15 @@ class SystemFolder final : public FolderReader {
   bool have_data_;
   int pending_error_ = 0;
   std::string name_;  // the current entry's name, owned across Next() calls
+  bool current_is_folder_ = false;
 };
 
-std::unique_ptr<FolderReader> SystemFolder::OpenPath(std::wstring path) {
-  // A folder opened by its parent must be a real folder, not a link to one.
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    return nullptr;
+std::unique_ptr<FolderReader> SystemFolder::OpenPath(std::wstring path, bool known_folder) {
+  if (!known_folder) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      return nullptr;
+    }
   }
   std::wstring pattern = path;
   if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
@@ -99,18 +105,22 @@ std::unique_ptr<FolderReader> SystemFolder::OpenChild(std::string_view name) {
   std::wstring child = path_;
   if (child.empty() || child.back() != L'\\') child += L'\\';
   child += windows::Wide(name);
+  if (name == name_ && current_is_folder_) return OpenPath(std::move(child), true);
+  // Any other name: a real folder only, never a link or a junction to one.
   const DWORD attributes = ::GetFileAttributesW(child.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     return nullptr;
   }
-  return OpenPath(std::move(child));
+  return OpenPath(std::move(child), true);
 }
 
 class SystemLister final : public DirectoryLister {
  public:
   std::unique_ptr<FolderReader> Open(const std::string& path) override {
     if (path.empty()) return nullptr;
-    return SystemFolder::OpenPath(windows::SystemPath(path));
+    // The folder itself may be reached through a link.
+    return SystemFolder::OpenPath(windows::SystemPath(path), false);
   }
 };
 
