@@ -1,8 +1,10 @@
 #include "common/error.h"
 #include "platform/directory_reader.h"
+#include "platform/file_io.h"
 #include "platform/file_mover.h"
 #include "platform/folders.h"
 #include "platform/real_path.h"
+#include "platform/record_file.h"
 #include "platform/windows/wide.h"
 #include "support/temp_dir.h"
 
@@ -12,7 +14,9 @@
 
 #include <cerrno>
 #include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace morvick::platform {
 namespace {
@@ -172,6 +176,43 @@ TEST(Win32Moves, LongPathsWork) {
   const std::optional<std::string> real = RealFolderPath(JoinPath(deep, "missing"));
   ASSERT_TRUE(real);
   EXPECT_TRUE(IsSameOrBelow(*real, *RealFolderPath(dir.path())));
+}
+
+// The settings file is replaced whole, and only a file is ever replaced.
+TEST(Win32Files, ReplacingAFileLeavesTheNewContentAndNothingElse) {
+  TempDir dir;
+  const std::string path = dir.WriteFile("morvick.ini", "old");
+  ASSERT_EQ(ReplaceFileAtomically(path, "new content"), 0);
+  const FileRead read = ReadWholeFile(path);
+  ASSERT_TRUE(read.content);
+  EXPECT_EQ(*read.content, "new content");
+  EXPECT_EQ(testing::NamesIn(dir.path()), (std::set<std::string>{"morvick.ini"}));
+  EXPECT_EQ(ReplaceFileAtomically(dir.CreateDir("folder"), "x"), EISDIR);
+  EXPECT_EQ(ReadWholeFile(dir.Path("folder")).error, EISDIR);
+  EXPECT_EQ(ReadWholeFile(dir.Path("missing")).error, ENOENT);
+  EXPECT_NE(ReplaceFileAtomically(dir.Path("missing/morvick.ini"), "x"), 0);
+  EXPECT_EQ(CreateParentFolders(dir.Path("a/b/morvick.ini")), 0);
+  EXPECT_EQ(ReplaceFileAtomically(dir.Path("a/b/morvick.ini"), "x"), 0);
+}
+
+// Windows locks are mandatory: the journal's lock must keep a second move or
+// undo out without keeping anyone from reading the records.
+TEST(Win32Files, TheJournalLockShutsOutOnlyTheSecondLocker) {
+  TempDir dir;
+  std::vector<std::string> made;
+  RecordFile writer = RecordFile::Create(dir.Path("journals/move.jsonl"), true, made);
+  EXPECT_EQ(made, std::vector<std::string>{dir.Path("journals")});
+  ASSERT_TRUE(writer.TryLock());
+  writer.Append("first\n");
+  RecordFile reader = RecordFile::Open(writer.path());
+  EXPECT_FALSE(reader.TryLock());
+  EXPECT_EQ(reader.ReadAll(), "first\n");
+  writer.Append("second\n");
+  EXPECT_EQ(reader.ReadHead(5), "first");
+  reader.Truncate(6);
+  EXPECT_EQ(writer.ReadAll(), "first\n");
+  writer = RecordFile::Open(reader.path());  // the first handle closes: its lock goes
+  EXPECT_TRUE(reader.TryLock());
 }
 
 }  // namespace
