@@ -2,7 +2,9 @@
 
 // Reading folders, behind a small interface so that a test can make any read
 // fail. The real reader works descriptor-relative, so that folders nested
-// deeper than PATH_MAX are read like any other. Links are never followed.
+// deeper than PATH_MAX are read like any other (on Windows it lists by
+// "\\?\" paths, up to 32,767 characters). Links, and on Windows junctions,
+// are never followed.
 
 #include <cstdint>
 #include <memory>

@@ -28,13 +28,16 @@ class FileMover {
   virtual int RenameNoReplace(const std::string& source, const std::string& destination) = 0;
 };
 
-// The real operations: mkdir, rmdir, lstat, renameat2(RENAME_NOREPLACE).
+// The real operations: mkdir, rmdir, lstat, renameat2(RENAME_NOREPLACE); on
+// Windows CreateDirectoryW, RemoveDirectoryW, GetFileAttributesW and
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING, their errors as errno values.
 FileMover& RealFileMover();
 
 // The move of RealFileMover on a file system that refuses RENAME_NOREPLACE
 // (EINVAL): a file by a hard link and the removal of its old name, a folder by
 // a plain rename after making sure nothing is at the destination. Returns 0 or
-// the errno value; EEXIST when the destination exists.
+// the errno value; EEXIST when the destination exists. On Windows, whose move
+// never replaces without being asked to, the same as RenameNoReplace.
 int RenameWithoutReplaceFlag(const std::string& source, const std::string& destination);
 
 struct MoveResult {

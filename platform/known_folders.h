@@ -7,7 +7,8 @@
 namespace morvick::platform {
 
 // $HOME when it holds an absolute path, else the home of the password
-// database's entry for this user, "" when neither is known.
+// database's entry for this user, "" when neither is known. The user's profile
+// folder on Windows.
 std::string HomeFolder();
 
 // The folder of the running program's executable, "" when it cannot be read.

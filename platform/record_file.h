@@ -2,7 +2,8 @@
 
 // An append-only file of records (a move's journal): created exclusively and
 // private to the user, every append flushed to disk before it returns, and
-// locked while a move or an undo works on it.
+// locked while a move or an undo works on it (flock here; on Windows LockFileEx
+// on a byte past the end, since Windows locks keep out readers too).
 
 #include "platform/file_descriptor.h"
 
