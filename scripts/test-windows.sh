@@ -45,7 +45,9 @@ make_file "résumé ü.txt" 1500
 make_file "記号「」（）・〜.txt" 800
 make_file "絵文字😀.txt" 500
 mkdir -p "$in/空のフォルダ"
-touch -d "2001-02-03 04:05:06" "$in/日本語の文書.txt"
+# Wine keeps the machine's time zone: the plan must show this local time, its
+# seconds made even as in the MS-DOS time format.
+touch -d "2001-02-03 04:05:07" "$in/日本語の文書.txt"
 
 # Every file, folder and link below a folder with its type, size, time (files
 # only: a move changes the time of the folders it takes from and puts into)
@@ -72,6 +74,8 @@ run_cli() {  # expected-status arguments...
 run_cli 0 plan "$(windows_path "$in")" --size 20000 --unit bytes --format json
 grep -q '"volumeCount": [2-9]' "$work/last-output.txt" ||
   { cat "$work/last-output.txt"; echo "error: the plan does not split the folder" >&2; exit 1; }
+grep -q '"name": "日本語の文書.txt", "size": 3000, "date": "2001/02/03 04:05:06"' "$work/last-output.txt" ||
+  { cat "$work/last-output.txt"; echo "error: the plan does not show the name, size and date" >&2; exit 1; }
 
 journal=$(windows_path "$work/移動の記録.jsonl")
 run_cli 0 move "$(windows_path "$in")" "$(windows_path "$out")" --size 20000 --unit bytes --yes \
