@@ -41,8 +41,11 @@ class SystemFolder final : public FolderReader {
     if (!have_data_) return false;
     name_ = windows::Narrow(data_.cFileName);
     entry.name = name_;
-    // A link or a junction is an entry of its own: never followed, never a folder.
-    const bool link = (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // A link or a junction (a reparse point that names another place) is an
+    // entry of its own: never followed, never a folder. Other reparse points,
+    // such as the placeholders of files kept in a cloud, are what they hold.
+    const bool link = (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                      IsReparseTagNameSurrogate(data_.dwReserved0);
     entry.is_directory = !link && (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.size =
         entry.is_directory
