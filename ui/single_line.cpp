@@ -8,8 +8,7 @@ namespace morvick::ui {
 namespace {
 
 bool IsLineBreak(QChar c) {
-  return c == u'\n' || c == u'\r' || c == QChar::LineSeparator ||
-         c == QChar::ParagraphSeparator;
+  return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
 
 qsizetype FirstLineBreak(const QString& text, qsizetype from) {

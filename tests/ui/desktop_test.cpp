@@ -28,8 +28,8 @@ std::string TitleOnTheDesktop(QWidget& window) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
   xprop.setProcessEnvironment(environment);
-  xprop.start(QStringLiteral("xprop"),
-              {QStringLiteral("-id"), QString::number(window.winId()), QStringLiteral("_NET_WM_NAME")});
+  xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window.winId()),
+                                        QStringLiteral("_NET_WM_NAME")});
   EXPECT_TRUE(xprop.waitForFinished());
   // _NET_WM_NAME(UTF8_STRING) = "確認"
   const QString line = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
@@ -86,8 +86,10 @@ TEST(HelpWindow, ShowsItsPageWithoutScrollingSideways) {
 int main(int argc, char** argv) {
   // A real X display when there is one (the test runs under Xvfb); without
   // one the test is skipped rather than run on a platform without titles.
-  if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  else qputenv("QT_QPA_PLATFORM", "xcb");
+  if (qEnvironmentVariableIsEmpty("DISPLAY"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  else
+    qputenv("QT_QPA_PLATFORM", "xcb");
   QApplication application(argc, argv);
   morvick::app::SetApplicationIdentity();
   ::testing::InitGoogleTest(&argc, argv);
