@@ -103,4 +103,20 @@ if [[ -e "$out" ]]; then
   echo "error: the undo left the output folder behind" >&2
   exit 1
 fi
+# The exit statuses of the Linux program, and a move that meets an item of the
+# same name at its destination: that entry fails (3), nothing is replaced.
+run_cli 1 plan "$(windows_path "$work/無い")"
+run_cli 2 plan --no-such-option
+run_cli 1 move "$(windows_path "$in")" "$(windows_path "$in")" --yes --quiet
+mkdir -p "$work/衝突/入力" "$work/衝突/出力/folder00001"
+printf 'moving' >"$work/衝突/入力/同じ名前.txt"
+printf 'already here' >"$work/衝突/出力/folder00001/同じ名前.txt"
+run_cli 3 move "$(windows_path "$work/衝突/入力")" "$(windows_path "$work/衝突/出力")" \
+  --size 1000 --unit bytes --yes --quiet --journal "$(windows_path "$work/衝突/記録.jsonl")"
+if [[ "$(cat "$work/衝突/入力/同じ名前.txt")" != moving ||
+      "$(cat "$work/衝突/出力/folder00001/同じ名前.txt")" != "already here" ]]; then
+  echo "error: a move replaced or lost a file that met its namesake" >&2
+  exit 1
+fi
+
 echo "Round trip under Wine: $(echo "$before" | wc -l) items moved into $(echo "$moved" | wc -l) and back exactly"
