@@ -1,5 +1,7 @@
 #include "app/version_gate.h"
 
+#include "platform/real_path.h"
+
 #include <cctype>
 
 namespace morvick::app {
@@ -19,8 +21,11 @@ PlatformVersion CurrentPlatformVersion() {
 
 std::string DefaultApplicationTitle(std::string_view executable_path) {
   std::string_view name = executable_path;
-  if (const auto slash = name.find_last_of('/'); slash != std::string_view::npos) {
-    name.remove_prefix(slash + 1);
+  for (std::size_t i = name.size(); i > 0; --i) {
+    if (platform::IsPathSeparator(name[i - 1])) {
+      name.remove_prefix(i);
+      break;
+    }
   }
   if (const auto dot = name.find('.'); dot != std::string_view::npos) name = name.substr(0, dot);
   std::string title(name);

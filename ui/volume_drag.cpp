@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "platform/file_mover.h"
 #include "platform/folders.h"
+#include "platform/real_path.h"
 
 #include <QCoreApplication>
 #include <QDrag>
@@ -47,6 +48,11 @@ class RightButtonCancel : public QObject {
 }  // namespace
 
 QUrl LocalFileUrl(const std::string& path) {
+  if constexpr (platform::kPathSeparator != '/') {
+    // A Windows path is UTF-8 made from UTF-16, so always valid text.
+    return QUrl::fromLocalFile(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
+  }
+  // The name's own bytes, so that a name that is not valid UTF-8 is still found.
   const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
   return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"), QUrl::StrictMode);
 }
@@ -55,7 +61,9 @@ std::unique_ptr<QMimeData> BuildVolumeDataObject(const std::string& folder,
                                                  const std::vector<std::string>& names) {
   if (names.empty()) return nullptr;
   RequireFolder(folder);
-  const std::string prefix = !folder.empty() && folder.back() == '/' ? folder : folder + '/';
+  const std::string prefix = !folder.empty() && platform::IsPathSeparator(folder.back())
+                                 ? folder
+                                 : folder + platform::kPathSeparator;
   QList<QUrl> urls;
   urls.reserve(static_cast<qsizetype>(names.size()));
   for (const std::string& name : names) {
