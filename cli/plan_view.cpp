@@ -24,8 +24,10 @@ MoveInputs MoveInputsOf(const PlanSettings& settings) {
 CliPlanView::CliPlanView(const PlanSettings& settings, CommandState& state, ScanProgress* progress)
     : settings_(settings), state_(state), progress_(progress) {}
 
-void CliPlanView::AddVolumeRow(const VolumeRowTexts& row) {
-  volume_folders_.emplace_back(row.folder);
+void CliPlanView::ShowPlan(const PlanRows& plan) {
+  for (std::size_t n = 1; n < plan.volume_totals.size(); ++n) {
+    volume_folders_.push_back(plan.naming.FolderName(static_cast<std::int32_t>(n)));
+  }
 }
 
 void CliPlanView::PumpEvents() {

@@ -26,11 +26,10 @@ class CliPlanView final : public LiveInputs, public PlanSink {
   std::string ClusterSizeText() const override { return settings_.cluster_text; }
   bool SkipLastVolume() const override { return settings_.skip_last; }
 
-  // The entries are printed from the plan's own list, so these rows are not kept.
-  void ClearEntryRows() override {}
-  void AddEntryRow(const EntryRowTexts& /*row*/) override {}
-  void ClearVolumeRows() override { volume_folders_.clear(); }
-  void AddVolumeRow(const VolumeRowTexts& row) override;
+  // The entries are printed from the plan's own list; only the volume folder
+  // names are kept.
+  void ClearPlan() override { volume_folders_.clear(); }
+  void ShowPlan(const PlanRows& plan) override;
   void ClearTree() override {}
   TreeStore* Tree() override { return nullptr; }
 

@@ -85,8 +85,7 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
   state.Searching = true;
   sink.SetStatusText(kSearchingTag);
 
-  sink.ClearEntryRows();
-  sink.ClearVolumeRows();
+  sink.ClearPlan();
   sink.ClearTree();
 
   if (state.EntryList) FreeEntries(state.EntryList);
@@ -114,18 +113,10 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
   const std::int32_t volume_count = packing.volume_count;
 
   const std::vector<std::int64_t> totals = ComputeVolumeTotals(*state.EntryList, volume_count);
-  for (const auto& entry : *state.EntryList) {
-    const std::string volume = std::to_string(entry->Volume);
-    const std::string size = FormatThousands(entry->Size);
-    sink.AddEntryRow({volume, entry->Name, size, entry->DateText, entry->KindText});
-  }
+  sink.ShowPlan({*state.EntryList, totals, naming});
 
   std::int64_t grand_total = 0;
   for (std::int32_t n = 1; n <= volume_count; ++n) {
-    const std::string number = std::to_string(n);
-    const std::string folder = naming.FolderName(n);
-    const std::string size = FormatThousands(totals[static_cast<std::size_t>(n)]);
-    sink.AddVolumeRow({number, folder, size});
     // Saturates rather than wraps; only sizes beyond any real disk get there.
     if (__builtin_add_overflow(grand_total, totals[static_cast<std::size_t>(n)], &grand_total)) {
       grand_total = std::numeric_limits<std::int64_t>::max();

@@ -5,13 +5,14 @@
 // command line from its options), answers the two values a command re-reads
 // while it works, and receives the results through a sink.
 
+#include "engine/entry.h"
 #include "engine/fewest_volumes.h"
 #include "engine/tree_store.h"
 #include "moving/folder_paths.h"
 
 #include <cstdint>
 #include <string>
-#include <string_view>
+#include <vector>
 
 namespace morvick {
 
@@ -45,22 +46,21 @@ class LiveInputs {
   virtual bool SkipLastVolume() const = 0;
 };
 
-// The five columns of an entry row ("No", "名前", "サイズ", "更新日時", "種類").
-// The views are only valid during the call; copy what must be kept.
-struct EntryRowTexts {
-  std::string_view volume;
-  std::string_view name;
-  std::string_view size;
-  std::string_view date;
-  std::string_view kind;
+// The plan Investigate leaves, handed to the lists once: the entries in list
+// order and the byte total of every volume (index 0 unused, so the volume
+// count is its size - 1). The entries stay valid until the next ClearPlan; the
+// totals and the naming only during the call.
+struct PlanRows {
+  const EntryList& entries;
+  const std::vector<std::int64_t>& volume_totals;
+  const VolumeNaming& naming;  // taken before the scan, for the "フォルダ" column
 };
 
-// The three columns of a volume row ("No", "フォルダ", "サイズ").
-struct VolumeRowTexts {
-  std::string_view volume;
-  std::string_view folder;
-  std::string_view size;
-};
+// The cells of the entry list ("No", "名前", "サイズ", "更新日時", "種類") and of
+// the volume list ("No", "フォルダ", "サイズ"), formatted when a row is shown.
+std::string EntryCellText(const TSplitEntry& entry, int column);
+std::string VolumeCellText(std::int32_t volume, std::int64_t total, const VolumeNaming& naming,
+                           int column);
 
 // Where the results of the commands go: the entry and volume lists, the folder
 // tree and the status line, and the event pump the scan calls.
@@ -68,12 +68,12 @@ class PlanSink {
  public:
   virtual ~PlanSink() = default;
 
-  // Rows are added one at a time, in order, once per entry: keep this cheap
-  // (the command line plans a million entries).
-  virtual void ClearEntryRows() = 0;
-  virtual void AddEntryRow(const EntryRowTexts& row) = 0;
-  virtual void ClearVolumeRows() = 0;
-  virtual void AddVolumeRow(const VolumeRowTexts& row) = 0;
+  // Empties the entry list, then the volume list; called before the entry
+  // list they show is freed.
+  virtual void ClearPlan() = 0;
+  // Shows a plan of any size in both lists, once per investigation: keep it
+  // cheap (the command line plans a million entries).
+  virtual void ShowPlan(const PlanRows& plan) = 0;
 
   // Removes every node of the tree view and empties the store Tree() returns.
   virtual void ClearTree() = 0;

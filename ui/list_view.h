@@ -1,54 +1,38 @@
 #pragma once
 
-// A report-style list (ListView1, ListView2): fixed columns, read-only rows,
-// and a background colour per row chosen from the row's "No" caption each time
-// the row is painted.
+// A report-style list (ListView1, ListView2): fixed columns, read-only rows
+// selected one at a time, and a background colour per row chosen from the
+// row's "No" caption each time the row is painted. The rows live in its
+// ListModel, which reads them from the plan.
 
-#include "ui/row_colours.h"
+#include "ui/list_model.h"
 
-#include <QTreeWidget>
+#include <QTreeView>
 
-#include <functional>
-#include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace morvick::ui {
 
-struct ListColumn {
-  QString title;
-  int width;
-  bool right_aligned;
-};
-
-class ListView : public QTreeWidget {
+class ListView : public QTreeView {
   Q_OBJECT
 
  public:
-  // Decides a row's background from its caption (column 0).
-  using ColourRule = std::function<RowColour(std::string_view caption)>;
-
   ListView(const std::vector<ListColumn>& columns, QWidget* parent);
 
-  void SetColourRule(ColourRule rule) { colour_rule_ = std::move(rule); }
-  RowColour ColourOfRow(int row) const;
+  ListModel& rows() const { return *model_; }
+  void SetColourRule(ListModel::ColourRule rule) { model_->SetColourRule(std::move(rule)); }
+  RowColour ColourOfRow(int row) const { return model_->ColourOfRow(row); }
 
-  // Rows are collected and handed to the view in one batch by Flush (adding
-  // them one by one would relayout the view for each of many thousand rows).
-  void AppendRow(const std::vector<std::string_view>& texts);
-  void Flush();
-  void Clear();
-  int RowCount() const { return topLevelItemCount() + static_cast<int>(pending_.size()); }
-  std::string Text(int row, int column) const;
-  void SetText(int row, int column, const std::string& text);
+  void SetRows(int count, ListModel::CellText text) { model_->SetRows(count, std::move(text)); }
+  void Clear() { model_->Clear(); }
+  int RowCount() const { return model_->rowCount(); }
+  std::string Text(int row, int column) const { return model_->Text(row, column); }
+  // The selected row, -1 when none is.
+  int SelectedRow() const;
 
  private:
-  const QTreeWidgetItem* Row(int row) const;
-
-  std::vector<bool> right_aligned_;
-  std::vector<std::unique_ptr<QTreeWidgetItem>> pending_;
-  ColourRule colour_rule_;
+  ListModel* model_;
 };
 
 }  // namespace morvick::ui

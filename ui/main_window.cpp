@@ -59,6 +59,8 @@ TForm1::~TForm1() {
   ListView2->viewport()->removeEventFilter(this);
   ListView1->SetColourRule({});
   ListView2->SetColourRule({});
+  ListView1->Clear();
+  ListView2->Clear();
   TreeView1->setModel(nullptr);
   for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
 }
@@ -119,14 +121,6 @@ void TForm1::Button1Click() {
   // An error that ends the investigation is shown here, so that a close asked
   // for during the scan is answered after it, never by a later Investigate.
   RunGuarded(prompter_, [this] {
-    // Flushes the rows added while investigating, also when the command fails.
-    struct Finish {
-      TForm1& form;
-      ~Finish() {
-        form.ListView1->Flush();
-        form.ListView2->Flush();
-      }
-    } finish{*this};
     InvestigateCommand(state_, ReadInvestigateInputs(), *this, *this, prompter_, path_rules_);
   });
   if (close_after_scan_ && !state_.ScanRunning) {
@@ -196,13 +190,9 @@ void TForm1::Edit4Change() {
   const std::int32_t start = SpinEdit1->TypedValue();
   Label5->setText(ToQString(base_name + FormatSequenceNumber(start, digits)));
   Label5->adjustSize();
-  ListView2->Flush();
-  ListView2->setUpdatesEnabled(false);
-  const int rows = ListView2->RowCount();
-  for (int row = 0; row < rows; ++row) {
-    ListView2->SetText(row, 1, VolumeFolderName(row + 1, base_name, digits, start));
-  }
-  ListView2->setUpdatesEnabled(true);
+  // Row i of ListView2 reads the name of volume i + 1 with these inputs.
+  volume_naming_ = {base_name, digits, start};
+  ListView2->rows().RefreshColumn(1);
 }
 
 void TForm1::UpDown1Click(UpDownButton button) {
@@ -258,6 +248,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  ListView1->Clear();  // it reads the entry list
   FreeEntries(state_.EntryList);
   if (help_window_) help_window_->close();
   event->accept();
@@ -389,16 +380,23 @@ std::string TForm1::ClusterSizeText() const { return ToStdString(ComboBox3->curr
 
 bool TForm1::SkipLastVolume() const { return CheckBox2->isChecked(); }
 
-void TForm1::ClearEntryRows() { ListView1->Clear(); }
-
-void TForm1::AddEntryRow(const EntryRowTexts& row) {
-  ListView1->AppendRow({row.volume, row.name, row.size, row.date, row.kind});
+void TForm1::ClearPlan() {
+  ListView1->Clear();
+  ListView2->Clear();
 }
 
-void TForm1::ClearVolumeRows() { ListView2->Clear(); }
-
-void TForm1::AddVolumeRow(const VolumeRowTexts& row) {
-  ListView2->AppendRow({row.volume, row.folder, row.size});
+void TForm1::ShowPlan(const PlanRows& plan) {
+  const EntryList& entries = plan.entries;
+  ListView1->SetRows(static_cast<int>(entries.size()), [&entries](int row, int column) {
+    return EntryCellText(*entries[static_cast<std::size_t>(row)], column);
+  });
+  volume_totals_ = plan.volume_totals;
+  volume_naming_ = plan.naming;
+  ListView2->SetRows(static_cast<int>(volume_totals_.size()) - 1, [this](int row, int column) {
+    const std::size_t volume = static_cast<std::size_t>(row) + 1;
+    return VolumeCellText(static_cast<std::int32_t>(volume), volume_totals_[volume], volume_naming_,
+                          column);
+  });
 }
 
 void TForm1::ClearTree() {

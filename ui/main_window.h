@@ -126,10 +126,8 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   bool SkipLastVolume() const override;
 
   // PlanSink: ListView1, ListView2, TreeView1 and the status bar.
-  void ClearEntryRows() override;
-  void AddEntryRow(const EntryRowTexts& row) override;
-  void ClearVolumeRows() override;
-  void AddVolumeRow(const VolumeRowTexts& row) override;
+  void ClearPlan() override;
+  void ShowPlan(const PlanRows& plan) override;
   void ClearTree() override;
   TreeStore* Tree() override { return &tree_store_; }
   void PumpEvents() override;
@@ -179,6 +177,10 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   CommandState state_;
   TreeStore tree_store_;
   std::vector<std::string> preset_names_;  // PresetNames, parallel to ComboBox2
+  // What ListView2 reads: the totals of the plan shown and the naming of its
+  // "フォルダ" column (that of the plan, then the inputs' after every change).
+  std::vector<std::int64_t> volume_totals_;
+  VolumeNaming volume_naming_;
   int tree_update_depth_ = 0;
   QElapsedTimer pump_clock_;
   qint64 pump_interval_ms_;

@@ -60,7 +60,7 @@ void TForm1::ListView2MouseMove(int x, int y) {
   const std::string base_name = ToStdString(Edit4->text());
   const std::int32_t start_number = SpinEdit1->TypedValue();
 
-  if (ListView2->selectedItems().isEmpty()) return;
+  if (ListView2->SelectedRow() < 0) return;
   if (!list2_left_pressed_) return;
   if (std::llabs(std::int64_t{x} - DragOriginX) < kDragDistance &&
       std::llabs(std::int64_t{y} - DragOriginY) < kDragDistance) {
@@ -69,10 +69,10 @@ void TForm1::ListView2MouseMove(int x, int y) {
   // From here on the press belongs to the drag: the list must not go on
   // selecting rows under the pointer, nor start a second drag.
   EndListView2Press();
-  const QList<QTreeWidgetItem*> selected = ListView2->selectedItems();
-  if (selected.isEmpty()) return;
+  const int selected = ListView2->SelectedRow();
+  if (selected < 0) return;
 
-  const std::int32_t volume = ParseInt32(ToStdString(selected.front()->text(0)));
+  const std::int32_t volume = ParseInt32(ListView2->Text(selected, 0));
   std::vector<std::string> names;
   if (state_.EntryList) {
     for (const auto& entry : *state_.EntryList) {

@@ -43,15 +43,25 @@ struct FakePlanView : LiveInputs, PlanSink {
   std::string ClusterSizeText() const override { return cluster_text; }
   bool SkipLastVolume() const override { return skip_last; }
 
-  void ClearEntryRows() override { entry_rows.clear(); }
-  void AddEntryRow(const EntryRowTexts& row) override {
-    entry_rows.push_back({std::string(row.volume), std::string(row.name), std::string(row.size),
-                          std::string(row.date), std::string(row.kind)});
+  // The rows as the lists show them, every cell formatted.
+  void ClearPlan() override {
+    entry_rows.clear();
+    volume_rows.clear();
   }
-  void ClearVolumeRows() override { volume_rows.clear(); }
-  void AddVolumeRow(const VolumeRowTexts& row) override {
-    volume_rows.push_back(
-        {std::string(row.volume), std::string(row.folder), std::string(row.size)});
+  void ShowPlan(const PlanRows& plan) override {
+    for (const auto& entry : plan.entries) {
+      std::array<std::string, 5> row;
+      for (int column = 0; column < 5; ++column) row[column] = EntryCellText(*entry, column);
+      entry_rows.push_back(std::move(row));
+    }
+    for (std::size_t n = 1; n < plan.volume_totals.size(); ++n) {
+      std::array<std::string, 3> row;
+      for (int column = 0; column < 3; ++column) {
+        row[column] = VolumeCellText(static_cast<std::int32_t>(n), plan.volume_totals[n],
+                                     plan.naming, column);
+      }
+      volume_rows.push_back(std::move(row));
+    }
   }
   void ClearTree() override {
     tree.Clear();
@@ -61,6 +71,7 @@ struct FakePlanView : LiveInputs, PlanSink {
   void PumpEvents() override {
     if (on_pump) on_pump();
   }
+
   void BeginTreeUpdate() override { ++tree_update_depth; }
   void EndTreeUpdate() override { --tree_update_depth; }
   void SetStatusText(const std::string& text) override {

@@ -29,7 +29,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeView>
-#include <QTreeWidget>
 
 namespace morvick::testing {
 namespace {
@@ -67,15 +66,17 @@ void CheckPlacement(const QWidget& window, const Placed& expected) {
   }
 }
 
-QStringList HeaderTitles(const QTreeWidget& list) {
+QStringList HeaderTitles(const QTreeView& list) {
   QStringList titles;
-  for (int i = 0; i < list.columnCount(); ++i) titles << list.headerItem()->text(i);
+  for (int i = 0; i < list.model()->columnCount(); ++i) {
+    titles << list.model()->headerData(i, Qt::Horizontal).toString();
+  }
   return titles;
 }
 
-QList<int> ColumnWidths(const QTreeWidget& list) {
+QList<int> ColumnWidths(const QTreeView& list) {
   QList<int> widths;
-  for (int i = 0; i < list.columnCount(); ++i) widths << list.columnWidth(i);
+  for (int i = 0; i < list.model()->columnCount(); ++i) widths << list.columnWidth(i);
   return widths;
 }
 
@@ -155,14 +156,16 @@ TEST_F(LayoutTest, MainWindowControlsAreWhereTheyBelong) {
 
 TEST_F(LayoutTest, ColumnsItemsAndMenu) {
   Start();
-  auto* volumes = Find<QTreeWidget>("ListView2");
+  auto* volumes = Find<QTreeView>("ListView2");
   EXPECT_EQ(HeaderTitles(*volumes), (QStringList{Q("No"), Q("フォルダ"), Q("サイズ")}));
   EXPECT_EQ(ColumnWidths(*volumes), (QList<int>{35, 80, 100}));
-  EXPECT_EQ(volumes->headerItem()->textAlignment(2) & Qt::AlignRight, Qt::AlignRight);
+  EXPECT_EQ(volumes->model()->headerData(2, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
+                Qt::AlignRight,
+            Qt::AlignRight);
   EXPECT_EQ(volumes->editTriggers(), QAbstractItemView::NoEditTriggers);
   EXPECT_EQ(volumes->selectionBehavior(), QAbstractItemView::SelectRows);
 
-  auto* entries = Find<QTreeWidget>("ListView1");
+  auto* entries = Find<QTreeView>("ListView1");
   EXPECT_EQ(HeaderTitles(*entries),
             (QStringList{Q("No"), Q("名前"), Q("サイズ"), Q("更新日時"), Q("種類")}));
   EXPECT_EQ(ColumnWidths(*entries), (QList<int>{35, 160, 100, 120, 90}));

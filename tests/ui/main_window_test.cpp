@@ -11,6 +11,7 @@
 #include "window_fixture.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -36,11 +37,25 @@ class MainWindowTest : public WindowTest {
   ui::ListView* Entries() { return Find<ui::ListView>("ListView1"); }
   QString Sample() { return Find<QLabel>("Label5")->text(); }
   void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
+  // A column as the view's model presents it.
   std::vector<std::string> Column(ui::ListView* list, int column) {
+    const QAbstractItemModel& model = *list->model();
     std::vector<std::string> texts;
-    for (int row = 0; row < list->RowCount(); ++row) texts.push_back(list->Text(row, column));
+    for (int row = 0; row < model.rowCount(); ++row) {
+      texts.push_back(model.data(model.index(row, column)).toString().toStdString());
+    }
     return texts;
   }
+  QColor Background(ui::ListView* list, int row) {
+    const QAbstractItemModel& model = *list->model();
+    return model.data(model.index(row, 1), Qt::BackgroundRole).value<QBrush>().color();
+  }
+  // A plan of `count` empty volumes and no entries, as Investigate shows it.
+  void ShowEmptyVolumes(int count) {
+    const std::vector<std::int64_t> totals(static_cast<std::size_t>(count) + 1, 0);
+    form().ShowPlan({no_entries_, totals, VolumeNaming{"x", 1, 1}});
+  }
+  const EntryList no_entries_;
 };
 
 TEST_F(MainWindowTest, StartsWithDefaultsWithoutFiles) {
@@ -106,8 +121,7 @@ TEST_F(MainWindowTest, StartsFromSettingsAndPresetFiles) {
 
   // Closing with Yes saves what the controls hold, Seq moved on by the volume
   // rows as SeqFlag asks.
-  form().AddVolumeRow({"1", "vol998", "0"});
-  form().AddVolumeRow({"2", "vol999", "0"});
+  ShowEmptyVolumes(2);
   form().show();
   prompter_.Answer(Answer::Yes);
   form().close();
@@ -135,10 +149,7 @@ TEST_F(MainWindowTest, UnreadablePresetFileIsReportedByBothWindowsAndStartUpGoes
 
 TEST_F(MainWindowTest, SampleAndVolumeNamesFollowEveryInput) {
   Start();
-  for (int n = 1; n <= 12; ++n) {
-    const std::string number = std::to_string(n);
-    form().AddVolumeRow({number, "x", "0"});
-  }
+  ShowEmptyVolumes(12);
   auto* track = Find<QSlider>("TrackBar1");
   auto* spin = Find<QSpinBox>("SpinEdit1");
   track->setValue(1);
@@ -231,6 +242,10 @@ TEST_F(MainWindowTest, InvestigateMoveUndoThroughTheButtons) {
   Find<QComboBox>("ComboBox1")->setCurrentIndex(1);  // bytes
   Edit(2)->setText(QString::fromStdString(dir_.Path("in")));
   Edit(3)->setText(QString::fromStdString(dir_.Path("out")));
+  // The lists' models stay consistent through every reset and renaming below.
+  const auto fatal = QAbstractItemModelTester::FailureReportingMode::Fatal;
+  QAbstractItemModelTester entries_tester(Entries()->model(), fatal);
+  QAbstractItemModelTester volumes_tester(Volumes()->model(), fatal);
 
   Click("Button1");
   EXPECT_TRUE(prompter_.boxes().empty());
@@ -244,9 +259,17 @@ TEST_F(MainWindowTest, InvestigateMoveUndoThroughTheButtons) {
   EXPECT_EQ(Entries()->ColourOfRow(2), ui::RowColour::Normal);
   EXPECT_EQ(Entries()->ColourOfRow(3), ui::RowColour::Red);
   EXPECT_EQ(Volumes()->ColourOfRow(1), ui::RowColour::Normal);
+  // The view paints the colours the model gives.
+  EXPECT_EQ(Background(Entries(), 0), QColor(166, 202, 240));
+  EXPECT_EQ(Background(Entries(), 3), QColor(255, 0, 0));
+  EXPECT_FALSE(
+      Entries()->model()->data(Entries()->model()->index(2, 4), Qt::BackgroundRole).isValid());
   Find<QCheckBox>("CheckBox2")->setChecked(true);
   EXPECT_EQ(Volumes()->ColourOfRow(1), ui::RowColour::Yellow);
+  EXPECT_EQ(Background(Volumes(), 1), QColor(255, 255, 0));
   Find<QCheckBox>("CheckBox2")->setChecked(false);
+  EXPECT_EQ(Entries()->model()->data(Entries()->model()->index(3, 2), Qt::TextAlignmentRole),
+            QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter)));
   // The tree shows every level once the scan has ended.
   const ui::TreeModel& tree = form().tree_model();
   ASSERT_EQ(tree.rowCount({}), 4);
@@ -281,6 +304,13 @@ TEST_F(MainWindowTest, InvestigateMoveUndoThroughTheButtons) {
   EXPECT_FALSE(PathExists(dir_.Path("out/folder00002")));
   EXPECT_TRUE(PathExists(dir_.Path("out")));
   EXPECT_TRUE(prompter_.AllAnswersUsed());
+
+  // A new plan by first-fit replaces the rows; a renaming reaches the shown ones.
+  form().SetRadioGroup1Index(6);
+  Click("Button1");
+  EXPECT_EQ(Column(Entries(), 1), (std::vector<std::string>{"huge.bin", "c", "a.bin", "b.bin"}));
+  Find<QSlider>("TrackBar1")->setValue(2);
+  EXPECT_EQ(Column(Volumes(), 1), (std::vector<std::string>{"folder01", "folder02"}));
 }
 
 TEST_F(MainWindowTest, ExitButtonRunsTheClosePrompt) {
