@@ -27,9 +27,9 @@ struct CommandState {
   bool ProvenOptimal = false;      // no plan of the entries has fewer volumes than this one
   EntryListPtr EntryList;          // null before the first investigation
 
-  // True only while Investigate's scan is in progress (the scan pumps events,
-  // so a second click may arrive then). An error leaves Searching set but
-  // never this.
+  // True only while Investigate's scan or packing is in progress (both pump
+  // events, so a second click may arrive then). An error leaves Searching set
+  // but never this.
   bool ScanRunning = false;
 
   // The volume folders the Undo in progress has removed. An Undo stopped by a

@@ -100,16 +100,21 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
   }
 
   state.CancelRequested = false;
+  PackingResult packing;
   {
     ScanRunningGuard running(state);
     CommandScanHost host(state, live, sink);
     ScanTarget target{host, *state.EntryList, sink.Tree()};
     ScanFolder(target, TreeStore::kNone, input_text, true);
-  }
-  state.CancelRequested = false;
+    state.CancelRequested = false;
 
-  const PackingResult packing =
-      PackEntries(*state.EntryList, inputs.method_index, state.SplitCapacity, inputs.search_limits);
+    // Packing a large list takes a while too; the window stays live, and the
+    // same guard keeps a second click from replacing the list being sorted.
+    packing = PackEntries(*state.EntryList, inputs.method_index, state.SplitCapacity,
+                          inputs.search_limits, [&sink] { sink.PumpEventsWhilePacking(); });
+  }
+  // A Cancel clicked while packing is used up: packing is not cut short.
+  state.CancelRequested = false;
   const std::int32_t volume_count = packing.volume_count;
 
   const std::vector<std::int64_t> totals = ComputeVolumeTotals(*state.EntryList, volume_count);

@@ -87,6 +87,10 @@ class PlanSink {
   virtual void PumpEvents() = 0;
   virtual void BeginTreeUpdate() = 0;
   virtual void EndTreeUpdate() = 0;
+  // Called every few thousand steps while a plan is packed, with the
+  // investigation still running (its flags guard the plan meanwhile). The
+  // window processes its events here as during the scan.
+  virtual void PumpEventsWhilePacking() {}
 
   virtual void SetStatusText(const std::string& text) = 0;
 };

@@ -15,6 +15,32 @@ namespace {
 
 int Sign(int value) { return (value > 0) - (value < 0); }
 
+// Calls the pump once every few thousand steps of a long loop: often enough
+// for a live window, rarely enough to cost nothing.
+class StridePump {
+ public:
+  explicit StridePump(const std::function<void()>& pump) : pump_(pump) {}
+  void Step() {
+    if (--countdown_ != 0) return;
+    countdown_ = kStride;
+    if (pump_) pump_();
+  }
+
+ private:
+  static constexpr int kStride = 4096;
+  const std::function<void()>& pump_;
+  int countdown_ = kStride;
+};
+
+// The packing quicksort with the pump stepped at every comparison.
+template <typename Item, typename Compare>
+void PumpedQuickSort(std::vector<Item>& items, Compare compare, StridePump& pump) {
+  detail::PackingQuickSort(items, [&](const Item& a, const Item& b) {
+    pump.Step();
+    return compare(a, b);
+  });
+}
+
 // Puts the records in the order of `sorted`, a permutation of their pointers.
 void ApplyOrder(EntryList& entries, const std::vector<TSplitEntry*>& sorted) {
   for (auto& record : entries) static_cast<void>(record.release());
@@ -49,11 +75,12 @@ const std::string& FieldOf(const TSplitEntry& entry, TextField field) {
   return entry.Name;
 }
 
-void SortByText(EntryList& entries, TextField field, bool descending) {
+void SortByText(EntryList& entries, TextField field, bool descending, StridePump& pump) {
   std::vector<std::uint8_t> arena;
   std::vector<KeyedItem> items;
   items.reserve(entries.size());
   for (const auto& record : entries) {
+    pump.Step();
     const std::size_t offset = arena.size();
     const std::size_t length = AppendSortKey(FieldOf(*record, field), arena);
     items.push_back(KeyedItem{0, static_cast<std::uint32_t>(offset),
@@ -73,10 +100,10 @@ void SortByText(EntryList& entries, TextField field, bool descending) {
     return CompareSortKeys(keys + a.offset, a.length, keys + b.offset, b.length);
   };
   if (descending) {
-    detail::PackingQuickSort(
-        items, [&](const KeyedItem& a, const KeyedItem& b) { return ascending(b, a); });
+    PumpedQuickSort(
+        items, [&](const KeyedItem& a, const KeyedItem& b) { return ascending(b, a); }, pump);
   } else {
-    detail::PackingQuickSort(items, ascending);
+    PumpedQuickSort(items, ascending, pump);
   }
   ApplyItemOrder(entries, items);
 }
@@ -86,23 +113,25 @@ struct SizedItem {
   TSplitEntry* entry;
 };
 
-void SortBySizeDesc(EntryList& entries) {
+void SortBySizeDesc(EntryList& entries, StridePump& pump) {
   std::vector<SizedItem> items;
   items.reserve(entries.size());
   for (const auto& record : entries) items.push_back(SizedItem{record->Size, record.get()});
-  detail::PackingQuickSort(items, [](const SizedItem& a, const SizedItem& b) {
-    return (b.size > a.size) - (b.size < a.size);
-  });
+  PumpedQuickSort(
+      items,
+      [](const SizedItem& a, const SizedItem& b) { return (b.size > a.size) - (b.size < a.size); },
+      pump);
   ApplyItemOrder(entries, items);
 }
 
-void SortByVolumeAsc(EntryList& entries) {
+void SortByVolumeAsc(EntryList& entries, StridePump& pump) {
   std::vector<SizedItem> items;
   items.reserve(entries.size());
   for (const auto& record : entries) items.push_back(SizedItem{record->Volume, record.get()});
-  detail::PackingQuickSort(items, [](const SizedItem& a, const SizedItem& b) {
-    return (a.size > b.size) - (a.size < b.size);
-  });
+  PumpedQuickSort(
+      items,
+      [](const SizedItem& a, const SizedItem& b) { return (a.size > b.size) - (a.size < b.size); },
+      pump);
   ApplyItemOrder(entries, items);
 }
 
@@ -172,7 +201,9 @@ std::int32_t AssignNextFit(EntryList& entries, std::int64_t capacity) {
   return volume_count;
 }
 
-std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity) {
+std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity,
+                            const std::function<void()>& pump) {
+  StridePump stride(pump);
   std::int32_t volume_count = 1;
   std::int64_t total = 0;
   for (const auto& record : entries) total = SaturatingAdd(total, record->Size);
@@ -185,6 +216,7 @@ std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity) {
 
   detail::BinFills bins;
   for (const auto& record : entries) {
+    stride.Step();
     const std::int64_t size = record->Size;
     // A bin fits when fill + size <= capacity, i.e. fill <= capacity - size.
     std::int64_t limit;
@@ -204,7 +236,7 @@ std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity) {
     record->Volume = static_cast<std::int32_t>(bin);
     volume_count = std::max(volume_count, static_cast<std::int32_t>(bin));
   }
-  SortByVolumeAsc(entries);
+  SortByVolumeAsc(entries, stride);
   return volume_count;
 }
 
@@ -218,8 +250,8 @@ std::vector<std::int64_t> SizesOf(const EntryList& entries) {
 }
 
 PackingResult AssignFewestVolumes(EntryList& entries, std::int64_t capacity,
-                                  const SearchLimits& limits) {
-  SortBySizeDesc(entries);
+                                  const SearchLimits& limits, StridePump& pump) {
+  SortBySizeDesc(entries, pump);
   if (capacity == 0) throw DivisionByZeroError();
   const FewestVolumes found = FindFewestVolumes(SizesOf(entries), capacity, limits);
   for (std::size_t i = 0; i < entries.size(); ++i) entries[i]->Volume = found.volume_of[i];
@@ -232,21 +264,23 @@ PackingResult AssignFewestVolumes(EntryList& entries, std::int64_t capacity,
 }  // namespace
 
 PackingResult PackEntries(EntryList& entries, int method, std::int64_t capacity,
-                          const SearchLimits& limits) {
-  if (method == kFewestVolumes) return AssignFewestVolumes(entries, capacity, limits);
+                          const SearchLimits& limits, const std::function<void()>& pump) {
+  StridePump stride(pump);
+  if (method == kFewestVolumes) return AssignFewestVolumes(entries, capacity, limits, stride);
   PackingResult result;
   switch (method) {
-    case kNameAsc: SortByText(entries, TextField::kName, false); break;
-    case kNameDesc: SortByText(entries, TextField::kName, true); break;
-    case kDateAsc: SortByText(entries, TextField::kDate, false); break;
-    case kDateDesc: SortByText(entries, TextField::kDate, true); break;
-    case kKindAsc: SortByText(entries, TextField::kKind, false); break;
-    case kKindDesc: SortByText(entries, TextField::kKind, true); break;
-    case kFirstFit: SortBySizeDesc(entries); break;
+    case kNameAsc: SortByText(entries, TextField::kName, false, stride); break;
+    case kNameDesc: SortByText(entries, TextField::kName, true, stride); break;
+    case kDateAsc: SortByText(entries, TextField::kDate, false, stride); break;
+    case kDateDesc: SortByText(entries, TextField::kDate, true, stride); break;
+    case kKindAsc: SortByText(entries, TextField::kKind, false, stride); break;
+    case kKindDesc: SortByText(entries, TextField::kKind, true, stride); break;
+    case kFirstFit: SortBySizeDesc(entries, stride); break;
     default: break;
   }
-  result.volume_count =
-      method == kFirstFit ? AssignFirstFit(entries, capacity) : AssignNextFit(entries, capacity);
+  result.volume_count = method == kFirstFit ? AssignFirstFit(entries, capacity, pump)
+                                            : AssignNextFit(entries, capacity);
+  if (pump) pump();
   result.lower_bound = VolumeLowerBound(entries, capacity);
   result.proven_optimal = result.volume_count <= result.lower_bound;
   return result;

@@ -6,6 +6,7 @@
 #include "engine/fewest_volumes.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace morvick {
@@ -36,8 +37,11 @@ struct PackingResult {
 // Method 8 leaves the entries that fit sorted by volume and, within a volume,
 // largest first, with the oversized ones (volume 0) before them, as 6 does.
 // Raises DivisionByZeroError for methods 6 and 8 with capacity 0.
+// `pump`, when given, is called every few thousand steps of the sorts and of
+// first-fit, so that a window stays live while a large list is packed; it must
+// not touch the entries.
 PackingResult PackEntries(EntryList& entries, int method, std::int64_t capacity,
-                          const SearchLimits& limits);
+                          const SearchLimits& limits, const std::function<void()>& pump = {});
 // The same with the default search limits; returns VolumeCount (at least 1).
 std::int32_t PackEntries(EntryList& entries, int method, std::int64_t capacity);
 
@@ -61,7 +65,8 @@ int CompareVolumeAsc(const TSplitEntry& a, const TSplitEntry& b);
 void SortEntries(EntryList& entries, EntryComparison compare);
 
 std::int32_t AssignNextFit(EntryList& entries, std::int64_t capacity);
-std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity);
+std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity,
+                            const std::function<void()>& pump = {});
 
 // The lower bound of the plans of the entries (see VolumeLowerBound).
 std::int32_t VolumeLowerBound(const EntryList& entries, std::int64_t capacity);

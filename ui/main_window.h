@@ -133,6 +133,7 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   void PumpEvents() override;
   void BeginTreeUpdate() override;
   void EndTreeUpdate() override;
+  void PumpEventsWhilePacking() override { PumpEvents(); }
   void SetStatusText(const std::string& text) override;
 
   std::string StatusText() const;

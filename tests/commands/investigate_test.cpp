@@ -10,6 +10,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace morvick {
@@ -271,6 +272,33 @@ TEST_F(InvestigateTest, ClicksDuringTheScan) {
   CancelCommand(state_);
   Investigate();
   EXPECT_EQ(form_.entry_rows.size(), 5u);
+}
+
+TEST_F(InvestigateTest, ClicksWhileALargeListIsPacked) {
+  // Enough entries for the sort to pump events now and then.
+  for (int i = 0; i < 1500; ++i) dir_.CreateFile("many/f" + std::to_string(i * 7919 % 1500), i);
+  form_.edits[1] = dir_.Path("many");
+  form_.edits[0] = "100000";
+  Investigate();
+  EXPECT_GT(form_.packing_pumps, 0);
+  const auto undisturbed = form_.entry_rows;
+  ASSERT_EQ(undisturbed.size(), 1500u);
+
+  // Investigate again, Move and Cancel from the packing's pump: the first is
+  // ignored, Move refused, Cancel has nothing to stop; the plan is the same.
+  bool clicked = false;
+  form_.on_packing_pump = [&] {
+    if (std::exchange(clicked, true)) return;
+    Investigate();
+    RunMove(state_, form_, prompter_, PlatformPathRules());
+    CancelCommand(state_);
+  };
+  Investigate();
+  EXPECT_TRUE(clicked);
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"検索中の為、処理できません。"});
+  EXPECT_EQ(form_.entry_rows, undisturbed);
+  EXPECT_TRUE(state_.SearchDone);
+  EXPECT_FALSE(state_.CancelRequested || state_.Searching || state_.ScanRunning);
 }
 
 }  // namespace

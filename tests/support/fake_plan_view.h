@@ -33,6 +33,9 @@ struct FakePlanView : LiveInputs, PlanSink {
   int tree_update_depth = 0;
   // Runs once for every pumped event, as a user's click during the scan would.
   std::function<void()> on_pump;
+  // The same while the plan is packed.
+  std::function<void()> on_packing_pump;
+  int packing_pumps = 0;
 
   VolumeNaming Naming() const { return {edits[3], digits, start_number}; }
   InvestigateInputs Investigation() const {
@@ -71,7 +74,10 @@ struct FakePlanView : LiveInputs, PlanSink {
   void PumpEvents() override {
     if (on_pump) on_pump();
   }
-
+  void PumpEventsWhilePacking() override {
+    ++packing_pumps;
+    if (on_packing_pump) on_packing_pump();
+  }
   void BeginTreeUpdate() override { ++tree_update_depth; }
   void EndTreeUpdate() override { --tree_update_depth; }
   void SetStatusText(const std::string& text) override {
