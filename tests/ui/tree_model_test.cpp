@@ -66,19 +66,26 @@ TEST(TreeModel, NamesThatAreNotUtf8StillShow) {
   EXPECT_TRUE(shown.contains(QChar::ReplacementCharacter));
 }
 
-TEST(TreeModel, WideFolderOpensWithoutWidgetItems) {
+TEST(TreeModel, MillionChildrenOpenWithoutWidgetItems) {
+  // A million files directly in the input folder, and as many in one folder below it.
   TreeStore store;
   const auto root = store.AddChild(TreeStore::kNone, "wide");
-  for (int i = 0; i < 200000; ++i) store.AddChild(root, "f" + std::to_string(i));
+  for (int i = 0; i < 1000000; ++i) store.AddChild(root, "f" + std::to_string(i));
+  for (int i = 1; i < 1000000; ++i) store.AddChild(TreeStore::kNone, "t" + std::to_string(i));
   ui::TreeModel model(store, nullptr);
   model.Publish();
+  ASSERT_EQ(model.rowCount({}), 1000000);
   const QModelIndex wide = model.index(0, 0, {});
-  ASSERT_EQ(model.rowCount(wide), 200000);
+  ASSERT_EQ(model.rowCount(wide), 1000000);
   // Random access and the way back up are constant-time lookups.
-  const QModelIndex last = model.index(199999, 0, wide);
-  EXPECT_EQ(Name(model, last), QStringLiteral("f199999"));
+  const QModelIndex last = model.index(999999, 0, wide);
+  EXPECT_EQ(Name(model, last), QStringLiteral("f999999"));
   EXPECT_EQ(model.parent(last), wide);
-  EXPECT_EQ(last.row(), 199999);
+  EXPECT_EQ(last.row(), 999999);
+  const QModelIndex last_top = model.index(999999, 0, {});
+  EXPECT_EQ(Name(model, last_top), QStringLiteral("t999999"));
+  EXPECT_FALSE(model.parent(last_top).isValid());
+  EXPECT_FALSE(model.hasChildren(last_top));
 }
 
 }  // namespace
