@@ -1,9 +1,11 @@
 // Fills a folder with a deterministic benchmark tree: top-level folders of
 // varying depth and breadth plus top-level files, small or sparse, so a few
 // hundred thousand entries take little disk. The same arguments always give the
-// same names, sizes and times.
+// same names, sizes and times. With --flat it makes COUNT empty files directly
+// in FOLDER instead, as in a camera dump or a download folder.
 //
 //   morvick-make-tree FOLDER [ENTRIES] [TOP_LEVEL_FILES]
+//   morvick-make-tree --flat FOLDER COUNT
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -35,10 +37,10 @@ std::int64_t NextSize() {
   return static_cast<std::int64_t>(random_numbers() % (std::int64_t{4} << 30));
 }
 
-void MakeFile(const std::string& path) {
+void MakeFile(const std::string& path, bool empty = false) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) Fail(path);
-  if (::ftruncate(fd, NextSize()) != 0) Fail(path);
+  if (!empty && ::ftruncate(fd, NextSize()) != 0) Fail(path);
   ::close(fd);
   const timespec times[2] = {
       {1'600'000'000 + static_cast<time_t>(random_numbers() % 200'000'000), 0},
@@ -66,12 +68,29 @@ void MakeFolder(const std::string& path, int depth, long long budget) {
   }
 }
 
+// COUNT empty files named like a camera's, with three extensions and spread times.
+int MakeFlatFolder(const std::string& root, long long count) {
+  if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) Fail(root);
+  static const char* const kExtensions[] = {".JPG", ".MOV", ".xmp"};
+  char name[32];
+  for (long long i = 0; i < count; ++i) {
+    std::snprintf(name, sizeof name, "/IMG_%07lld%s", i, kExtensions[i % 3]);
+    MakeFile(root + name, true);
+  }
+  std::printf("%lld empty files in %s\n", made, root.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
+  if (argc == 4 && std::strcmp(argv[1], "--flat") == 0) {
+    return MakeFlatFolder(argv[2], std::atoll(argv[3]));
+  }
+  if (argc < 2 || argv[1][0] == '-') {
     std::fprintf(stderr,
-                 "usage: morvick-make-tree FOLDER [ENTRIES=300000] [TOP_LEVEL_FILES=500]\n");
+                 "usage: morvick-make-tree FOLDER [ENTRIES=300000] [TOP_LEVEL_FILES=500]\n"
+                 "       morvick-make-tree --flat FOLDER COUNT\n");
     return 2;
   }
   const std::string root = argv[1];
