@@ -123,12 +123,12 @@ std::string PlanJson(const PlanReport& plan) {
     for (const auto& entry : *plan.entries) {
       out += first ? "\n    " : ",\n    ";
       first = false;
-      out += "{\"volume\": " + std::to_string(entry->Volume) + ", \"name\": ";
-      AppendJsonString(out, entry->Name);
-      out += ", \"size\": " + std::to_string(entry->Size) + ", \"date\": ";
-      AppendJsonString(out, entry->DateText);
+      out += "{\"volume\": " + std::to_string(entry.Volume) + ", \"name\": ";
+      AppendJsonString(out, entry.Name());
+      out += ", \"size\": " + std::to_string(entry.Size) + ", \"date\": ";
+      AppendJsonString(out, entry.DateText());
       out += ", \"kind\": ";
-      AppendJsonString(out, entry->KindText);
+      AppendJsonString(out, entry.KindText());
       out += '}';
     }
   }
@@ -153,12 +153,12 @@ std::string PlanTsv(const PlanReport& plan) {
   std::string out = "volume\tname\tsize\tdate\tkind\n";
   if (plan.entries) {
     for (const auto& entry : *plan.entries) {
-      out += std::to_string(entry->Volume) + '\t';
-      AppendTsvField(out, entry->Name);
-      out += '\t' + std::to_string(entry->Size) + '\t';
-      AppendTsvField(out, entry->DateText);
+      out += std::to_string(entry.Volume) + '\t';
+      AppendTsvField(out, entry.Name());
+      out += '\t' + std::to_string(entry.Size) + '\t';
+      AppendTsvField(out, entry.DateText());
       out += '\t';
-      AppendTsvField(out, entry->KindText);
+      AppendTsvField(out, entry.KindText());
       out += '\n';
     }
   }
@@ -179,8 +179,9 @@ std::string PlanTable(const PlanReport& plan) {
   if (plan.entries) {
     rows.reserve(plan.entries->size() + 1);
     for (const auto& entry : *plan.entries) {
-      rows.push_back({std::to_string(entry->Volume), DisplayText(entry->Name),
-                      FormatThousands(entry->Size), entry->DateText, DisplayText(entry->KindText)});
+      rows.push_back({std::to_string(entry.Volume), DisplayText(entry.Name()),
+                      FormatThousands(entry.Size), entry.DateText(),
+                      DisplayText(entry.KindText())});
     }
   }
   std::array<std::size_t, 5> widths{};

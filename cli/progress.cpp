@@ -15,7 +15,7 @@ void ScanProgress::Tick(const EntryList& entries) {
   if (drawn_ && now - last_draw_ < kInterval) return;
   last_draw_ = now;
   for (; records_summed_ < entries.size(); ++records_summed_) {
-    if (__builtin_add_overflow(bytes_, entries[records_summed_]->Size, &bytes_)) {
+    if (__builtin_add_overflow(bytes_, entries[records_summed_].Size, &bytes_)) {
       bytes_ = INT64_MAX;
     }
   }

@@ -41,6 +41,18 @@ class ScanRunningGuard {
   CommandState& state_;
 };
 
+// Keeps the tree from being redrawn while it lives, errors included.
+class TreeUpdateGuard {
+ public:
+  explicit TreeUpdateGuard(PlanSink& sink) : sink_(sink) { sink_.BeginTreeUpdate(); }
+  ~TreeUpdateGuard() { sink_.EndTreeUpdate(); }
+  TreeUpdateGuard(const TreeUpdateGuard&) = delete;
+  TreeUpdateGuard& operator=(const TreeUpdateGuard&) = delete;
+
+ private:
+  PlanSink& sink_;
+};
+
 }  // namespace
 
 void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
@@ -103,6 +115,9 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
   PackingResult packing;
   {
     ScanRunningGuard running(state);
+    // The tree is shown with the plan, so that its first layout does not
+    // fall into the packing of a large list.
+    TreeUpdateGuard tree_update(sink);
     CommandScanHost host(state, live, sink);
     ScanTarget target{host, *state.EntryList, sink.Tree()};
     ScanFolder(target, TreeStore::kNone, input_text, true);

@@ -6,10 +6,10 @@ namespace morvick {
 std::string EntryCellText(const TSplitEntry& entry, int column) {
   switch (column) {
     case 0: return std::to_string(entry.Volume);
-    case 1: return entry.Name;
+    case 1: return std::string(entry.Name());
     case 2: return FormatThousands(entry.Size);
-    case 3: return entry.DateText;
-    case 4: return entry.KindText;
+    case 3: return entry.DateText();
+    case 4: return entry.KindText();
     default: return {};
   }
 }

@@ -41,60 +41,89 @@ void PumpedQuickSort(std::vector<Item>& items, Compare compare, StridePump& pump
   });
 }
 
-// Puts the records in the order of `sorted`, a permutation of their pointers.
-void ApplyOrder(EntryList& entries, const std::vector<TSplitEntry*>& sorted) {
-  for (auto& record : entries) static_cast<void>(record.release());
-  for (std::size_t i = 0; i < sorted.size(); ++i) entries[i].reset(sorted[i]);
+// Puts the records in the order of `order`: position k receives the record
+// that was at order[k]. The cycles of the permutation are followed in place,
+// so no second copy of the records is made; `order` is used up.
+void ApplyOrder(EntryList& entries, std::vector<std::uint32_t>& order) {
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    if (order[k] == k) continue;
+    const TSplitEntry held = entries[k];
+    std::size_t j = k;
+    for (;;) {
+      const std::size_t from = order[j];
+      order[j] = static_cast<std::uint32_t>(j);
+      if (from == k) {
+        entries[j] = held;
+        break;
+      }
+      entries[j] = entries[from];
+      j = from;
+    }
+  }
 }
 
+// Applies the order of sorted items (each holding its record's index) and
+// frees them first.
 template <typename Item>
-void ApplyItemOrder(EntryList& entries, const std::vector<Item>& items) {
-  std::vector<TSplitEntry*> sorted;
-  sorted.reserve(items.size());
-  for (const Item& item : items) sorted.push_back(item.entry);
-  ApplyOrder(entries, sorted);
+void ApplyItemOrder(EntryList& entries, std::vector<Item>& items) {
+  std::vector<std::uint32_t> order;
+  order.reserve(items.size());
+  for (const Item& item : items) order.push_back(item.index);
+  std::vector<Item>().swap(items);
+  ApplyOrder(entries, order);
 }
 
-// One entry with the sort key of the compared text. The first eight key bytes,
-// big-endian and zero-padded, decide most comparisons without touching the arena.
+// One entry with the sort key of the compared text. Eight key bytes after the
+// prefix all keys share, big-endian and zero-padded, decide most comparisons
+// without touching the arena.
 struct KeyedItem {
   std::uint64_t prefix;
   std::uint32_t offset;
   std::uint32_t length;
-  TSplitEntry* entry;
+  std::uint32_t index;
 };
 
-enum class TextField { kName, kDate, kKind };
-
-const std::string& FieldOf(const TSplitEntry& entry, TextField field) {
-  switch (field) {
-    case TextField::kName: return entry.Name;
-    case TextField::kDate: return entry.DateText;
-    case TextField::kKind: return entry.KindText;
-  }
-  return entry.Name;
-}
+enum class TextField { kName, kKind };
 
 void SortByText(EntryList& entries, TextField field, bool descending, StridePump& pump) {
+  // Keys are a few times longer than their texts; room reserved up front is
+  // only resident once written, and the arena never moves while it grows.
+  std::size_t room = 0;
+  for (const TSplitEntry& record : entries) room += 64 + 8 * (record.Name().size() + 8);
   std::vector<std::uint8_t> arena;
+  arena.reserve(room);
   std::vector<KeyedItem> items;
   items.reserve(entries.size());
-  for (const auto& record : entries) {
+  for (std::size_t i = 0; i < entries.size(); ++i) {
     pump.Step();
     const std::size_t offset = arena.size();
-    const std::size_t length = AppendSortKey(FieldOf(*record, field), arena);
+    const std::size_t length = field == TextField::kName
+                                   ? AppendSortKey(entries[i].Name(), arena)
+                                   : AppendSortKey(entries[i].KindText(), arena);
     items.push_back(KeyedItem{0, static_cast<std::uint32_t>(offset),
-                              static_cast<std::uint32_t>(length), record.get()});
+                              static_cast<std::uint32_t>(length), static_cast<std::uint32_t>(i)});
+  }
+  const std::uint8_t* keys = arena.data();
+  // The bytes every key begins with decide nothing (file names often share a stem).
+  std::size_t shared = items.empty() ? 0 : items.front().length;
+  for (const KeyedItem& item : items) {
+    const std::uint8_t* first = keys + items.front().offset;
+    const std::uint8_t* key = keys + item.offset;
+    std::size_t k = 0;
+    const std::size_t limit = std::min<std::size_t>(shared, item.length);
+    while (k < limit && first[k] == key[k]) ++k;
+    shared = k;
   }
   for (KeyedItem& item : items) {
+    item.offset += static_cast<std::uint32_t>(shared);
+    item.length -= static_cast<std::uint32_t>(shared);
     std::uint64_t prefix = 0;
     for (std::size_t k = 0; k < 8; ++k) {
       prefix <<= 8;
-      if (k < item.length) prefix |= arena[item.offset + k];
+      if (k < item.length) prefix |= keys[item.offset + k];
     }
     item.prefix = prefix;
   }
-  const std::uint8_t* keys = arena.data();
   auto ascending = [keys](const KeyedItem& a, const KeyedItem& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
     return CompareSortKeys(keys + a.offset, a.length, keys + b.offset, b.length);
@@ -105,34 +134,48 @@ void SortByText(EntryList& entries, TextField field, bool descending, StridePump
   } else {
     PumpedQuickSort(items, ascending, pump);
   }
+  std::vector<std::uint8_t>().swap(arena);
   ApplyItemOrder(entries, items);
 }
 
-struct SizedItem {
-  std::int64_t size;
-  TSplitEntry* entry;
+struct ValueItem {
+  std::int64_t value;
+  std::uint32_t index;
 };
 
-void SortBySizeDesc(EntryList& entries, StridePump& pump) {
-  std::vector<SizedItem> items;
+// Sorts by a whole-number key of each record, with a comparison of two keys.
+template <typename Key, typename Compare>
+void SortByValue(EntryList& entries, Key key, Compare compare, StridePump& pump) {
+  std::vector<ValueItem> items;
   items.reserve(entries.size());
-  for (const auto& record : entries) items.push_back(SizedItem{record->Size, record.get()});
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    items.push_back(ValueItem{key(entries[i]), static_cast<std::uint32_t>(i)});
+  }
   PumpedQuickSort(
-      items,
-      [](const SizedItem& a, const SizedItem& b) { return (b.size > a.size) - (b.size < a.size); },
+      items, [&](const ValueItem& a, const ValueItem& b) { return compare(a.value, b.value); },
       pump);
   ApplyItemOrder(entries, items);
+}
+
+int Ascending(std::int64_t a, std::int64_t b) { return (a > b) - (a < b); }
+int Descending(std::int64_t a, std::int64_t b) { return (b > a) - (b < a); }
+
+void SortBySizeDesc(EntryList& entries, StridePump& pump) {
+  SortByValue(
+      entries, [](const TSplitEntry& e) { return e.Size; }, Descending, pump);
 }
 
 void SortByVolumeAsc(EntryList& entries, StridePump& pump) {
-  std::vector<SizedItem> items;
-  items.reserve(entries.size());
-  for (const auto& record : entries) items.push_back(SizedItem{record->Volume, record.get()});
-  PumpedQuickSort(
-      items,
-      [](const SizedItem& a, const SizedItem& b) { return (a.size > b.size) - (a.size < b.size); },
-      pump);
-  ApplyItemOrder(entries, items);
+  SortByValue(
+      entries, [](const TSplitEntry& e) { return std::int64_t{e.Volume}; }, Ascending, pump);
+}
+
+// The date texts are fixed-width digits in the same places, so they collate
+// as the packed times compare.
+void SortByDate(EntryList& entries, bool descending, StridePump& pump) {
+  SortByValue(
+      entries, [](const TSplitEntry& e) { return std::int64_t{e.Stamp}; },
+      descending ? Descending : Ascending, pump);
 }
 
 constexpr std::int64_t kMin64 = std::numeric_limits<std::int64_t>::min();
@@ -148,55 +191,54 @@ std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
 }  // namespace
 
 int CompareNameAsc(const TSplitEntry& a, const TSplitEntry& b) {
-  return CompareText(a.Name, b.Name);
+  return CompareText(a.Name(), b.Name());
 }
 int CompareNameDesc(const TSplitEntry& a, const TSplitEntry& b) {
-  return CompareText(b.Name, a.Name);
+  return CompareText(b.Name(), a.Name());
 }
 int CompareDateAsc(const TSplitEntry& a, const TSplitEntry& b) {
-  return CompareText(a.DateText, b.DateText);
+  return Ascending(a.Stamp, b.Stamp);
 }
 int CompareDateDesc(const TSplitEntry& a, const TSplitEntry& b) {
-  return CompareText(b.DateText, a.DateText);
+  return Ascending(b.Stamp, a.Stamp);
 }
 int CompareKindAsc(const TSplitEntry& a, const TSplitEntry& b) {
-  return CompareText(a.KindText, b.KindText);
+  return CompareText(a.KindText(), b.KindText());
 }
 int CompareKindDesc(const TSplitEntry& a, const TSplitEntry& b) {
-  return CompareText(b.KindText, a.KindText);
+  return CompareText(b.KindText(), a.KindText());
 }
 int CompareSizeDesc(const TSplitEntry& a, const TSplitEntry& b) {
-  return (b.Size > a.Size) - (b.Size < a.Size);
+  return Descending(a.Size, b.Size);
 }
 int CompareVolumeAsc(const TSplitEntry& a, const TSplitEntry& b) {
   // Volume numbers are 32-bit; their difference is taken in 64 bits and kept to its sign.
-  const std::int64_t difference = std::int64_t{a.Volume} - std::int64_t{b.Volume};
-  return (difference > 0) - (difference < 0);
+  return Ascending(a.Volume, b.Volume);
 }
 
 void SortEntries(EntryList& entries, EntryComparison compare) {
-  std::vector<TSplitEntry*> items;
-  items.reserve(entries.size());
-  for (const auto& record : entries) items.push_back(record.get());
-  detail::PackingQuickSort(items, [compare](const TSplitEntry* a, const TSplitEntry* b) {
-    return Sign(compare(*a, *b));
+  std::vector<std::uint32_t> order;
+  order.reserve(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) order.push_back(static_cast<std::uint32_t>(i));
+  detail::PackingQuickSort(order, [&](std::uint32_t a, std::uint32_t b) {
+    return Sign(compare(entries[a], entries[b]));
   });
-  ApplyOrder(entries, items);
+  ApplyOrder(entries, order);
 }
 
 std::int32_t AssignNextFit(EntryList& entries, std::int64_t capacity) {
   std::int32_t volume_count = 1;
   std::int64_t running_total = 0;
-  for (const auto& record : entries) {
-    if (record->Size > capacity) continue;
+  for (TSplitEntry& record : entries) {
+    if (record.Size > capacity) continue;
     std::int64_t total;
-    if (__builtin_add_overflow(running_total, record->Size, &total) || total > capacity) {
+    if (__builtin_add_overflow(running_total, record.Size, &total) || total > capacity) {
       ++volume_count;
-      running_total = record->Size;
+      running_total = record.Size;
     } else {
       running_total = total;
     }
-    record->Volume = volume_count;
+    record.Volume = volume_count;
   }
   return volume_count;
 }
@@ -206,7 +248,7 @@ std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity,
   StridePump stride(pump);
   std::int32_t volume_count = 1;
   std::int64_t total = 0;
-  for (const auto& record : entries) total = SaturatingAdd(total, record->Size);
+  for (const TSplitEntry& record : entries) total = SaturatingAdd(total, record.Size);
   if (capacity == 0) throw DivisionByZeroError();
   // The bin count bounds the bins that may open; only the opened ones are kept.
   // The quotient is 64-bit and the bound saturates, so no count wraps around.
@@ -215,9 +257,9 @@ std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity,
       SaturatingAdd(quotient, 1) > kMax64 / 2 ? kMax64 : 2 * SaturatingAdd(quotient, 1);
 
   detail::BinFills bins;
-  for (const auto& record : entries) {
+  for (TSplitEntry& record : entries) {
     stride.Step();
-    const std::int64_t size = record->Size;
+    const std::int64_t size = record.Size;
     // A bin fits when fill + size <= capacity, i.e. fill <= capacity - size.
     std::int64_t limit;
     bool any_fill_fits = true;
@@ -233,7 +275,7 @@ std::int32_t AssignFirstFit(EntryList& entries, std::int64_t capacity,
     }
     if (bin == 0) continue;
     bins.Add(bin, size);
-    record->Volume = static_cast<std::int32_t>(bin);
+    record.Volume = static_cast<std::int32_t>(bin);
     volume_count = std::max(volume_count, static_cast<std::int32_t>(bin));
   }
   SortByVolumeAsc(entries, stride);
@@ -245,7 +287,7 @@ namespace {
 std::vector<std::int64_t> SizesOf(const EntryList& entries) {
   std::vector<std::int64_t> sizes;
   sizes.reserve(entries.size());
-  for (const auto& record : entries) sizes.push_back(record->Size);
+  for (const TSplitEntry& record : entries) sizes.push_back(record.Size);
   return sizes;
 }
 
@@ -254,10 +296,10 @@ PackingResult AssignFewestVolumes(EntryList& entries, std::int64_t capacity,
   SortBySizeDesc(entries, pump);
   if (capacity == 0) throw DivisionByZeroError();
   const FewestVolumes found = FindFewestVolumes(SizesOf(entries), capacity, limits);
-  for (std::size_t i = 0; i < entries.size(); ++i) entries[i]->Volume = found.volume_of[i];
+  for (std::size_t i = 0; i < entries.size(); ++i) entries[i].Volume = found.volume_of[i];
   // By volume; within a volume the size order stays, largest first.
   std::stable_sort(entries.begin(), entries.end(),
-                   [](const auto& a, const auto& b) { return a->Volume < b->Volume; });
+                   [](const TSplitEntry& a, const TSplitEntry& b) { return a.Volume < b.Volume; });
   return {found.volume_count, found.lower_bound, found.proven_optimal};
 }
 
@@ -271,8 +313,8 @@ PackingResult PackEntries(EntryList& entries, int method, std::int64_t capacity,
   switch (method) {
     case kNameAsc: SortByText(entries, TextField::kName, false, stride); break;
     case kNameDesc: SortByText(entries, TextField::kName, true, stride); break;
-    case kDateAsc: SortByText(entries, TextField::kDate, false, stride); break;
-    case kDateDesc: SortByText(entries, TextField::kDate, true, stride); break;
+    case kDateAsc: SortByDate(entries, false, stride); break;
+    case kDateDesc: SortByDate(entries, true, stride); break;
     case kKindAsc: SortByText(entries, TextField::kKind, false, stride); break;
     case kKindDesc: SortByText(entries, TextField::kKind, true, stride); break;
     case kFirstFit: SortBySizeDesc(entries, stride); break;
@@ -296,9 +338,9 @@ std::int32_t VolumeLowerBound(const EntryList& entries, std::int64_t capacity) {
 
 std::vector<std::int64_t> ComputeVolumeTotals(const EntryList& entries, std::int32_t volume_count) {
   std::vector<std::int64_t> totals(static_cast<std::size_t>(std::max(volume_count, 0)) + 1, 0);
-  for (const auto& record : entries) {
-    if (record->Volume > 0 && record->Volume <= volume_count) {
-      totals[static_cast<std::size_t>(record->Volume)] += record->Size;
+  for (const TSplitEntry& record : entries) {
+    if (record.Volume > 0 && record.Volume <= volume_count) {
+      totals[static_cast<std::size_t>(record.Volume)] += record.Size;
     }
   }
   return totals;

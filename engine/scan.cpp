@@ -2,13 +2,11 @@
 
 #include "common/text_rules.h"
 #include "platform/directory_reader.h"
-#include "platform/local_time.h"
 
 #include <cstddef>
 #include <cstdio>
 #include <limits>
 #include <memory>
-#include <optional>
 
 namespace morvick {
 namespace {
@@ -82,14 +80,9 @@ std::int64_t ScanSource(ScanTarget& target, TreeStore::NodeId parent_node,
         amount = RoundToClusters(amount, cluster);
         running_total = SaturatingAdd(running_total, amount);
         if (top_level) {
-          // Only records need the date and kind texts, so deeper entries skip them.
-          auto record = std::make_unique<TSplitEntry>();
-          record->Volume = 0;
-          record->Name = std::string(entry.name);
-          record->Size = running_total;
-          record->DateText = FileTimeText(entry.mtime_seconds);
-          record->KindText = KindTextOf(entry.name, entry.is_directory);
-          target.entries.push_back(std::move(record));
+          // Only records need the time, so deeper entries skip its conversion.
+          target.entries.Add(entry.name, running_total, PackedFileTime(entry.mtime_seconds),
+                             entry.is_directory);
           running_total = 0;
         }
       }
@@ -100,8 +93,7 @@ std::int64_t ScanSource(ScanTarget& target, TreeStore::NodeId parent_node,
     if (reader->error() != 0) {
       // The part read would pass for the whole folder; it counts as unreadable instead.
       running_total = 0;
-      target.entries.erase(target.entries.begin() + static_cast<std::ptrdiff_t>(first_record),
-                           target.entries.end());
+      target.entries.Truncate(first_record);
       if (target.tree) target.tree->RemoveChildren(parent_node);
     }
   } catch (...) {
@@ -127,24 +119,7 @@ std::string FormatFileDate(int year, int month, int day, int hour, int minute, i
 }
 
 std::string FileTimeText(std::int64_t seconds_since_epoch) {
-  static const std::string kEarliest = FormatFileDate(1980, 1, 1, 0, 0, 0);
-  static const std::string kLatest = FormatFileDate(2107, 12, 31, 23, 59, 58);
-  const std::optional<platform::LocalTime> local = platform::LocalTimeOf(seconds_since_epoch);
-  if (!local) return seconds_since_epoch < 0 ? kEarliest : kLatest;
-  // The MS-DOS date and time words hold the years 1980 to 2107 and even seconds.
-  if (local->year < 1980) return kEarliest;
-  if (local->year > 2107) return kLatest;
-  return FormatFileDate(local->year, local->month, local->day, local->hour, local->minute,
-                        local->second & ~1);
-}
-
-std::string KindTextOf(std::string_view name, bool is_folder) {
-  if (is_folder) return "Folder";
-  const std::size_t dot = name.rfind('.');
-  std::string kind = "File(";
-  if (dot != std::string_view::npos) kind.append(name.substr(dot));
-  kind += ')';
-  return kind;
+  return PackedDateText(PackedFileTime(seconds_since_epoch));
 }
 
 }  // namespace morvick

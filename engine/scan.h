@@ -51,7 +51,4 @@ std::string FormatFileDate(int year, int month, int day, int hour, int minute, i
 // seconds truncated to even, clamped to 1980/01/01 00:00:00 .. 2107/12/31 23:59:58.
 std::string FileTimeText(std::int64_t seconds_since_epoch);
 
-// "Folder" or "File(" + extension from the last "." + ")".
-std::string KindTextOf(std::string_view name, bool is_folder);
-
 }  // namespace morvick

@@ -120,7 +120,8 @@ class JournalWriter {
   void WritePlan(const JournalPlan& plan, const Entries& entries) {
     Json list = Json::array();
     for (const auto& entry : entries) {
-      list.push_back(Json{{"volume", entry->Volume}, {"name", entry->Name}, {"size", entry->Size}});
+      list.push_back(Json{
+          {"volume", entry.Volume}, {"name", std::string(entry.Name())}, {"size", entry.Size}});
     }
     WritePlanRecord(plan, std::move(list));
   }

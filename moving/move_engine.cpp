@@ -30,16 +30,16 @@ bool WouldMove(const TSplitEntry& entry, const MovePlan& plan) {
 
 bool CheckOutputOutsideEntries(Prompter& prompter, const MovePlan& plan) {
   const std::string& output = plan.folders.output;
-  for (const auto& entry : *plan.entries) {
-    if (!WouldMove(*entry, plan) || !IsPathComponent(entry->Name)) continue;
-    const std::string path = platform::JoinPath(plan.folders.input, entry->Name);
+  for (const TSplitEntry& entry : *plan.entries) {
+    if (!WouldMove(entry, plan) || !IsPathComponent(entry.Name())) continue;
+    const std::string path = platform::JoinPath(plan.folders.input, entry.Name());
     bool holds_output = platform::IsSameOrBelow(output, path);
     if (!holds_output && platform::KindOf(path) == platform::PathKind::Link) {
       const std::optional<std::string> target = platform::ResolvedPath(path);
       holds_output = target && platform::IsSameOrBelow(output, *target);
     }
     if (holds_output) {
-      prompter.ShowMessage("出力フォルダが移動する項目 '" + entry->Name +
+      prompter.ShowMessage("出力フォルダが移動する項目 '" + std::string(entry.Name()) +
                            "' の中にある為、処理できません。");
       return false;
     }
@@ -75,11 +75,11 @@ MoveCounts MoveEngine::MoveBack(const MovePlan& plan, MoveHost& host) {
 MoveCounts MoveEngine::MoveAll(const MovePlan& plan, MoveHost& host, Direction direction,
                                JournalWriter* journal) {
   MoveCounts counts;
-  for (const auto& entry : *plan.entries) {
-    if (entry->Volume == 0) continue;
-    if (entry->Volume == plan.volume_count && host.SkipLastVolume()) continue;
+  for (const TSplitEntry& entry : *plan.entries) {
+    if (entry.Volume == 0) continue;
+    if (entry.Volume == plan.volume_count && host.SkipLastVolume()) continue;
     if (host.StopRequested()) throw InterruptedError();
-    if (MoveOne(plan, *entry, direction, journal)) {
+    if (MoveOne(plan, entry, direction, journal)) {
       ++counts.moved;
     } else {
       ++counts.failed;
@@ -92,8 +92,9 @@ MoveCounts MoveEngine::MoveAll(const MovePlan& plan, MoveHost& host, Direction d
 bool MoveEngine::MoveOne(const MovePlan& plan, const TSplitEntry& entry, Direction direction,
                          JournalWriter* journal) {
   const std::string folder_name = plan.naming.FolderName(entry.Volume);
-  if (!IsPathComponent(entry.Name) || !IsPathComponent(folder_name)) {
-    prompter_.ShowMessage("'" + entry.Name + "' を '" + folder_name +
+  const std::string name(entry.Name());
+  if (!IsPathComponent(name) || !IsPathComponent(folder_name)) {
+    prompter_.ShowMessage("'" + name + "' を '" + folder_name +
                           "' へ移動できません: 名前にフォルダの区切りが含まれています。");
     return false;
   }
@@ -104,14 +105,14 @@ bool MoveEngine::MoveOne(const MovePlan& plan, const TSplitEntry& entry, Directi
     prompter_.ShowMessage("'" + volume_folder + "' はフォルダではない為、使えません。");
     return false;
   }
-  const std::string in_input = platform::JoinPath(plan.folders.input, entry.Name);
-  const std::string in_volume = platform::JoinPath(volume_folder, entry.Name);
+  const std::string in_input = platform::JoinPath(plan.folders.input, name);
+  const std::string in_volume = platform::JoinPath(volume_folder, name);
   const bool out = direction == Direction::Out;
   const std::string& source = out ? in_input : in_volume;
   const std::string& destination = out ? in_volume : in_input;
 
   if (journal) {
-    journal->WriteIntent(entry.Volume, entry.Name, source, destination,
+    journal->WriteIntent(entry.Volume, name, source, destination,
                          MissingFolders(mover_, destination));
   }
   const platform::MoveResult moved = platform::ShellMove(prompter_, source, destination, mover_);

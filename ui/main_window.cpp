@@ -388,7 +388,7 @@ void TForm1::ClearPlan() {
 void TForm1::ShowPlan(const PlanRows& plan) {
   const EntryList& entries = plan.entries;
   ListView1->SetRows(static_cast<int>(entries.size()), [&entries](int row, int column) {
-    return EntryCellText(*entries[static_cast<std::size_t>(row)], column);
+    return EntryCellText(entries[static_cast<std::size_t>(row)], column);
   });
   volume_totals_ = plan.volume_totals;
   volume_naming_ = plan.naming;

@@ -75,8 +75,8 @@ void TForm1::ListView2MouseMove(int x, int y) {
   const std::int32_t volume = ParseInt32(ListView2->Text(selected, 0));
   std::vector<std::string> names;
   if (state_.EntryList) {
-    for (const auto& entry : *state_.EntryList) {
-      if (entry->Volume == volume) names.push_back(entry->Name);
+    for (const TSplitEntry& entry : *state_.EntryList) {
+      if (entry.Volume == volume) names.emplace_back(entry.Name());
     }
   }
   const std::string folder =

@@ -16,6 +16,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -27,23 +28,24 @@ EntryList MakeEntries(std::size_t count) {
   std::mt19937_64 random(99);
   static const char* const kWords[] = {"photo", "Report", "資料",  "データ", "backup",
                                        "IMG",   "議事録", "draft", "Final",  "movie"};
-  static const char* const kKinds[] = {"Folder", "File(.jpg)", "File(.txt)", "File(.zip)",
-                                       "File()"};
+  // Kind 0 is a folder; the others are files with these extensions.
+  static const char* const kExtensions[] = {"", ".jpg", ".txt", ".zip", ""};
   EntryList entries;
-  entries.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
-    auto record = std::make_unique<TSplitEntry>();
-    record->Name = std::string(kWords[random() % 10]) + "_" + std::to_string(random() % 100000) +
-                   "-" + std::to_string(i);
-    record->Size = static_cast<std::int64_t>(random() % (std::int64_t{700} << 20));
-    char date[32];
-    std::snprintf(date, sizeof date, "20%02d/%02d/%02d %02d:%02d:%02d",
-                  static_cast<int>(random() % 26), static_cast<int>(1 + random() % 12),
-                  static_cast<int>(1 + random() % 28), static_cast<int>(random() % 24),
-                  static_cast<int>(random() % 60), static_cast<int>(random() % 30 * 2));
-    record->DateText = date;
-    record->KindText = kKinds[random() % 5];
-    entries.push_back(std::move(record));
+    std::string name = std::string(kWords[random() % 10]) + "_";
+    name += std::to_string(random() % 100000) + "-" + std::to_string(i);
+    const auto size = static_cast<std::int64_t>(random() % (std::int64_t{700} << 20));
+    int date[6];
+    date[0] = 2000 + static_cast<int>(random() % 26);
+    date[1] = 1 + static_cast<int>(random() % 12);
+    date[2] = 1 + static_cast<int>(random() % 28);
+    date[3] = static_cast<int>(random() % 24);
+    date[4] = static_cast<int>(random() % 60);
+    date[5] = static_cast<int>(random() % 30 * 2);
+    const std::size_t kind = random() % 5;
+    name += kExtensions[kind];
+    entries.Add(name, size, PackFileDate(date[0], date[1], date[2], date[3], date[4], date[5]),
+                kind == 0);
   }
   return entries;
 }
@@ -84,18 +86,10 @@ EntryList MakeMixEntries(const Mix& mix, std::mt19937_64& random) {
   const std::size_t count = 30 + random() % 171;
   EntryList entries;
   for (std::size_t i = 0; i < count; ++i) {
-    auto record = std::make_unique<TSplitEntry>();
-    record->Name = "e" + std::to_string(i);
-    record->Size = static_cast<std::int64_t>(mix.share(random) * static_cast<double>(kDvd));
-    entries.push_back(std::move(record));
+    const auto size = static_cast<std::int64_t>(mix.share(random) * static_cast<double>(kDvd));
+    entries.Add("e" + std::to_string(i), size, 0, false);
   }
   return entries;
-}
-
-EntryList CopyOf(const EntryList& entries) {
-  EntryList copy;
-  for (const auto& record : entries) copy.push_back(std::make_unique<TSplitEntry>(*record));
-  return copy;
 }
 
 // Method 6 and method 8 with the default time limit on the same lists.
@@ -113,7 +107,7 @@ void PrintQualityTable(int instances) {
     int proven = 0, better = 0, worse = 0;
     for (int i = 0; i < instances; ++i) {
       EntryList first_fit = MakeMixEntries(mix, random);
-      EntryList fewest = CopyOf(first_fit);
+      EntryList fewest = first_fit;
       const std::int32_t first_fit_count = PackEntries(first_fit, kFirstFit, kDvd);
       const Clock::time_point start = Clock::now();
       const PackingResult result = PackEntries(fewest, kFewestVolumes, kDvd, SearchLimits{});
@@ -142,11 +136,10 @@ int main(int argc, char** argv) {
   const int instances = argc > 2 ? std::atoi(argv[2]) : 200;
 
   EntryList reference = MakeEntries(count);
-  std::vector<const std::string*> names;
-  for (const auto& record : reference) names.push_back(&record->Name);
+  std::vector<std::string_view> names;
+  for (const TSplitEntry& record : reference) names.push_back(record.Name());
   const Clock::time_point start = Clock::now();
-  std::sort(names.begin(), names.end(),
-            [](const std::string* a, const std::string* b) { return *a < *b; });
+  std::sort(names.begin(), names.end());
   const double byte_sort = bench::SecondsSince(start);
 
   PackingResult packed;
@@ -178,12 +171,11 @@ int main(int argc, char** argv) {
   EntryList films;
   std::mt19937_64 random(7);
   for (std::size_t i = 0; i < count; ++i) {
-    auto record = std::make_unique<TSplitEntry>();
-    record->Name = "film" + std::to_string(i);
-    record->Size = static_cast<std::int64_t>(kMixes[0].share(random) * static_cast<double>(kDvd));
-    films.push_back(std::move(record));
+    const auto size =
+        static_cast<std::int64_t>(kMixes[0].share(random) * static_cast<double>(kDvd));
+    films.Add("film" + std::to_string(i), size, 0, false);
   }
-  EntryList films_first_fit = CopyOf(films);
+  EntryList films_first_fit = films;
   const std::int32_t films_first_fit_count = PackEntries(films_first_fit, kFirstFit, dvd);
   const Clock::time_point films_start = Clock::now();
   packed = PackEntries(films, kFewestVolumes, dvd, SearchLimits{});

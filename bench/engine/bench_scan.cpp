@@ -41,7 +41,7 @@ double TimeScan(const std::string& folder, bool with_tree, std::size_t* nodes = 
   if (name_bytes) {
     *name_bytes = 0;
     for (TreeStore::NodeId id = 0; id < tree.size(); ++id) *name_bytes += tree.name(id).size();
-    for (const auto& record : entries) *name_bytes += record->Name.size();
+    for (const TSplitEntry& record : entries) *name_bytes += record.Name().size();
   }
   return seconds;
 }

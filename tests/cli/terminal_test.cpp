@@ -81,8 +81,7 @@ TEST(Progress, RedrawsAtMostTenTimesASecondAndClearsItsLine) {
     ScanProgress progress(out.get());
     for (int i = 0; i < 300000; ++i) {
       if (i % 1000 == 0) {
-        entries.push_back(std::make_unique<TSplitEntry>());
-        entries.back()->Size = 1000;
+        entries.Add("f", 1000, 0, false);
       }
       progress.Tick(entries);
     }

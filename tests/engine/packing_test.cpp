@@ -1,6 +1,7 @@
 #include "engine/packing.h"
 
 #include "common/error.h"
+#include "engine/collation.h"
 
 #include <gtest/gtest.h>
 
@@ -19,31 +20,26 @@ namespace {
 EntryList MakeEntries(const std::vector<std::pair<std::string, std::int64_t>>& named_sizes) {
   EntryList entries;
   for (const auto& [name, size] : named_sizes) {
-    auto record = std::make_unique<TSplitEntry>();
-    record->Name = name;
-    record->Size = size;
-    record->DateText = "2026/01/02 03:04:06";
-    record->KindText = "File()";
-    entries.push_back(std::move(record));
+    entries.Add(name, size, PackFileDate(2026, 1, 2, 3, 4, 6), false);
   }
   return entries;
 }
 
 std::string Names(const EntryList& entries) {
   std::string names;
-  for (const auto& record : entries) names += record->Name;
+  for (const auto& record : entries) names += record.Name();
   return names;
 }
 
 std::map<std::string, std::int32_t> VolumeOf(const EntryList& entries) {
   std::map<std::string, std::int32_t> volumes;
-  for (const auto& record : entries) volumes[record->Name] = record->Volume;
+  for (const auto& record : entries) volumes[std::string(record.Name())] = record.Volume;
   return volumes;
 }
 
 std::vector<std::int32_t> Volumes(const EntryList& entries) {
   std::vector<std::int32_t> volumes;
-  for (const auto& record : entries) volumes.push_back(record->Volume);
+  for (const auto& record : entries) volumes.push_back(record.Volume);
   return volumes;
 }
 
@@ -52,14 +48,14 @@ std::vector<std::int32_t> Volumes(const EntryList& entries) {
 std::int32_t ReferenceFirstFit(EntryList& entries, std::int64_t capacity) {
   std::int32_t volume_count = 1;
   std::int64_t total = 0;
-  for (const auto& record : entries) total += record->Size;
+  for (const TSplitEntry& record : entries) total += record.Size;
   const std::int64_t bin_count = 2 * (total / capacity + 1);
   std::vector<std::int64_t> bins(static_cast<std::size_t>(bin_count) + 1, 0);
-  for (const auto& record : entries) {
+  for (TSplitEntry& record : entries) {
     for (std::int64_t j = 1; j <= bin_count; ++j) {
-      if (bins[static_cast<std::size_t>(j)] + record->Size <= capacity) {
-        bins[static_cast<std::size_t>(j)] += record->Size;
-        record->Volume = static_cast<std::int32_t>(j);
+      if (bins[static_cast<std::size_t>(j)] + record.Size <= capacity) {
+        bins[static_cast<std::size_t>(j)] += record.Size;
+        record.Volume = static_cast<std::int32_t>(j);
         if (volume_count < j) volume_count = static_cast<std::int32_t>(j);
         break;
       }
@@ -108,17 +104,17 @@ void ExpectPackedPlan(const EntryList& entries, std::int64_t capacity, std::int3
   std::vector<int> counts(totals.size(), 0);
   const TSplitEntry* previous = nullptr;
   for (const auto& record : entries) {
-    ASSERT_EQ(record->Volume == 0, record->Size > capacity) << record->Name;
-    ASSERT_LE(record->Volume, volume_count);
-    totals[static_cast<std::size_t>(record->Volume)] += record->Size;
-    ++counts[static_cast<std::size_t>(record->Volume)];
+    ASSERT_EQ(record.Volume == 0, record.Size > capacity) << record.Name();
+    ASSERT_LE(record.Volume, volume_count);
+    totals[static_cast<std::size_t>(record.Volume)] += record.Size;
+    ++counts[static_cast<std::size_t>(record.Volume)];
     if (previous) {
-      ASSERT_LE(previous->Volume, record->Volume);
-      if (largest_first && previous->Volume == record->Volume) {
-        ASSERT_GE(previous->Size, record->Size);
+      ASSERT_LE(previous->Volume, record.Volume);
+      if (largest_first && previous->Volume == record.Volume) {
+        ASSERT_GE(previous->Size, record.Size);
       }
     }
-    previous = record.get();
+    previous = &record;
   }
   for (std::int32_t v = 1; v <= volume_count; ++v) {
     EXPECT_LE(totals[static_cast<std::size_t>(v)], capacity) << "volume " << v;
@@ -241,17 +237,21 @@ TEST(Packing, KeyedSortsMatchTheComparisonsOnRandomLists) {
     }
     const EntryComparison comparisons[] = {CompareNameAsc,  CompareNameDesc, CompareDateAsc,
                                            CompareDateDesc, CompareKindAsc,  CompareKindDesc};
+    // Few distinct dates and kinds, so that equal keys are common.
+    EntryList list;
+    for (std::size_t i = 0; i < named.size(); ++i) {
+      const int day = 1 + static_cast<int>(i % 3);
+      list.Add(named[i].first + "#" + std::to_string(i % 4), named[i].second,
+               PackFileDate(2026, day, day, 0, 0, 0), i % 2 == 1);
+    }
+    // The packed times compare as their date texts collate.
+    for (std::size_t i = 1; i < list.size(); ++i) {
+      ASSERT_EQ(CompareDateAsc(list[i - 1], list[i]),
+                CompareText(list[i - 1].DateText(), list[i].DateText()));
+    }
     for (int method = 0; method < 6; ++method) {
-      EntryList fast = MakeEntries(named);
-      EntryList plain = MakeEntries(named);
-      for (std::size_t i = 0; i < fast.size(); ++i) {
-        // Few distinct dates and kinds, so that equal keys are common.
-        const std::string date = "2026/01/0" + std::to_string(1 + i % 3) + " 00:00:00";
-        const std::string kind = i % 2 ? "Folder" : "File(.txt)";
-        fast[i]->DateText = plain[i]->DateText = date;
-        fast[i]->KindText = plain[i]->KindText = kind;
-        fast[i]->Name = plain[i]->Name = named[i].first + "#" + std::to_string(i % 4);
-      }
+      EntryList fast = list;
+      EntryList plain = list;
       PackEntries(fast, method, 100);
       SortEntries(plain, comparisons[method]);
       AssignNextFit(plain, 100);
@@ -297,9 +297,9 @@ TEST(Packing, FirstFitWithATinyCapacityAgainstATerabyteNeitherAllocatesNorCrawls
   EntryList entries = MakeEntries(named);
   // Capacity 1 against 2^40 bytes: the plain loop would want 2^41 bins.
   EXPECT_EQ(PackEntries(entries, kFirstFit, 1), 20000);
-  EXPECT_EQ(entries.front()->Name, "huge");
-  EXPECT_EQ(entries.front()->Volume, 0);
-  EXPECT_EQ(entries.back()->Volume, 20000);
+  EXPECT_EQ(entries[0].Name(), "huge");
+  EXPECT_EQ(entries[0].Volume, 0);
+  EXPECT_EQ(entries.back().Volume, 20000);
 }
 
 TEST(Packing, LowerBoundOfTheVolumes) {

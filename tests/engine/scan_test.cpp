@@ -61,7 +61,7 @@ struct ScanResult {
 void Scan(FakeHost& host, const std::string& folder, ScanResult& result) {
   ScanTarget target{host, result.entries, &result.tree};
   EXPECT_EQ(ScanFolder(target, TreeStore::kNone, folder, true), 0);
-  for (const auto& record : result.entries) result.by_name[record->Name] = record.get();
+  for (const auto& record : result.entries) result.by_name[std::string(record.Name())] = &record;
 }
 
 std::vector<std::string> ChildNames(const TreeStore& tree, TreeStore::NodeId node) {
@@ -112,18 +112,18 @@ TEST_F(ScanTest, RecordsEveryTopLevelEntryWithItsSizeDateAndKind) {
   ASSERT_EQ(result.entries.size(), 7u);
   const auto& by_name = result.by_name;
   EXPECT_EQ(by_name.at("a.tar.gz")->Size, 1000);
-  EXPECT_EQ(by_name.at("a.tar.gz")->KindText, "File(.gz)");
-  EXPECT_EQ(by_name.at("a.tar.gz")->DateText, "2026/01/02 03:04:04");  // odd second shown even
-  EXPECT_EQ(by_name.at("README")->KindText, "File()");
-  EXPECT_EQ(by_name.at("README")->DateText, "2026/01/02 03:04:06");
-  EXPECT_EQ(by_name.at(".profile")->KindText, "File(.profile)");
+  EXPECT_EQ(by_name.at("a.tar.gz")->KindText(), "File(.gz)");
+  EXPECT_EQ(by_name.at("a.tar.gz")->DateText(), "2026/01/02 03:04:04");  // odd second shown even
+  EXPECT_EQ(by_name.at("README")->KindText(), "File()");
+  EXPECT_EQ(by_name.at("README")->DateText(), "2026/01/02 03:04:06");
+  EXPECT_EQ(by_name.at(".profile")->KindText(), "File(.profile)");
   EXPECT_EQ(by_name.at("huge.img")->Size, 4'294'967'297);
   EXPECT_EQ(by_name.at("x.y")->Size, 320);
-  EXPECT_EQ(by_name.at("x.y")->KindText, "Folder");
+  EXPECT_EQ(by_name.at("x.y")->KindText(), "Folder");
   EXPECT_EQ(by_name.at("empty")->Size, 0);
   EXPECT_EQ(by_name.at("link")->Size, 3);
-  EXPECT_EQ(by_name.at("link")->KindText, "File()");
-  for (const auto& record : result.entries) EXPECT_EQ(record->Volume, 0);
+  EXPECT_EQ(by_name.at("link")->KindText(), "File()");
+  for (const auto& record : result.entries) EXPECT_EQ(record.Volume, 0);
 
   // The tree holds every entry at every depth, "." and ".." nowhere.
   const TreeStore& tree = result.tree;
@@ -140,7 +140,7 @@ TEST_F(ScanTest, RecordsEveryTopLevelEntryWithItsSizeDateAndKind) {
   std::size_t row = 0;
   for (const auto& record : result.entries) {
     EXPECT_EQ(tree.name(tree.child(TreeStore::kNone, static_cast<std::uint32_t>(row++))),
-              record->Name);
+              record.Name());
   }
   // One pump per entry, "." and ".." included, in each of the five folders read;
   // one cluster read per folder; the tree updates nest and balance.
@@ -208,14 +208,14 @@ TEST_F(ScanTest, CancelKeepsThePartOfTheFolderWalkedAndNothingAfterIt) {
   Scan(host, dir.path(), result);
 
   ASSERT_FALSE(result.entries.empty());
-  const TSplitEntry& last = *result.entries.back();
-  EXPECT_EQ(last.Name, "big");
+  const TSplitEntry& last = result.entries.back();
+  EXPECT_EQ(last.Name(), "big");
   EXPECT_GT(last.Size, 0);
   EXPECT_LT(last.Size, 40'000);
   EXPECT_EQ(last.Size % 1000, 0);
   for (const auto& record : result.entries) {
-    if (record->Name != "big") {
-      EXPECT_EQ(record->Size, 1);
+    if (record.Name() != "big") {
+      EXPECT_EQ(record.Size, 1);
     }
   }
   EXPECT_EQ(host.depth, 0);
@@ -334,9 +334,9 @@ TEST_F(ScanTest, AFolderWhoseThirdReadFailsCountsAsUnreadable) {
   ScanTarget target{host, result.entries, &result.tree, folders};
   EXPECT_EQ(ScanFolder(target, TreeStore::kNone, dir.path(), true), 0);
   ASSERT_EQ(result.entries.size(), 3u);
-  for (const auto& record : result.entries) result.by_name[record->Name] = record.get();
+  for (const auto& record : result.entries) result.by_name[std::string(record.Name())] = &record;
   EXPECT_EQ(result.by_name.at("broken")->Size, 0);
-  EXPECT_EQ(result.by_name.at("broken")->KindText, "Folder");
+  EXPECT_EQ(result.by_name.at("broken")->KindText(), "Folder");
   EXPECT_EQ(result.by_name.at("whole")->Size, 7);
   EXPECT_EQ(result.by_name.at("b")->Size, 3);
   const auto broken = FindChild(result.tree, TreeStore::kNone, "broken");
@@ -408,7 +408,7 @@ TEST_F(ScanTest, MeasuresFoldersNestedDeeperThanPathMax) {
   ScanResult result;
   Scan(host, dir.path(), result);
   ASSERT_EQ(result.entries.size(), 1u);
-  EXPECT_EQ(result.entries[0]->Size, 12345);
+  EXPECT_EQ(result.entries[0].Size, 12345);
   EXPECT_EQ(result.tree.size(), static_cast<std::size_t>(kLevels + 1));
   EXPECT_EQ(host.max_depth, kLevels + 1);
 

@@ -31,13 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   EntryList entries;
   const int count = input.ConsumeIntegralInRange(0, 4);
   for (int i = 0; i < count; ++i) {
-    auto record = std::make_unique<TSplitEntry>();
-    record->Volume = input.ConsumeIntegral<std::int32_t>();
-    record->Name = input.ConsumeRandomLengthString(40);
-    record->Size = input.ConsumeIntegral<std::int64_t>();
-    record->DateText = "2026/01/02 03:04:06";
-    record->KindText = "File(" + input.ConsumeRandomLengthString(8) + ")";
-    entries.push_back(std::move(record));
+    const auto volume = input.ConsumeIntegral<std::int32_t>();
+    const std::string name = input.ConsumeRandomLengthString(40);
+    const auto bytes = input.ConsumeIntegral<std::int64_t>();
+    const bool folder = input.ConsumeBool();
+    entries.Add(name, bytes, PackFileDate(2026, 1, 2, 3, 4, 6), folder).Volume = volume;
   }
   cli::PlanReport plan;
   plan.input = input.ConsumeRandomLengthString(40);
@@ -61,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(ours.at("input").get<std::string>() == plan.input);
   Check(ours.at("entries").size() == entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    Check(ours.at("entries").at(i).at("name").get<std::string>() == entries[i]->Name);
-    Check(ours.at("entries").at(i).at("size").get<std::int64_t>() == entries[i]->Size);
+    Check(ours.at("entries").at(i).at("name").get<std::string>() == entries[i].Name());
+    Check(ours.at("entries").at(i).at("size").get<std::int64_t>() == entries[i].Size);
   }
   Check(ours.at("volumes").at(0).at("folder").get<std::string>() == plan.volumes[0].folder);
 

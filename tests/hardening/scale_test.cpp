@@ -66,11 +66,11 @@ std::string PlanMoveUndo(const TempDir& dir, std::int64_t capacity, const Manife
   EXPECT_EQ(static_cast<std::int64_t>(form.entry_rows.size()), top_level);
   // Every entry that fits has a volume; no volume holds more than it may.
   std::int64_t planned = 0;
-  for (const auto& entry : *state.EntryList) {
-    if (entry->Size <= capacity) {
-      EXPECT_GT(entry->Volume, 0) << entry->Name;
+  for (const TSplitEntry& entry : *state.EntryList) {
+    if (entry.Size <= capacity) {
+      EXPECT_GT(entry.Volume, 0) << entry.Name();
     }
-    if (entry->Volume > 0) planned += entry->Size;
+    if (entry.Volume > 0) planned += entry.Size;
   }
   EXPECT_EQ(planned, state.GrandTotal);
   EXPECT_EQ(static_cast<std::int32_t>(form.volume_rows.size()), state.VolumeCount);
@@ -177,9 +177,9 @@ TEST(Scale, DeepTree) {
   form.unit_index = 1;
   RunInvestigate(state, form, prompter, PlatformPathRules());
   ASSERT_EQ(state.EntryList->size(), 2u);
-  for (const auto& entry : *state.EntryList) {
-    if (entry->Name == "deep") {
-      EXPECT_EQ(entry->Size, 5);
+  for (const TSplitEntry& entry : *state.EntryList) {
+    if (entry.Name() == "deep") {
+      EXPECT_EQ(entry.Size, 5);
     }
   }
   EXPECT_EQ(form.tree.size(), static_cast<std::size_t>(depth + 2));

@@ -54,7 +54,7 @@ struct FakePlanView : LiveInputs, PlanSink {
   void ShowPlan(const PlanRows& plan) override {
     for (const auto& entry : plan.entries) {
       std::array<std::string, 5> row;
-      for (int column = 0; column < 5; ++column) row[column] = EntryCellText(*entry, column);
+      for (int column = 0; column < 5; ++column) row[column] = EntryCellText(entry, column);
       entry_rows.push_back(std::move(row));
     }
     for (std::size_t n = 1; n < plan.volume_totals.size(); ++n) {
