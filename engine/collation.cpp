@@ -64,6 +64,12 @@ std::size_t AppendSortKey(std::string_view text, std::vector<std::uint8_t>& aren
   return arena.size() - start;
 }
 
+std::size_t AppendShortSortKey(std::string_view text, std::vector<std::uint8_t>& arena) {
+  const std::size_t start = arena.size();
+  AppendShortLinguisticKey(text, arena);
+  return arena.size() - start;
+}
+
 int CompareSortKeys(const std::uint8_t* a, std::size_t a_length, const std::uint8_t* b,
                     std::size_t b_length) {
   const std::size_t common = a_length < b_length ? a_length : b_length;

@@ -25,6 +25,11 @@ int CompareText(std::string_view a, std::string_view b);
 // the key, so that different names never get equal keys.
 std::size_t AppendSortKey(std::string_view text, std::vector<std::uint8_t>& arena);
 
+// A shorter key for sorting many different texts. Where two keys differ they
+// order the texts as CompareText does; equal keys say nothing, and those texts
+// must be compared with CompareText. Returns its length.
+std::size_t AppendShortSortKey(std::string_view text, std::vector<std::uint8_t>& arena);
+
 int CompareSortKeys(const std::uint8_t* a, std::size_t a_length, const std::uint8_t* b,
                     std::size_t b_length);
 

@@ -11,4 +11,9 @@ void AppendLinguisticKey(std::string_view text, std::vector<std::uint8_t>& arena
   platform::AppendUserLocaleSortKey(text, arena);
 }
 
+// The locale's own key has no shorter form; the whole key keeps the promise.
+void AppendShortLinguisticKey(std::string_view text, std::vector<std::uint8_t>& arena) {
+  platform::AppendUserLocaleSortKey(text, arena);
+}
+
 }  // namespace morvick

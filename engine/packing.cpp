@@ -9,6 +9,9 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
 namespace morvick {
 namespace {
@@ -94,12 +97,24 @@ void SortByText(EntryList& entries, TextField field, bool descending, StridePump
   arena.reserve(room);
   std::vector<KeyedItem> items;
   items.reserve(entries.size());
+  // Names are nearly all different: their short keys decide, and the rare tie
+  // goes to the full comparison. Kinds repeat: one exact key each.
+  std::unordered_map<std::string, std::pair<std::uint32_t, std::uint32_t>> kind_keys;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     pump.Step();
-    const std::size_t offset = arena.size();
-    const std::size_t length = field == TextField::kName
-                                   ? AppendSortKey(entries[i].Name(), arena)
-                                   : AppendSortKey(entries[i].KindText(), arena);
+    std::size_t offset = arena.size();
+    std::size_t length = 0;
+    if (field == TextField::kName) {
+      length = AppendShortSortKey(entries[i].Name(), arena);
+    } else {
+      auto [known, added] = kind_keys.try_emplace(entries[i].KindText());
+      if (added) {
+        known->second = {static_cast<std::uint32_t>(offset),
+                         static_cast<std::uint32_t>(AppendSortKey(known->first, arena))};
+      }
+      offset = known->second.first;
+      length = known->second.second;
+    }
     items.push_back(KeyedItem{0, static_cast<std::uint32_t>(offset),
                               static_cast<std::uint32_t>(length), static_cast<std::uint32_t>(i)});
   }
@@ -124,9 +139,13 @@ void SortByText(EntryList& entries, TextField field, bool descending, StridePump
     }
     item.prefix = prefix;
   }
-  auto ascending = [keys](const KeyedItem& a, const KeyedItem& b) {
+  auto ascending = [keys, field, &entries](const KeyedItem& a, const KeyedItem& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
-    return CompareSortKeys(keys + a.offset, a.length, keys + b.offset, b.length);
+    const int by_key = CompareSortKeys(keys + a.offset, a.length, keys + b.offset, b.length);
+    if (by_key != 0 || field == TextField::kKind) return by_key;
+    const std::string_view a_name = entries[a.index].Name();
+    const std::string_view b_name = entries[b.index].Name();
+    return a_name == b_name ? 0 : CompareText(a_name, b_name);
   };
   if (descending) {
     PumpedQuickSort(

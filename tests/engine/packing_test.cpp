@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
@@ -225,14 +226,17 @@ TEST(Packing, EqualKeysEndInTheOrderOfThePackingQuicksort) {
 
 TEST(Packing, KeyedSortsMatchTheComparisonsOnRandomLists) {
   std::mt19937_64 random(42);
-  static const char* const kPieces[] = {"a",  "B",  "b",    "1", "10", "9",
-                                        "あ", "ア", "資料", ".", " "};
+  // Pieces that differ only in case, in kana, in composition (é as one code
+  // point or two), in width, or in bytes that are not UTF-8.
+  static const char* const kPieces[] = {"a",    "B", "b", "1",        "10",        "9", "あ",  "ア",
+                                        "資料", ".", " ", "\xc3\xa9", "e\xcc\x81", "ｱ", "\xff"};
   for (int round = 0; round < 40; ++round) {
     std::vector<std::pair<std::string, std::int64_t>> named;
     const int count = 1 + static_cast<int>(random() % 60);
     for (int i = 0; i < count; ++i) {
       std::string name;
-      for (int k = 0; k < 1 + static_cast<int>(random() % 3); ++k) name += kPieces[random() % 11];
+      for (int k = 0; k < 1 + static_cast<int>(random() % 3); ++k)
+        name += kPieces[random() % std::size(kPieces)];
       named.emplace_back(name, static_cast<std::int64_t>(random() % 50));
     }
     const EntryComparison comparisons[] = {CompareNameAsc,  CompareNameDesc, CompareDateAsc,
