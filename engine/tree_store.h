@@ -18,14 +18,13 @@ class TreeStore {
   // Appends a node as the last child of `parent` (kNone: the root level).
   NodeId AddChild(NodeId parent, std::string_view name);
   // Removes the children of `node` (kNone: the root level) and everything below
-  // them. They must be the nodes added last, as while `node` is being filled.
+  // them. They must be the nodes added last, as while `node` is being filled:
+  // every node added after `node` lies below it.
   void RemoveChildren(NodeId node);
   void Clear();
 
   std::size_t size() const { return nodes_.size(); }
   NodeId parent(NodeId node) const { return nodes_[node].parent; }
-  NodeId first_child(NodeId node) const;  // node may be kNone: the first root node
-  NodeId next_sibling(NodeId node) const { return nodes_[node].next_sibling; }
   std::uint32_t row(NodeId node) const { return nodes_[node].row; }  // index among siblings
   std::uint32_t child_count(NodeId node) const;                      // node may be kNone
   // The child at `row` of `node` (kNone: the root level); kNone when out of range.
@@ -36,23 +35,21 @@ class TreeStore {
   std::size_t memory_bytes() const;
 
  private:
-  // 32 bytes a node. Names are at most 64 KiB long (file names are at most 255
-  // bytes), so their length shares a word with the 48-bit arena offset.
+  // 20 bytes a node; the children are found through the row index, not through
+  // links. Names are at most 64 KiB long (file names are at most 255 bytes), so
+  // their length shares a word with the top of the 48-bit arena offset.
   struct Node {
     NodeId parent;
-    NodeId first_child;
-    NodeId last_child;
-    NodeId next_sibling;
     std::uint32_t row;
     std::uint32_t child_count;
-    std::uint64_t name;  // offset << 16 | length
+    std::uint32_t name_offset_low;
+    std::uint32_t name_offset_high_and_length;  // offset >> 32 << 16 | length
   };
+  std::uint64_t NameOffset(NodeId node) const;
   void BuildChildIndex() const;
 
   std::vector<Node> nodes_;
   std::vector<char> names_;
-  NodeId root_first_ = kNone;
-  NodeId root_last_ = kNone;
   std::uint32_t root_count_ = 0;
   // Random access to children by row, built on the first child() after a change:
   // the children of node p are children_index_[children_offset_[p] ...], the

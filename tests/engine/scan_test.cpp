@@ -66,18 +66,16 @@ void Scan(FakeHost& host, const std::string& folder, ScanResult& result) {
 
 std::vector<std::string> ChildNames(const TreeStore& tree, TreeStore::NodeId node) {
   std::vector<std::string> names;
-  for (auto child = tree.first_child(node); child != TreeStore::kNone;
-       child = tree.next_sibling(child)) {
-    names.emplace_back(tree.name(child));
+  for (std::uint32_t row = 0; row < tree.child_count(node); ++row) {
+    names.emplace_back(tree.name(tree.child(node, row)));
   }
   std::sort(names.begin(), names.end());
   return names;
 }
 
 TreeStore::NodeId FindChild(const TreeStore& tree, TreeStore::NodeId node, std::string_view name) {
-  for (auto child = tree.first_child(node); child != TreeStore::kNone;
-       child = tree.next_sibling(child)) {
-    if (tree.name(child) == name) return child;
+  for (std::uint32_t row = 0; row < tree.child_count(node); ++row) {
+    if (tree.name(tree.child(node, row)) == name) return tree.child(node, row);
   }
   return TreeStore::kNone;
 }

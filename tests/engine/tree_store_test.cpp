@@ -19,9 +19,7 @@ TEST(TreeStore, LinksChildrenInOrderAndFindsThemByRow) {
   EXPECT_EQ(tree.child(TreeStore::kNone, 0), a);
   EXPECT_EQ(tree.child(TreeStore::kNone, 1), b);
   EXPECT_EQ(tree.child(TreeStore::kNone, 2), TreeStore::kNone);
-  EXPECT_EQ(tree.first_child(TreeStore::kNone), a);
-  EXPECT_EQ(tree.next_sibling(a), b);
-  EXPECT_EQ(tree.next_sibling(b), TreeStore::kNone);
+  EXPECT_EQ(tree.row(b), 1u);
 
   EXPECT_EQ(tree.child_count(a), 2u);
   EXPECT_EQ(tree.child(a, 1), a2);
@@ -34,13 +32,29 @@ TEST(TreeStore, LinksChildrenInOrderAndFindsThemByRow) {
 
   // Nodes added after a lookup are found too (the row index is rebuilt).
   const auto b1 = tree.AddChild(b, "b1");
+  const auto b1x = tree.AddChild(b1, "b1x");
   EXPECT_EQ(tree.child(b, 0), b1);
   EXPECT_EQ(tree.name(b1), "b1");
+  EXPECT_EQ(tree.child(b1, 0), b1x);
+
+  // A folder whose reading failed loses what was added below it, names included.
+  tree.RemoveChildren(b1);
+  EXPECT_EQ(tree.size(), 6u);
+  EXPECT_EQ(tree.child_count(b1), 0u);
+  EXPECT_EQ(tree.child(b1, 0), TreeStore::kNone);
+  const auto b2 = tree.AddChild(b, "b2");
+  EXPECT_EQ(tree.name(b2), "b2");
+  EXPECT_EQ(tree.child(b, 1), b2);
+  EXPECT_EQ(tree.name(a1x), std::string("\xff\xfe name", 7));
+  tree.RemoveChildren(TreeStore::kNone);
+  EXPECT_EQ(tree.size(), 0u);
+  EXPECT_EQ(tree.child_count(TreeStore::kNone), 0u);
+  tree.AddChild(TreeStore::kNone, "again");
 
   tree.Clear();
   EXPECT_EQ(tree.size(), 0u);
   EXPECT_EQ(tree.child_count(TreeStore::kNone), 0u);
-  EXPECT_EQ(tree.first_child(TreeStore::kNone), TreeStore::kNone);
+  EXPECT_EQ(tree.child(TreeStore::kNone, 0), TreeStore::kNone);
 }
 
 TEST(TreeStore, AMillionNodesStayWellUnderAHundredMegabytes) {
