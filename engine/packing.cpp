@@ -47,12 +47,13 @@ void PumpedQuickSort(std::vector<Item>& items, Compare compare, StridePump& pump
 // Puts the records in the order of `order`: position k receives the record
 // that was at order[k]. The cycles of the permutation are followed in place,
 // so no second copy of the records is made; `order` is used up.
-void ApplyOrder(EntryList& entries, std::vector<std::uint32_t>& order) {
+void ApplyOrder(EntryList& entries, std::vector<std::uint32_t>& order, StridePump& pump) {
   for (std::size_t k = 0; k < order.size(); ++k) {
     if (order[k] == k) continue;
     const TSplitEntry held = entries[k];
     std::size_t j = k;
     for (;;) {
+      pump.Step();
       const std::size_t from = order[j];
       order[j] = static_cast<std::uint32_t>(j);
       if (from == k) {
@@ -68,12 +69,12 @@ void ApplyOrder(EntryList& entries, std::vector<std::uint32_t>& order) {
 // Applies the order of sorted items (each holding its record's index) and
 // frees them first.
 template <typename Item>
-void ApplyItemOrder(EntryList& entries, std::vector<Item>& items) {
+void ApplyItemOrder(EntryList& entries, std::vector<Item>& items, StridePump& pump) {
   std::vector<std::uint32_t> order;
   order.reserve(items.size());
   for (const Item& item : items) order.push_back(item.index);
   std::vector<Item>().swap(items);
-  ApplyOrder(entries, order);
+  ApplyOrder(entries, order, pump);
 }
 
 // One entry with the sort key of the compared text. Eight key bytes after the
@@ -141,6 +142,8 @@ void SortByText(EntryList& entries, TextField field, bool descending, StridePump
   }
   auto ascending = [keys, field, &entries](const KeyedItem& a, const KeyedItem& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+    // The quicksort meets its pivot about twice per range: no need to look further.
+    if (a.index == b.index) return 0;
     const int by_key = CompareSortKeys(keys + a.offset, a.length, keys + b.offset, b.length);
     if (by_key != 0 || field == TextField::kKind) return by_key;
     const std::string_view a_name = entries[a.index].Name();
@@ -154,7 +157,7 @@ void SortByText(EntryList& entries, TextField field, bool descending, StridePump
     PumpedQuickSort(items, ascending, pump);
   }
   std::vector<std::uint8_t>().swap(arena);
-  ApplyItemOrder(entries, items);
+  ApplyItemOrder(entries, items, pump);
 }
 
 struct ValueItem {
@@ -173,7 +176,7 @@ void SortByValue(EntryList& entries, Key key, Compare compare, StridePump& pump)
   PumpedQuickSort(
       items, [&](const ValueItem& a, const ValueItem& b) { return compare(a.value, b.value); },
       pump);
-  ApplyItemOrder(entries, items);
+  ApplyItemOrder(entries, items, pump);
 }
 
 int Ascending(std::int64_t a, std::int64_t b) { return (a > b) - (a < b); }
@@ -242,7 +245,9 @@ void SortEntries(EntryList& entries, EntryComparison compare) {
   detail::PackingQuickSort(order, [&](std::uint32_t a, std::uint32_t b) {
     return Sign(compare(entries[a], entries[b]));
   });
-  ApplyOrder(entries, order);
+  const std::function<void()> no_pump;
+  StridePump stride(no_pump);
+  ApplyOrder(entries, order, stride);
 }
 
 std::int32_t AssignNextFit(EntryList& entries, std::int64_t capacity) {
