@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # morvick-cli against du on the same warm trees:
 #   1. the engine benchmark tree (300,000 entries), plan with the default method;
-#   2. a folder of 100,000 top-level files, plan by name (method 0) and first-fit (6).
+#   2. a folder of 100,000 top-level files, plan by name (method 0) and first-fit (6);
+#   3. a folder of 1,000,000 empty top-level files, plan by name, and its peak memory.
 # Usage: bench/cli/bench-cli.sh [BUILD] [WORK]   (BUILD defaults to build/release)
-# Prints the best wall and CPU times of seven runs of each command and the ratios to du.
+# Prints the best wall and CPU times of seven runs of each command and the ratios to du
+# (three runs for the million).
 set -euo pipefail
 build=${1:-build/release}
 work=${2:-/tmp/morvick-cli-bench}
@@ -24,9 +26,9 @@ fi
 # meet the same load on a shared machine; prints the best wall time and the
 # best CPU time (user + system) of each: "ref_wall ref_cpu cand_wall cand_cpu".
 compare() {
-  local ref=$1 cand=$2 timing
+  local ref=$1 cand=$2 runs=${3:-7} timing
   timing=$(mktemp)
-  for _ in 1 2 3 4 5 6 7; do
+  for ((run = 0; run < runs; ++run)); do
     /usr/bin/time -f "ref %e %U %S" -a -o "$timing" bash -c "$ref" >/dev/null 2>&1
     /usr/bin/time -f "cand %e %U %S" -a -o "$timing" bash -c "$cand" >/dev/null 2>&1
   done
@@ -46,9 +48,13 @@ report() {
              l, dw, cw, cw / dw, dc, cc, cc / dc, t }'
 }
 
+million="$work/flat-1m"
+[[ -d "$million" ]] || "$make_tree" --flat "$million" 1000000 >/dev/null
+
 q() { printf "%q" "$1"; }
 du -s --apparent-size -B1 "$tree" >/dev/null  # warm the caches
 du -s --apparent-size -B1 "$flat" >/dev/null
+du -s --apparent-size -B1 "$million" >/dev/null
 du_tree="du -s --apparent-size -B1 $(q "$tree")"
 du_flat="du -s --apparent-size -B1 $(q "$flat")"
 compare "$du_tree" "$(q "$cli") plan $(q "$tree") --format json --quiet" |
@@ -57,3 +63,9 @@ compare "$du_flat" "$(q "$cli") plan $(q "$flat") --format json --quiet --method
   report "100,000 top-level files, by name" 2.5
 compare "$du_flat" "$(q "$cli") plan $(q "$flat") --format json --quiet --method 6" |
   report "100,000 top-level files, first-fit" 2.5
+du_million="du -s --apparent-size -B1 $(q "$million")"
+plan_million="$(q "$cli") plan $(q "$million") --format json --quiet --method 0"
+compare "$du_million" "$plan_million" 3 | report "1,000,000 top-level files, by name" 2.0
+peak_kb=$(/usr/bin/time -f "%M" bash -c "$plan_million" 2>&1 >/dev/null | tail -n 1)
+awk -v kb="$peak_kb" 'BEGIN { printf "%-34s peak memory %.0f MB, %.0f bytes per entry (target < 200)\n",
+                               "1,000,000 top-level files", kb / 1024, kb * 1024 / 1000000 }'
