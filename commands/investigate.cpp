@@ -125,8 +125,9 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
 
     // Packing a large list takes a while too; the window stays live, and the
     // same guard keeps a second click from replacing the list being sorted.
-    packing = PackEntries(*state.EntryList, inputs.method_index, state.SplitCapacity,
-                          inputs.search_limits, [&sink] { sink.PumpEventsWhilePacking(); });
+    const int method_index = live.PackingMethodAfterScan().value_or(inputs.method_index);
+    packing = PackEntries(*state.EntryList, method_index, state.SplitCapacity, inputs.search_limits,
+                          [&sink] { sink.PumpEventsWhilePacking(); });
   }
   // A Cancel clicked while packing is used up: packing is not cut short.
   state.CancelRequested = false;

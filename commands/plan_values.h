@@ -11,6 +11,7 @@
 #include "moving/folder_paths.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,7 @@ struct MoveInputs {
   int method_index = 0;     // kept in the journal
 };
 
-// The two values the commands re-read while they work.
+// The values the commands re-read while they work.
 class LiveInputs {
  public:
   virtual ~LiveInputs() = default;
@@ -44,6 +45,10 @@ class LiveInputs {
   // "最終フォルダを移動しない" (CheckBox2): read each time an entry of the last
   // volume comes up, and by Undo before it removes folders.
   virtual bool SkipLastVolume() const = 0;
+  // The packing method, read once the scan has returned, so that a method
+  // chosen during the scan is the one used (RadioGroup1). A front end without
+  // such a control keeps the one Investigate started with.
+  virtual std::optional<int> PackingMethodAfterScan() const { return std::nullopt; }
 };
 
 // The plan Investigate leaves, handed to the lists once: the entries in list

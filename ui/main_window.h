@@ -121,9 +121,10 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   InvestigateInputs ReadInvestigateInputs() const;
   MoveInputs ReadMoveInputs() const;
 
-  // LiveInputs: ComboBox3's text and CheckBox2.
+  // LiveInputs: ComboBox3's text, CheckBox2 and RadioGroup1.
   std::string ClusterSizeText() const override;
   bool SkipLastVolume() const override;
+  std::optional<int> PackingMethodAfterScan() const override { return RadioGroup1Index(); }
 
   // PlanSink: ListView1, ListView2, TreeView1 and the status bar.
   void ClearPlan() override;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <array>
 #include <string>
 #include <utility>
@@ -258,6 +260,15 @@ TEST_F(InvestigateTest, ClicksDuringTheScan) {
                                                          "検索中の為、処理できません。"}));
   EXPECT_EQ(form_.entry_rows.size(), 5u);
   EXPECT_TRUE(state_.SearchDone);
+
+  // A packing method chosen during the scan is the one used: names descending.
+  form_.method_index = 0;
+  form_.on_pump = [&] { form_.method_index = 1; };
+  Investigate();
+  std::vector<std::string> names;
+  for (const auto& row : form_.entry_rows) names.push_back(row[1]);
+  EXPECT_TRUE(std::is_sorted(names.rbegin(), names.rend())) << names.front();
+  form_.method_index = 0;
 
   // Cancel ends the scan early; the entries found so far are planned.
   form_.on_pump = [&] { CancelCommand(state_); };

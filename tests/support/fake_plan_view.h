@@ -45,6 +45,8 @@ struct FakePlanView : LiveInputs, PlanSink {
 
   std::string ClusterSizeText() const override { return cluster_text; }
   bool SkipLastVolume() const override { return skip_last; }
+  // The window reads RadioGroup1 again once the scan has returned.
+  std::optional<int> PackingMethodAfterScan() const override { return method_index; }
 
   // The rows as the lists show them, every cell formatted.
   void ClearPlan() override {
