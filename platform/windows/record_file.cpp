@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "platform/real_path.h"
+#include "platform/record_lines.h"
 #include "platform/windows/wide.h"
 
 #include <windows.h>
@@ -143,38 +144,13 @@ std::string RecordFile::ReadAll() const {
 void RecordFile::ForEachLine(
     std::size_t max_line,
     const std::function<bool(std::string_view, std::size_t, bool)>& line) const {
-  std::string pending;  // the line read so far, up to the bound
-  bool too_long = false;
-  std::size_t offset = 0;
-  char buffer[65536];
-  for (;;) {
-    const long long n = ReadAt(fd_, buffer, sizeof buffer, offset);
-    if (n < 0) Fail("read the journal", path_, errno);
-    if (n == 0) return;
-    std::string_view chunk(buffer, static_cast<std::size_t>(n));
-    std::size_t chunk_start = offset;
-    offset += static_cast<std::size_t>(n);
-    while (!chunk.empty()) {
-      const std::size_t newline = chunk.find('\n');
-      const std::string_view piece = chunk.substr(0, newline);
-      if (!too_long) {
-        const std::size_t room = max_line - pending.size();
-        if (piece.size() > room) {
-          pending.append(piece.substr(0, room));
-          too_long = true;
-        } else {
-          pending.append(piece);
-        }
-      }
-      if (newline == std::string_view::npos) break;
-      const std::size_t end = chunk_start + newline + 1;
-      if (!line(pending, end, too_long)) return;
-      pending.clear();
-      too_long = false;
-      chunk.remove_prefix(newline + 1);
-      chunk_start = end;
-    }
-  }
+  ForEachRecordLine(
+      [this](char* buffer, std::size_t size, std::size_t offset) {
+        const long long n = ReadAt(fd_, buffer, size, offset);
+        if (n < 0) Fail("read the journal", path_, errno);
+        return static_cast<std::size_t>(n);
+      },
+      max_line, line);
 }
 
 std::string RecordFile::ReadHead(std::size_t length) const {

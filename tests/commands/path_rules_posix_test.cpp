@@ -1,4 +1,5 @@
 #include "commands/path_rules.h"
+#include "path_rules_messages.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
@@ -10,23 +11,12 @@
 namespace morvick {
 namespace {
 
+using testing::kRoot;
+using testing::kSame;
+using testing::kSameDrive;
+using testing::MessageOf;
 using testing::ScriptedPrompter;
 using testing::TempDir;
-
-const std::string kRoot = "ルートは指定できません。あるいは、指定が間違っています。";
-const std::string kSame = "入力フォルダと出力フォルダが同じの為、処理できません。";
-const std::string kSameDrive = "入力ドライブと出力ドライブは同じにしてください。";
-
-// Runs a check and returns the one message it showed ("" when it passed).
-template <typename Check>
-std::string MessageOf(Check check) {
-  ScriptedPrompter prompter;
-  const bool passed = check(prompter);
-  EXPECT_EQ(prompter.boxes().size(), passed ? 0u : 1u);
-  if (passed || prompter.boxes().empty()) return {};
-  EXPECT_EQ(prompter.boxes()[0].kind, BoxKind::Message);
-  return prompter.boxes()[0].text;
-}
 
 TEST(PosixPathRules, CheckPathSyntaxWantsAnAbsolutePathBelowTheRoot) {
   const std::string not_absolute = "絶対パス(「/」で始まるパス)を指定してください。";

@@ -1,4 +1,5 @@
 #include "commands/path_rules.h"
+#include "path_rules_messages.h"
 #include "support/scripted_prompter.h"
 
 #include <gtest/gtest.h>
@@ -9,30 +10,20 @@
 namespace morvick {
 namespace {
 
+using testing::kRoot;
+using testing::kSame;
+using testing::kSameDrive;
+using testing::MessageOf;
 using testing::ScriptedPrompter;
 
 const std::string kUnc =
     "コンピュータ名、共有名、フォルダが指定されていません。あるいは、指定が間違っています。";
-const std::string kRoot = "ルートは指定できません。あるいは、指定が間違っています。";
 const std::string kDrive = "ドライブ名は 「A～Z」 です。";
 const std::string kColon = "ドライブ名の次は「:」です。";
 const std::string kBackslash = "(ドライブ名): の次は「\\」です。";
-const std::string kSame = "入力フォルダと出力フォルダが同じの為、処理できません。";
-const std::string kSameDrive = "入力ドライブと出力ドライブは同じにしてください。";
 
 // "表" in Shift-JIS: its second byte is a backslash.
 const std::string kHyou = "\x95\x5C";
-
-// Runs a check and returns the one message it showed ("" when it passed).
-template <typename Check>
-std::string MessageOf(Check check) {
-  ScriptedPrompter prompter;
-  const bool passed = check(prompter);
-  EXPECT_EQ(prompter.boxes().size(), passed ? 0u : 1u);
-  if (passed || prompter.boxes().empty()) return {};
-  EXPECT_EQ(prompter.boxes()[0].kind, BoxKind::Message);
-  return prompter.boxes()[0].text;
-}
 
 TEST(WindowsPathRules, CheckPathSyntaxAcceptsDriveAndShareFoldersOnly) {
   struct Case {
