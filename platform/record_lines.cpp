@@ -4,9 +4,9 @@
 
 namespace morvick::platform {
 
-void ForEachRecordLine(
-    const std::function<std::size_t(char*, std::size_t, std::size_t)>& read_at,
-    std::size_t max_line, const std::function<bool(std::string_view, std::size_t, bool)>& line) {
+void ForEachRecordLine(const std::function<std::size_t(char*, std::size_t, std::size_t)>& read_at,
+                       std::size_t max_line,
+                       const std::function<bool(std::string_view, std::size_t, bool)>& line) {
   std::string pending;  // the line read so far, up to the bound
   bool too_long = false;
   std::size_t offset = 0;

@@ -15,8 +15,8 @@ namespace morvick::platform {
 // receives each whole line without its "\n" (at most `max_line` bytes of it),
 // the offset just past it, and whether it was cut; it returns false to stop.
 // A last line without "\n" is not handed over.
-void ForEachRecordLine(
-    const std::function<std::size_t(char*, std::size_t, std::size_t)>& read_at,
-    std::size_t max_line, const std::function<bool(std::string_view, std::size_t, bool)>& line);
+void ForEachRecordLine(const std::function<std::size_t(char*, std::size_t, std::size_t)>& read_at,
+                       std::size_t max_line,
+                       const std::function<bool(std::string_view, std::size_t, bool)>& line);
 
 }  // namespace morvick::platform
