@@ -144,18 +144,17 @@ TOKBottomDlg1::TOKBottomDlg1(Prompter& prompter, std::string read_path, std::str
   FitLabel(hint);
 
   OKBtn = new QPushButton(QStringLiteral("保存終了"), this);
-  auto* ok = OKBtn;
-  ok->setObjectName(QStringLiteral("OKBtn"));
-  ok->setGeometry(255, 264, 75, 37);
-  ok->setDefault(true);
+  OKBtn->setObjectName(QStringLiteral("OKBtn"));
+  OKBtn->setGeometry(255, 264, 75, 37);
+  OKBtn->setDefault(true);
   auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
   cancel->setObjectName(QStringLiteral("CancelBtn"));
   cancel->setGeometry(343, 264, 75, 37);
   cancel->setAutoDefault(false);
-  connect(ok, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+  connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-  setTabOrder(ok, cancel);
+  setTabOrder(OKBtn, cancel);
   setTabOrder(cancel, StringGrid1);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/single_line.h"
 
 #include <QLineEdit>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -18,11 +19,20 @@ qsizetype FirstLineBreak(const QString& text, qsizetype from) {
   return -1;
 }
 
+class FirstLineValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& pos) const override {
+    KeepFirstInsertedLine(input, pos);
+    return Acceptable;
+  }
+};
+
 }  // namespace
 
-bool KeepFirstInsertedLine(QString& text, int& cursor) {
+void KeepFirstInsertedLine(QString& text, int& cursor) {
   const qsizetype line_break = FirstLineBreak(text, 0);
-  if (line_break < 0) return false;
+  if (line_break < 0) return;
   if (cursor > line_break) {
     text.remove(line_break, cursor - line_break);
     cursor = static_cast<int>(line_break);
@@ -33,12 +43,6 @@ bool KeepFirstInsertedLine(QString& text, int& cursor) {
     text.truncate(later);
     cursor = std::min(cursor, static_cast<int>(later));
   }
-  return true;
-}
-
-QValidator::State FirstLineValidator::validate(QString& input, int& pos) const {
-  KeepFirstInsertedLine(input, pos);
-  return Acceptable;
 }
 
 void KeepFirstLineOfPastes(QLineEdit* edit) { edit->setValidator(new FirstLineValidator(edit)); }
