@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include "moving/journal.h"
+#include "commands/journal_commands.h"
 #include "platform/file_io.h"
 #include "platform/known_folders.h"
 #include "settings/settings_paths.h"

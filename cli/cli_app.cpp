@@ -8,12 +8,12 @@
 #include "cli/plan_settings.h"
 #include "cli/plan_view.h"
 #include "cli/progress.h"
+#include "commands/journal_commands.h"
 #include "commands/plan_commands.h"
 #include "common/error.h"
 #include "common/json_text.h"
 #include "common/text_rules.h"
 #include "engine/packing.h"
-#include "moving/journal.h"
 #include "platform/file_io.h"
 #include "platform/real_path.h"
 #include "platform/standard_streams.h"
@@ -297,46 +297,47 @@ int RunMove(const PlanOptions& options) {
     return kExitInterrupted;
   }
 
-  std::optional<JournalWriter> journal_writer;
-  try {
-    journal_writer.emplace(options.journal.empty() ? NewJournalPath(DefaultJournalFolder())
-                                                   : platform::AbsolutePath(options.journal));
-    journal_writer->OnBegun(
-        [](const std::string& path) { Message("morvick-cli: journal: " + path); });
-    journal_writer->Create();
-  } catch (const Error& error) {
-    Message(std::string("morvick-cli: ") + error.what());
-    return kExitRefused;
-  }
-
-  JournalWriter& journal = *journal_writer;
+  bool journal_begun = false;
   MoveOptions move_options;
-  move_options.journal = &journal;
+  if (options.journal.empty()) {
+    move_options.journal_folder = DefaultJournalFolder();
+  } else {
+    move_options.journal_path = platform::AbsolutePath(options.journal);
+  }
   move_options.front_end = FrontEnd::CommandLine;
+  move_options.journal_begun = [&journal_begun](const std::string& path) {
+    journal_begun = true;
+    Message("morvick-cli: journal: " + path);
+  };
   // A message that could not be written stops the move after the entry in
   // progress, as Ctrl-C does.
   move_options.stop_requested = [] { return InterruptRequested() || OutputFailed(); };
+  MoveReport report;
   try {
-    MoveCommand(state, MoveInputsOf(*settings), form, form, prompter, PlatformPathRules(),
-                move_options);
-  } catch (const InterruptedError&) {
-    const bool output_failed = OutputFailed();
-    Message(std::string("morvick-cli: ") +
-            (output_failed ? "output could not be written; the move stopped" : "interrupted") +
-            "; what was moved can be taken back with: morvick-cli undo " + journal.path());
-    return output_failed ? kExitOutputFailed : kExitInterrupted;
+    report = MoveCommand(state, MoveInputsOf(*settings), form, form, prompter, PlatformPathRules(),
+                         move_options);
   } catch (const Error& error) {
     prompter.ShowError(error.what());
-    journal.DiscardIfUnused();
-    return journal.begun() ? kExitSomeFailed : kExitRefused;
+    return journal_begun ? kExitSomeFailed : kExitRefused;
   }
-  journal.DiscardIfUnused();
-  if (!state.UpdateDone) {
-    return InterruptRequested() ? kExitInterrupted : kExitRefused;
+  switch (report.status) {
+    case MoveReport::Status::JournalFailed:
+      Message("morvick-cli: " + report.error);
+      return kExitRefused;
+    case MoveReport::Status::Interrupted: {
+      const bool output_failed = OutputFailed();
+      Message(std::string("morvick-cli: ") +
+              (output_failed ? "output could not be written; the move stopped" : "interrupted") +
+              "; what was moved can be taken back with: morvick-cli undo " + report.journal_path);
+      return output_failed ? kExitOutputFailed : kExitInterrupted;
+    }
+    case MoveReport::Status::Refused: return InterruptRequested() ? kExitInterrupted : kExitRefused;
+    case MoveReport::Status::Done:
+    case MoveReport::Status::SomeFailed: break;
   }
   if (!options.quiet) Message(form.status());
   if (OutputFailed()) return kExitOutputFailed;
-  return journal.failures() > 0 ? kExitSomeFailed : kExitDone;
+  return report.status == MoveReport::Status::SomeFailed ? kExitSomeFailed : kExitDone;
 }
 
 int RunUndo(const std::string& journal_path, bool yes, bool quiet) {

@@ -3,58 +3,88 @@
 #include "cli/cli_app.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
+#include "commands/journal_commands.h"
 #include "commands/plan_commands.h"
 #include "common/error.h"
-#include "moving/journal_undo.h"
+#include "common/path_messages.h"
 
 #include <cstdio>
 
 namespace morvick::cli {
 namespace {
 
-class CliMoveHost final : public MoveHost {
- public:
-  bool SkipLastVolume() override { return false; }
-  // A message that could not be written stops the undo between two entries.
-  bool StopRequested() override { return InterruptRequested() || OutputFailed(); }
-};
+using Status = JournalUndoReport::Status;
+using Refusal = JournalUndoReport::Refusal;
 
-std::string StatusLine(const Journal& journal) {
+std::string StatusLine(const JournalPlan& plan) {
   CommandState state;
-  state.VolumeCount = journal.plan.volume_count;
-  state.GrandTotal = journal.plan.grand_total;
+  state.VolumeCount = plan.volume_count;
+  state.GrandTotal = plan.grand_total;
   try {
-    return StatusTotalsText(state, journal.plan.cluster_text, kUndoEndTag, kMoveUnit);
+    return StatusTotalsText(state, plan.cluster_text, kUndoEndTag, kMoveUnit);
   } catch (const Error&) {
     return {};
   }
+}
+
+// Why nothing was taken back, in the words of this front end.
+std::string RefusalText(const JournalUndoReport& report) {
+  switch (report.refusal) {
+    case Refusal::Unreadable: return report.detail;
+    case Refusal::Busy: return "更新中の為、処理できません。";
+    case Refusal::AlreadyUndone: return "Undoが終了してる為、処理できません。";
+    case Refusal::NotItsPlan:
+      return "the journal does not match its plan, nothing was moved: " + report.detail;
+    case Refusal::TwoDrives: return path_messages::kSameDrive;
+    case Refusal::Declined:
+    case Refusal::None: break;
+  }
+  return {};
 }
 
 }  // namespace
 
 int UndoFromJournal(const std::string& journal_path, Prompter& prompter, bool quiet,
                     platform::FileMover& mover) {
-  CliMoveHost host;
-  const JournalUndoResult result = UndoJournal(journal_path, prompter, host, true, mover);
-  switch (result.status) {
-    case JournalUndoResult::Status::Refused:
+  JournalUndoOptions options;
+  options.mover = &mover;
+  // A message that could not be written stops the undo between two entries.
+  options.stop_requested = [] { return InterruptRequested() || OutputFailed(); };
+  options.confirm = [&prompter](const JournalUndoPreview& preview) {
+    if (preview.damaged_line != 0) {
+      prompter.ShowMessage("the journal is damaged at line " +
+                           std::to_string(preview.damaged_line) +
+                           "; only the steps before it are taken back");
+    }
+    return prompter.ConfirmYesNo("よろしいですか？") == Answer::Yes;
+  };
+  const JournalUndoReport report = UndoJournal(journal_path, prompter, options);
+  switch (report.status) {
+    case Status::Refused: {
+      const std::string text = RefusalText(report);
+      if (!text.empty()) prompter.ShowMessage(text);
       if (OutputFailed()) return kExitOutputFailed;
       return InterruptRequested() ? kExitInterrupted : kExitRefused;
-    case JournalUndoResult::Status::NothingMoved: return kExitDone;
-    case JournalUndoResult::Status::Interrupted:
+    }
+    case Status::NothingMoved:
+      prompter.ShowMessage(
+          "the move was stopped before anything moved; there is nothing to take back");
+      return kExitDone;
+    case Status::Interrupted:
       prompter.ShowMessage(std::string("morvick-cli: ") +
                            (OutputFailed() ? "output could not be written" : "interrupted") +
                            "; run the undo again to finish it: morvick-cli undo " + journal_path);
       return OutputFailed() ? kExitOutputFailed : kExitInterrupted;
-    case JournalUndoResult::Status::Done:
-    case JournalUndoResult::Status::SomeFailed: break;
+    case Status::Done:
+    case Status::SomeFailed: break;
   }
+  prompter.ShowMessage(kMovedText);
   if (!quiet) {
-    const std::string status = StatusLine(result.journal);
+    const std::string status = StatusLine(report.plan);
     if (!status.empty()) WriteOutput(stderr, status + "\n");
   }
   if (OutputFailed()) return kExitOutputFailed;
-  return result.status == JournalUndoResult::Status::Done ? kExitDone : kExitSomeFailed;
+  return report.status == Status::Done ? kExitDone : kExitSomeFailed;
 }
 
 }  // namespace morvick::cli

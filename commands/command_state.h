@@ -37,6 +37,10 @@ struct CommandState {
   // stumble over the folders the earlier run already took away.
   std::vector<std::string> RemovedVolumeFolders;
 
+  // The journal of the current plan's move (empty before it). Undo takes
+  // back the steps recorded there, and records its own.
+  std::string MoveJournal;
+
   // Clears the seven flags, in the order the window does at creation.
   void ClearFlags();
 };

@@ -92,6 +92,7 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
   }
 
   state.UpdateDone = false;
+  state.MoveJournal.clear();
   state.UndoDone = false;
   state.SearchDone = false;
   state.Searching = true;

@@ -1,9 +1,15 @@
 #include "commands/plan_commands.h"
 #include "common/error.h"
+#include "engine/naming.h"
+#include "moving/journal_files.h"
+#include "moving/journal_writer.h"
 #include "moving/move_engine.h"
+#include "platform/real_path.h"
 
 namespace morvick {
 namespace {
+
+using Status = MoveReport::Status;
 
 constexpr const char* kConfirmText = "よろしいですか？";
 
@@ -54,20 +60,95 @@ platform::FileMover& MoverOf(const MoveOptions& options) {
   return options.mover ? *options.mover : platform::RealFileMover();
 }
 
+// The journal a move will write: named now, created once the user agreed.
+std::string JournalPathOf(const MoveOptions& options) {
+  if (!options.journal_path.empty()) return options.journal_path;
+  if (options.journal_folder.empty()) throw Error("no folder for the move's journal");
+  return NewJournalPath(options.journal_folder);
+}
+
+// Refuses, naming the journal folder, a journal that would be carried away
+// inside an entry of the move.
+bool CheckJournalOutsideEntries(Prompter& prompter, const MovePlan& plan,
+                                const std::string& journal_path) {
+  const std::string folder = platform::ParentFolder(journal_path);
+  const std::string real = platform::RealFolderPath(folder).value_or(folder);
+  for (const TSplitEntry& entry : *plan.entries) {
+    if (entry.Volume == 0 || !IsPathComponent(entry.Name())) continue;
+    if (platform::IsSameOrBelow(real, platform::JoinPath(plan.folders.input, entry.Name()))) {
+      prompter.ShowMessage("移動の記録のフォルダ '" + folder + "' が移動する項目 '" +
+                           std::string(entry.Name()) + "' の中にある為、処理できません。");
+      return false;
+    }
+  }
+  return true;
+}
+
+MoveReport Finished(const MoveCounts& counts, std::string journal_path) {
+  MoveReport report;
+  report.status = counts.failed > 0 ? Status::SomeFailed : Status::Done;
+  report.counts = counts;
+  report.journal_path = std::move(journal_path);
+  return report;
+}
+
+MoveReport JournalFailed(const Error& error) {
+  MoveReport report;
+  report.status = Status::JournalFailed;
+  report.error = error.what();
+  return report;
+}
+
+// A folder of the move as the window's question shows it.
+std::string NamingText(const VolumeNaming& naming) {
+  return naming.base_name + FormatSequenceNumber(naming.start_number, naming.digits);
+}
+
+bool SameNaming(const VolumeNaming& a, const VolumeNaming& b) {
+  return a.base_name == b.base_name && a.digits == b.digits && a.start_number == b.start_number;
+}
+
 }  // namespace
 
-void MoveCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
-                 PlanSink& sink, Prompter& prompter, const PathRules& rules,
-                 const MoveOptions& options) {
-  if (state.Searching) return prompter.ShowMessage("検索中の為、処理できません。");
-  if (state.Undoing) return prompter.ShowMessage("Undo中の為、処理できません。");
-  if (!state.SearchDone) return prompter.ShowMessage("検索が終了していない為、処理できません。");
-  if (state.UpdateDone) return prompter.ShowMessage("更新が終了してる為、処理できません。");
+MoveReport MoveCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
+                       PlanSink& sink, Prompter& prompter, const PathRules& rules,
+                       const MoveOptions& options) {
+  if (state.Searching) return (prompter.ShowMessage("検索中の為、処理できません。"), MoveReport{});
+  if (state.Undoing) return (prompter.ShowMessage("Undo中の為、処理できません。"), MoveReport{});
+  if (!state.SearchDone) {
+    return (prompter.ShowMessage("検索が終了していない為、処理できません。"), MoveReport{});
+  }
+  if (state.UpdateDone) {
+    return (prompter.ShowMessage("更新が終了してる為、処理できません。"), MoveReport{});
+  }
   const std::optional<MovePlan> plan =
       CheckPaths(state, inputs, live, prompter, rules, PairCommand::Move, options);
-  if (!plan) return;
-  if (prompter.ConfirmYesNo(kConfirmText) != Answer::Yes) return;
-  if (!state.EntryList) return;
+  if (!plan) return {};
+  std::string journal_path;
+  try {
+    journal_path = JournalPathOf(options);
+  } catch (const Error& error) {
+    return JournalFailed(error);
+  }
+  if (state.EntryList && !CheckJournalOutsideEntries(prompter, *plan, journal_path)) return {};
+  if (prompter.ConfirmYesNo(kConfirmText) != Answer::Yes) return {};
+  if (!state.EntryList) return {};
+
+  JournalWriter journal(journal_path);
+  try {
+    journal.Create();
+  } catch (const Error& error) {
+    return JournalFailed(error);
+  }
+  // A move that never began leaves no journal behind; the lock ends with the move.
+  struct Finish {
+    JournalWriter& journal;
+    ~Finish() {
+      journal.DiscardIfUnused();
+      journal.Close();
+    }
+  } finish{journal};
+  if (options.journal_begun) journal.OnBegun(options.journal_begun);
 
   state.UpdateDone = false;
   state.Updating = true;
@@ -75,27 +156,64 @@ void MoveCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs
 
   CommandMoveHost host(live, options);
   MoveEngine engine(prompter, MoverOf(options));
-  const MoveCounts counts = engine.Move(*plan, host, options.journal);
-  if (options.counts) *options.counts = counts;
+  MoveCounts counts;
+  try {
+    counts = engine.Move(*plan, host, journal);
+  } catch (const InterruptedError&) {
+    MoveReport report;
+    report.status = Status::Interrupted;
+    report.journal_path = journal.path();
+    return report;
+  }
+  state.MoveJournal = journal.path();
 
   state.Updating = false;
   prompter.ShowMessage(kMovedText);
   sink.SetStatusText(StatusTotalsText(state, live.ClusterSizeText(), kUpdateEndTag, kMoveUnit));
   state.UpdateDone = true;
+  return Finished(counts, journal.path());
 }
 
-void UndoCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
-                 PlanSink& sink, Prompter& prompter, const PathRules& rules,
-                 const MoveOptions& options) {
-  if (state.Searching) return prompter.ShowMessage("検索中の為、処理できません。");
-  if (state.Updating) return prompter.ShowMessage("更新中の為、処理できません。");
-  if (!state.UpdateDone) return prompter.ShowMessage("更新が終了してない為、処理できません。");
-  if (state.UndoDone) return prompter.ShowMessage("Undoが終了してる為、処理できません。");
+MoveReport UndoCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
+                       PlanSink& sink, Prompter& prompter, const PathRules& rules,
+                       const MoveOptions& options) {
+  if (state.Searching) return (prompter.ShowMessage("検索中の為、処理できません。"), MoveReport{});
+  if (state.Updating) return (prompter.ShowMessage("更新中の為、処理できません。"), MoveReport{});
+  if (!state.UpdateDone) {
+    return (prompter.ShowMessage("更新が終了してない為、処理できません。"), MoveReport{});
+  }
+  if (state.UndoDone) {
+    return (prompter.ShowMessage("Undoが終了してる為、処理できません。"), MoveReport{});
+  }
   const std::optional<MovePlan> plan =
       CheckPaths(state, inputs, live, prompter, rules, PairCommand::Undo, options);
-  if (!plan) return;
-  if (prompter.ConfirmYesNo(kConfirmText) != Answer::Yes) return;
-  if (!state.EntryList) return;
+  if (!plan) return {};
+
+  // The steps to take back are the move's own, between the folders it used.
+  JournalWriter writer(state.MoveJournal);
+  Journal journal;
+  if (state.EntryList) {
+    try {
+      journal = writer.Open();
+    } catch (const JournalBusyError&) {
+      return (prompter.ShowMessage("更新中の為、処理できません。"), MoveReport{});
+    } catch (const Error& error) {
+      return JournalFailed(error);
+    }
+    const JournalPlan& moved = journal.plan;
+    if (moved.folders.input != plan->folders.input ||
+        moved.folders.output != plan->folders.output || !SameNaming(moved.naming, plan->naming)) {
+      prompter.ShowMessage(
+          "入力フォルダ、出力フォルダまたはフォルダ名が分割開始の時と違う為、処理できません。\n"
+          "入力フォルダ: " +
+          platform::JoinPath(moved.folders.input, "") +
+          "\n出力フォルダ: " + platform::JoinPath(moved.folders.output, "") +
+          "\nフォルダ名: " + NamingText(moved.naming));
+      return {};
+    }
+  }
+  if (prompter.ConfirmYesNo(kConfirmText) != Answer::Yes) return {};
+  if (!state.EntryList) return {};
 
   // Only the folders an earlier, stopped run of this Undo removed count as
   // removed; any other missing volume folder stops the Undo again.
@@ -105,17 +223,41 @@ void UndoCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs
   sink.SetStatusText(StatusTotalsText(state, live.ClusterSizeText(), kUndoingTag, kMoveUnit));
 
   CommandMoveHost host(live, options);
-  MoveEngine engine(prompter, MoverOf(options));
-  const MoveCounts counts = engine.MoveBack(*plan, host);
-  if (options.counts) *options.counts = counts;
+  platform::FileMover& mover = MoverOf(options);
+  MoveEngine engine(prompter, mover);
+  writer.WriteMark(RecordKind::UndoBegun);
+  MoveCounts counts;
+  try {
+    counts = engine.TakeBackInPlanOrder(*plan, host, journal, writer);
+  } catch (const InterruptedError&) {
+    MoveReport report;
+    report.status = Status::Interrupted;
+    report.journal_path = writer.path();
+    return report;
+  }
+  // The journal stays open for morvick-cli undo while anything the move took
+  // away is still out (the last volume kept back by "最終フォルダを移動しない").
+  const auto finish_journal = [&] {
+    writer.WriteMark(RecordKind::UndoEnd);
+    if (!journal.undone && !journal.damaged_before_end && StepsToTakeBack(journal, mover).empty()) {
+      writer.WriteMark(RecordKind::Undone);
+    }
+  };
   const std::int32_t last = live.SkipLastVolume() ? state.VolumeCount - 1 : state.VolumeCount;
-  engine.RemoveVolumeFolders(*plan, last, state.RemovedVolumeFolders);
+  try {
+    engine.RemoveVolumeFolders(*plan, last, state.RemovedVolumeFolders, writer);
+  } catch (const Error&) {
+    finish_journal();
+    throw;
+  }
+  finish_journal();
 
   state.RemovedVolumeFolders.clear();
   state.Undoing = false;
   state.UndoDone = true;
   prompter.ShowMessage(kMovedText);
   sink.SetStatusText(StatusTotalsText(state, live.ClusterSizeText(), kUndoEndTag, kMoveUnit));
+  return Finished(counts, writer.path());
 }
 
 }  // namespace morvick

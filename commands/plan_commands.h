@@ -14,7 +14,8 @@
 #include "commands/path_rules.h"
 #include "commands/plan_values.h"
 #include "common/prompter.h"
-#include "moving/move_engine.h"
+#include "moving/journal.h"
+#include "moving/step_runner.h"
 #include "platform/file_mover.h"
 
 #include <functional>
@@ -31,23 +32,47 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
 
 // How a front end runs Move and Undo.
 struct MoveOptions {
-  JournalWriter* journal = nullptr;       // Move records itself here (created beforehand)
+  // Move makes a new journal in this folder, or at `journal_path` when given.
+  std::string journal_folder;
+  std::string journal_path;
   FrontEnd front_end = FrontEnd::Window;  // kept in the journal
   platform::FileMover* mover = nullptr;   // null: the real file system
   std::function<bool()> stop_requested;   // looked at between two entries (Ctrl-C)
-  MoveCounts* counts = nullptr;           // receives how many entries moved and failed
+  // Told the journal's path once the plan is in it (the command line prints it).
+  std::function<void(const std::string&)> journal_begun;
+};
+
+// What Move or Undo did, for the front end to word.
+struct MoveReport {
+  enum class Status {
+    Refused,        // refused or declined: nothing changed (the message has been shown)
+    JournalFailed,  // the journal could not be named, created or opened: nothing moved
+    Done,           // every entry it tried moved
+    SomeFailed,     // some entries stayed where they were
+    Interrupted,    // stopped between two entries; what moved is in the journal
+  };
+  Status status = Status::Refused;
+  MoveCounts counts;
+  std::string journal_path;  // the move's journal, once its plan is written
+  std::string error;         // why the journal failed
 };
 
 // Move: every path is derived from the input and output folders as they really
 // are when the command starts (links and ".." resolved) and one checked name.
-void MoveCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
-                 PlanSink& sink, Prompter& prompter, const PathRules& rules,
-                 const MoveOptions& options = {});
+// Every step is recorded in a new journal, which is left behind only when
+// something was tried.
+MoveReport MoveCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
+                       PlanSink& sink, Prompter& prompter, const PathRules& rules,
+                       const MoveOptions& options = {});
 
-// Undo, the paths derived the same way from the naming inputs as they are now.
-void UndoCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
-                 PlanSink& sink, Prompter& prompter, const PathRules& rules,
-                 const MoveOptions& options = {});
+// Undo: takes back the steps the plan's move recorded, recording its own in
+// the same journal, which is marked undone once every entry that moved is
+// back. Refused, naming the move's folders, when the folder or naming inputs
+// now name something else than the move used. A volume folder that cannot be
+// removed raises InOutError.
+MoveReport UndoCommand(CommandState& state, const MoveInputs& inputs, const LiveInputs& live,
+                       PlanSink& sink, Prompter& prompter, const PathRules& rules,
+                       const MoveOptions& options = {});
 
 // Cancel: asks the running scan to stop; nothing else.
 void CancelCommand(CommandState& state);

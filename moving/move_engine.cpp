@@ -6,27 +6,47 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <unordered_map>
 
 namespace morvick {
 namespace {
-
-// The folders a move to `destination` will create, outermost first.
-std::vector<std::string> MissingFolders(platform::FileMover& mover,
-                                        const std::string& destination) {
-  std::vector<std::string> missing;
-  for (std::string folder = platform::ParentFolder(destination);
-       !platform::IsRootPath(folder) && folder != "."; folder = platform::ParentFolder(folder)) {
-    if (mover.Probe(folder) != ENOENT) break;
-    missing.insert(missing.begin(), folder);
-  }
-  return missing;
-}
 
 bool WouldMove(const TSplitEntry& entry, const MovePlan& plan) {
   return entry.Volume != 0 && !(entry.Volume == plan.volume_count && plan.skip_last);
 }
 
+// The folders the move created, innermost and newest first.
+std::vector<std::string> CreatedFolders(const Journal& journal) {
+  std::vector<std::string> folders;
+  for (const JournalStep& step : journal.steps) {
+    for (const std::string& folder : step.created_folders) {
+      if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+        folders.push_back(folder);
+      }
+    }
+  }
+  std::reverse(folders.begin(), folders.end());
+  return folders;
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
 }  // namespace
+
+JournalPlan JournalPlanOf(const MovePlan& plan) {
+  JournalPlan facts;
+  facts.front_end = plan.front_end;
+  facts.folders = plan.folders;
+  facts.naming = plan.naming;
+  facts.volume_count = plan.volume_count;
+  facts.grand_total = plan.grand_total;
+  facts.cluster_text = plan.cluster_text;
+  facts.method = plan.method;
+  facts.skip_last = plan.skip_last;
+  return facts;
+}
 
 bool CheckOutputOutsideEntries(Prompter& prompter, const MovePlan& plan) {
   const std::string& output = plan.folders.output;
@@ -47,90 +67,90 @@ bool CheckOutputOutsideEntries(Prompter& prompter, const MovePlan& plan) {
   return true;
 }
 
-MoveCounts MoveEngine::Move(const MovePlan& plan, MoveHost& host, JournalWriter* journal) {
-  if (journal) {
-    JournalPlan facts;
-    facts.front_end = plan.front_end;
-    facts.input_path = platform::JoinPath(plan.folders.input, "");
-    facts.output_path = platform::JoinPath(plan.folders.output, "");
-    facts.base_name = plan.naming.base_name;
-    facts.digits = plan.naming.digits;
-    facts.start_number = plan.naming.start_number;
-    facts.volume_count = plan.volume_count;
-    facts.grand_total = plan.grand_total;
-    facts.cluster_text = plan.cluster_text;
-    facts.method = plan.method;
-    facts.skip_last = plan.skip_last;
-    journal->WritePlan(facts, *plan.entries);
-  }
-  const MoveCounts counts = MoveAll(plan, host, Direction::Out, journal);
-  if (journal) journal->WriteEnd();
-  return counts;
-}
-
-MoveCounts MoveEngine::MoveBack(const MovePlan& plan, MoveHost& host) {
-  return MoveAll(plan, host, Direction::Back, nullptr);
-}
-
-MoveCounts MoveEngine::MoveAll(const MovePlan& plan, MoveHost& host, Direction direction,
-                               JournalWriter* journal) {
-  MoveCounts counts;
+MoveCounts MoveEngine::Move(const MovePlan& plan, MoveHost& host, JournalWriter& journal) {
+  journal.WritePlan(JournalPlanOf(plan), *plan.entries);
+  StepRunner runner(prompter_, mover_, journal);
   for (const TSplitEntry& entry : *plan.entries) {
     if (entry.Volume == 0) continue;
     if (entry.Volume == plan.volume_count && host.SkipLastVolume()) continue;
     if (host.StopRequested()) throw InterruptedError();
-    if (MoveOne(plan, entry, direction, journal)) {
-      ++counts.moved;
-    } else {
-      ++counts.failed;
-      prompter_.ShowMessage(kMoveFailedText);
+    std::optional<MoveStep> step =
+        MakeMoveStep(plan.folders, plan.naming, entry.Volume, entry.Name(), Direction::Out);
+    if (!step) {
+      prompter_.ShowMessage("'" + std::string(entry.Name()) + "' を '" +
+                            plan.naming.FolderName(entry.Volume) +
+                            "' へ移動できません: 名前にフォルダの区切りが含まれています。");
+      runner.Fail();
+      continue;
     }
+    runner.MoveOut(std::move(*step));
   }
-  return counts;
+  journal.WriteMark(RecordKind::End);
+  return runner.counts();
 }
 
-bool MoveEngine::MoveOne(const MovePlan& plan, const TSplitEntry& entry, Direction direction,
-                         JournalWriter* journal) {
-  const std::string folder_name = plan.naming.FolderName(entry.Volume);
-  const std::string name(entry.Name());
-  if (!IsPathComponent(name) || !IsPathComponent(folder_name)) {
-    prompter_.ShowMessage("'" + name + "' を '" + folder_name +
-                          "' へ移動できません: 名前にフォルダの区切りが含まれています。");
-    return false;
+MoveCounts MoveEngine::TakeBackInPlanOrder(const MovePlan& plan, MoveHost& host, Journal& journal,
+                                           JournalWriter& writer) {
+  // The newest step of each name: a name is moved at most once by one move.
+  std::unordered_map<std::string_view, JournalStep*> step_of;
+  for (JournalStep* step : StepsToTakeBack(journal, mover_)) step_of.emplace(step->name, step);
+  StepRunner runner(prompter_, mover_, writer);
+  for (const TSplitEntry& entry : *plan.entries) {
+    if (entry.Volume == 0) continue;
+    if (entry.Volume == plan.volume_count && host.SkipLastVolume()) continue;
+    if (host.StopRequested()) throw InterruptedError();
+    const auto found = step_of.find(entry.Name());
+    if (found == step_of.end() || found->second->volume != entry.Volume) {
+      const std::optional<MoveStep> back =
+          MakeMoveStep(plan.folders, plan.naming, entry.Volume, entry.Name(), Direction::Back);
+      if (back) {
+        runner.FailWithoutStep(*back);
+      } else {
+        runner.Fail();
+      }
+      continue;
+    }
+    runner.TakeBack(*found->second);
+    step_of.erase(found);
   }
-  const std::string volume_folder = platform::JoinPath(plan.folders.output, folder_name);
-  // A link or a file in the volume folder's place would lead the entry elsewhere.
-  const platform::PathKind kind = platform::KindOf(volume_folder);
-  if (kind != platform::PathKind::Folder && kind != platform::PathKind::Missing) {
-    prompter_.ShowMessage("'" + volume_folder + "' はフォルダではない為、使えません。");
-    return false;
-  }
-  const std::string in_input = platform::JoinPath(plan.folders.input, name);
-  const std::string in_volume = platform::JoinPath(volume_folder, name);
-  const bool out = direction == Direction::Out;
-  const std::string& source = out ? in_input : in_volume;
-  const std::string& destination = out ? in_volume : in_input;
-
-  if (journal) {
-    journal->WriteIntent(entry.Volume, name, source, destination,
-                         MissingFolders(mover_, destination));
-  }
-  const platform::MoveResult moved = platform::ShellMove(prompter_, source, destination, mover_);
-  if (journal) journal->WriteOutcome(moved.moved, moved.reason);
-  return moved.moved;
+  return runner.counts();
 }
 
 void MoveEngine::RemoveVolumeFolders(const MovePlan& plan, std::int32_t last,
-                                     std::vector<std::string>& removed) {
+                                     std::vector<std::string>& removed, JournalWriter& writer) {
   for (std::int32_t n = 1; n <= last; ++n) {
-    const std::string folder_name = plan.naming.FolderName(n);
-    if (!IsPathComponent(folder_name)) throw InOutError(3);
-    const std::string path = platform::JoinPath(plan.folders.output, folder_name);
-    if (std::find(removed.begin(), removed.end(), path) != removed.end()) continue;
-    const int error = mover_.RemoveEmptyFolder(path);
+    const std::optional<std::string> path = VolumeFolderPath(plan.folders, plan.naming, n);
+    if (!path) throw InOutError(3);
+    if (Contains(removed, *path)) continue;
+    const int error = mover_.RemoveEmptyFolder(*path);
     if (error != 0) throw platform::SystemInOutError(error);
-    removed.push_back(path);
+    removed.push_back(*path);
+    writer.WriteFolderRemoved(*path);
   }
+}
+
+MoveCounts MoveEngine::TakeBackJournal(Journal& journal, JournalWriter& writer,
+                                       const std::function<bool()>& stop, int& folder_failures) {
+  StepRunner runner(prompter_, mover_, writer);
+  for (JournalStep* step : StepsToTakeBack(journal, mover_)) {
+    if (stop && stop()) throw InterruptedError();
+    runner.TakeBack(*step);
+  }
+  if (stop && stop()) throw InterruptedError();
+  for (const std::string& folder : CreatedFolders(journal)) {
+    if (Contains(journal.removed_folders, folder)) continue;
+    const int error = mover_.RemoveEmptyFolder(folder);
+    if (error == ENOENT) continue;
+    if (error != 0) {
+      // Not empty: something failed to move back, or was put there since.
+      prompter_.ShowMessage(folder + ": " + platform::SystemErrorText(error));
+      ++folder_failures;
+      continue;
+    }
+    journal.removed_folders.push_back(folder);
+    writer.WriteFolderRemoved(folder);
+  }
+  return runner.counts();
 }
 
 }  // namespace morvick

@@ -1,24 +1,25 @@
 #pragma once
 
-// The one engine every move and undo goes through, from the window and from
-// morvick-cli alike. It derives each path from the fixed folders and one
-// checked name, moves with the never-replace move, shows the failure of each
-// entry, and keeps the journal: the plan, then an intent before and an outcome
-// after every rename.
+// The walks of a move and of the window's Undo over the plan, and the undo of
+// a journal newest first. Each step runs through the StepRunner, which
+// records it in the move's journal.
 
 #include "common/prompter.h"
 #include "engine/entry.h"
 #include "moving/folder_paths.h"
 #include "moving/journal.h"
+#include "moving/journal_writer.h"
+#include "moving/step_runner.h"
 #include "platform/file_mover.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace morvick {
 
-// What the engine asks of the front end while it works.
+// What a walk over the plan asks of the front end while it works.
 class MoveHost {
  public:
   virtual ~MoveHost() = default;
@@ -43,10 +44,8 @@ struct MovePlan {
   FrontEnd front_end = FrontEnd::CommandLine;
 };
 
-struct MoveCounts {
-  int moved = 0;
-  int failed = 0;
-};
+// The journal's plan record of `plan`.
+JournalPlan JournalPlanOf(const MovePlan& plan);
 
 // Refuses, with one message naming the entry, an output folder that lies in
 // an entry that would move: the entry itself, or the folder a link among the
@@ -58,33 +57,33 @@ class MoveEngine {
   MoveEngine(Prompter& prompter, platform::FileMover& mover) : prompter_(prompter), mover_(mover) {}
 
   // Moves every planned entry into its volume folder. Entries without a volume
-  // never move; those of the last volume stay while the host says so. With a
-  // journal, the plan is written first and the end last.
-  MoveCounts Move(const MovePlan& plan, MoveHost& host, JournalWriter* journal);
+  // never move; those of the last volume stay while the host says so. The plan
+  // is written first and the end last.
+  MoveCounts Move(const MovePlan& plan, MoveHost& host, JournalWriter& journal);
 
-  // Moves every planned entry back from its volume folder, the paths derived
-  // from the plan's naming as it is now.
-  MoveCounts MoveBack(const MovePlan& plan, MoveHost& host);
+  // The window's Undo: walks the plan in its order with the same skips as
+  // Move, and takes back the step the move recorded for each entry. An entry
+  // the move did not take out (or that is back already) counts as a failure.
+  MoveCounts TakeBackInPlanOrder(const MovePlan& plan, MoveHost& host, Journal& journal,
+                                 JournalWriter& writer);
 
   // Removes the volume folders 1 to `last` in ascending order, passing over
   // those in `removed` (an earlier run of the same undo took them away) and
   // adding each one it removes. The first failure is raised as InOutError.
   void RemoveVolumeFolders(const MovePlan& plan, std::int32_t last,
-                           std::vector<std::string>& removed);
+                           std::vector<std::string>& removed, JournalWriter& writer);
+
+  // The undo of a journal: takes back every step still out, newest first,
+  // never replacing anything in the input folder, then removes the folders
+  // the move created once they are empty. A folder that cannot be removed is
+  // shown and counted in `folder_failures`. Stops between two steps when
+  // `stop` says so, raising InterruptedError.
+  MoveCounts TakeBackJournal(Journal& journal, JournalWriter& writer,
+                             const std::function<bool()>& stop, int& folder_failures);
 
  private:
-  enum class Direction { Out, Back };
-  MoveCounts MoveAll(const MovePlan& plan, MoveHost& host, Direction direction,
-                     JournalWriter* journal);
-  bool MoveOne(const MovePlan& plan, const TSplitEntry& entry, Direction direction,
-               JournalWriter* journal);
-
   Prompter& prompter_;
   platform::FileMover& mover_;
 };
-
-// The text shown after every entry whose move failed.
-inline constexpr const char* kMoveFailedText = "フォルダの移動に失敗しました。";
-inline constexpr const char* kMovedText = "フォルダを移動しました。";
 
 }  // namespace morvick

@@ -1,10 +1,10 @@
 #include "ui/main_window.h"
 
+#include "commands/journal_commands.h"
 #include "commands/path_rules.h"
 #include "commands/plan_commands.h"
 #include "common/error.h"
 #include "engine/naming.h"
-#include "moving/journal_undo.h"
 #include "settings/presets.h"
 #include "settings/settings_io.h"
 #include "ui/error_guard.h"
@@ -134,53 +134,33 @@ void TForm1::Button1Click() {
 void TForm1::Button4Click() { close(); }
 
 void TForm1::Button5Click() {
-  JournalWriter journal(NewJournalPath(files_.journal_folder));
-  journal.Create();
-  // A refused or declined move leaves no journal behind; the lock ends with the move.
-  struct Finish {
-    JournalWriter& journal;
-    ~Finish() {
-      journal.DiscardIfUnused();
-      journal.Close();
-    }
-  } finish{journal};
   MoveOptions options;
-  options.journal = &journal;
+  options.journal_folder = files_.journal_folder;
   options.front_end = FrontEnd::Window;
-  MoveCommand(state_, ReadMoveInputs(), *this, *this, prompter_, path_rules_, options);
-  if (journal.begun()) move_journal_path_ = journal.path();
+  ShowJournalFailure(
+      MoveCommand(state_, ReadMoveInputs(), *this, *this, prompter_, path_rules_, options));
 }
 
 void TForm1::Button6Click() { CancelCommand(state_); }
 
 void TForm1::Button7Click() {
-  UndoCommand(state_, ReadMoveInputs(), *this, *this, prompter_, path_rules_);
-  // Once the plan is undone, its journal must not be taken back a second time.
-  if (state_.UndoDone && !move_journal_path_.empty()) {
-    AppendToJournal(move_journal_path_, Json{{"record", "undone"}});
-    move_journal_path_.clear();
-  }
+  ShowJournalFailure(UndoCommand(state_, ReadMoveInputs(), *this, *this, prompter_, path_rules_));
+}
+
+void TForm1::ShowJournalFailure(const MoveReport& report) {
+  if (report.status != MoveReport::Status::JournalFailed) return;
+  prompter_.ShowMessage("移動の記録を書けない為、処理できません。\n" + report.error);
 }
 
 void TForm1::OfferRecovery() {
-  const std::optional<std::string> path = FindInterruptedWindowMove(files_.journal_folder);
-  if (!path) return;
-  const std::optional<Journal> journal = ReadJournal(*path);
-  if (!journal) return;
-  const std::string question =
-      "前回の移動が中断されました。元に戻しますか？\n入力フォルダ: " + journal->plan.input_path +
-      "\n出力フォルダ: " + journal->plan.output_path;
-  if (prompter_.ConfirmYesNo(question) != Answer::Yes) {
-    AppendToJournal(*path, Json{{"record", "recovery-declined"}});
-    return;
-  }
-  struct RecoveryHost final : MoveHost {
-    bool SkipLastVolume() override { return false; }
-  } host;
-  const JournalUndoResult result = UndoJournal(*path, prompter_, host, false);
-  if (result.status != JournalUndoResult::Status::Refused) {
-    prompter_.ShowMessage(std::to_string(result.restored) +
-                          " 個の項目を入力フォルダへ戻しました。");
+  // Every move and undo of the window that was cut short, newest first.
+  for (const InterruptedJournal& found : FindInterruptedWindowJournals(files_.journal_folder)) {
+    if (prompter_.ConfirmYesNo(RecoveryQuestion(found)) != Answer::Yes) {
+      DeclineRecovery(found.path);
+      continue;
+    }
+    const JournalUndoReport report = UndoJournal(found.path, prompter_, {});
+    prompter_.ShowMessage(RecoveryResultText(report));
   }
 }
 

@@ -39,7 +39,8 @@ class QTreeView;
 
 namespace morvick {
 class PathRules;
-}
+struct MoveReport;
+}  // namespace morvick
 
 namespace morvick::ui {
 
@@ -83,8 +84,9 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   void Button5Click();
   void Button6Click();
   void Button7Click();
-  // At start: offers to take back a move of the window that was cut short
-  // (the program was killed or the machine stopped during it).
+  // At start: offers to take back every move of the window that was cut
+  // short, and to finish every Undo that was (the program was killed or the
+  // machine stopped during it), newest first, one question each.
   void OfferRecovery();
   void Edit4Change();
   void UpDown1Click(UpDownButton button);
@@ -166,6 +168,8 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   // The settings as the controls hold them, and back into the controls.
   SettingsValues CurrentSettings() const;
   void ApplySettings(const SettingsValues& values);
+  // A journal that could not be written ended Move or Undo before anything moved.
+  void ShowJournalFailure(const MoveReport& report);
   // ComboBox3's item, -1 when none is chosen or its text was typed.
   int ComboBox3Index() const;
   void SetComboBox3Index(int index);
@@ -187,7 +191,6 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   QElapsedTimer pump_clock_;
   qint64 pump_interval_ms_;
   bool close_after_scan_ = false;
-  std::string move_journal_path_;  // the journal of the current plan's move
   bool cluster_text_typed_ = false;
   bool shown_once_ = false;
 

@@ -2,7 +2,7 @@
 #include "cli/plan_view.h"
 #include "commands/plan_commands.h"
 #include "common/error.h"
-#include "moving/journal.h"
+#include "moving/journal_reader.h"
 #include "run_cli.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -42,15 +42,14 @@ TEST(Interrupt, CtrlCCancelsTheScanAndStopsTheMove) {
   EXPECT_FALSE(state.CancelRequested);
   ASSERT_EQ(state.EntryList->size(), 1u);  // the first entry read, then the scan stopped
 
-  JournalWriter journal(dir.Path("j.jsonl"));
-  journal.Create();
   prompter.Answer(Answer::Yes);
   MoveOptions options;
-  options.journal = &journal;
+  options.journal_path = dir.Path("j.jsonl");
   options.stop_requested = [] { return InterruptRequested(); };
-  EXPECT_THROW(MoveCommand(state, MoveInputsOf(settings), form, form, prompter, PlatformPathRules(),
-                           options),
-               InterruptedError);
+  EXPECT_EQ(
+      MoveCommand(state, MoveInputsOf(settings), form, form, prompter, PlatformPathRules(), options)
+          .status,
+      MoveReport::Status::Interrupted);
   EXPECT_EQ(testing::NamesIn(input).size(), 4u);
   const Journal written = ParseJournal(testing::ReadFile(dir.Path("j.jsonl")));
   EXPECT_TRUE(written.steps.empty());

@@ -1,6 +1,8 @@
+#include "commands/journal_commands.h"
 #include "commands/plan_commands.h"
 #include "common/error.h"
-#include "moving/journal.h"
+#include "moving/journal_check.h"
+#include "moving/journal_reader.h"
 #include "support/fake_plan_view.h"
 #include "support/fault_mover.h"
 #include "support/manifest.h"
@@ -16,6 +18,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -56,20 +59,20 @@ class MoveUndoTest : public ::testing::Test {
   // Moves with a journal, as the window does; the journal is read back.
   void Move(platform::FileMover& mover = platform::RealFileMover()) {
     prompter_.Answer(Answer::Yes);
-    JournalWriter journal(journals_.Path("move" + std::to_string(++moves_) + ".jsonl"));
-    journal.Create();
     MoveOptions options;
-    options.journal = &journal;
+    options.journal_path = journals_.Path("move" + std::to_string(++moves_) + ".jsonl");
     options.mover = &mover;
-    RunMove(state_, form_, prompter_, PlatformPathRules(), options);
-    journal.DiscardIfUnused();
-    journal_ = journal.begun() ? std::optional<Journal>(ParseJournal(ReadFile(journal.path())))
-                               : std::nullopt;
+    const MoveReport report = RunMove(state_, form_, prompter_, PlatformPathRules(), options);
+    journal_ = report.journal_path.empty()
+                   ? std::nullopt
+                   : std::optional<Journal>(ParseJournal(ReadFile(report.journal_path)));
   }
   void Undo() {
     prompter_.Answer(Answer::Yes);
     RunUndo(state_, form_, prompter_, PlatformPathRules());
   }
+  // The journal of the last move as it is now.
+  Journal MoveJournal() const { return ParseJournal(ReadFile(state_.MoveJournal)); }
   // "name moved", "name failed" for every step of the last move's journal.
   std::vector<std::string> Steps() const {
     std::vector<std::string> lines;
@@ -350,16 +353,21 @@ TEST_F(MoveUndoTest, AFolderRemovalFailingWithEioNamesTheErrnoNotAccessDenied) {
   EXPECT_TRUE(state_.Undoing);
 }
 
-TEST_F(MoveUndoTest, NamingChangedBetweenMoveAndUndo) {
+// Undo takes back the move's own steps between the folders it used: boxes that
+// now name other folders or another naming refuse it, naming the move's.
+TEST_F(MoveUndoTest, FoldersOrNamingChangedSinceTheMoveRefuseTheUndo) {
   Move();
+  dir_.WriteFile("mine/keep", "the user's own");
   struct Change {
     const char* what;
-    void (*apply)(FakePlanView&);
+    std::function<void(FakePlanView&)> apply;
   };
   const std::vector<Change> changes = {
       {"base name", [](FakePlanView& f) { f.edits[3] = "DVD"; }},
       {"digit count", [](FakePlanView& f) { f.digits = 2; }},
       {"start number", [](FakePlanView& f) { f.start_number = 7; }},
+      {"input folder", [this](FakePlanView& f) { f.edits[1] = dir_.Path("mine"); }},
+      {"output folder", [this](FakePlanView& f) { f.edits[2] = dir_.Path("mine"); }},
   };
   const auto moved = TakeManifest(dir_.path());
   for (const Change& change : changes) {
@@ -367,20 +375,67 @@ TEST_F(MoveUndoTest, NamingChangedBetweenMoveAndUndo) {
     FakePlanView original = form_;
     change.apply(form_);
     prompter_.Clear();
-    state_.Undoing = false;
-    try {
-      Undo();
-      ADD_FAILURE() << "Undo completed";
-    } catch (const InOutError& error) {
-      EXPECT_EQ(error.error_number(), 2);
-    }
-    const std::vector<std::string> texts = prompter_.texts();
-    EXPECT_EQ(std::count(texts.begin(), texts.end(), kMoveFailed), 5);
+    Undo();
+    ASSERT_EQ(prompter_.texts().size(), 1u);
+    const std::string text = prompter_.texts()[0];
+    EXPECT_EQ(text.rfind("入力フォルダ、出力フォルダまたはフォルダ名が分割開始の時と違う", 0), 0u)
+        << text;
+    EXPECT_NE(text.find(dir_.Path("in") + "/\n出力フォルダ: " + dir_.Path("out") + "/"),
+              std::string::npos)
+        << text;
     EXPECT_EQ(TakeManifest(dir_.path()), moved);
+    EXPECT_FALSE(state_.Undoing || state_.UndoDone);
     form_.edits = original.edits;
     form_.digits = original.digits;
     form_.start_number = original.start_number;
   }
+  prompter_.Clear();
+  Undo();
+  EXPECT_TRUE(state_.UndoDone);
+  EXPECT_TRUE(MoveJournal().undone);
+}
+
+// The window's Undo is recorded in the move's journal: one that keeps the last
+// volume back leaves the journal open, and the undo of the journal brings the
+// rest; one stopped half-way is finished from the journal too.
+TEST_F(MoveUndoTest, EveryUndoIsRecordedAndWhatItLeftIsTakenBackFromTheJournal) {
+  const auto before = TakeManifest(dir_.Path("in"));
+  Move();
+  form_.skip_last = true;
+  Undo();
+  EXPECT_TRUE(state_.UndoDone);
+  EXPECT_TRUE(PathExists(Out("CD003/e")));
+  EXPECT_FALSE(MoveJournal().undone);
+  EXPECT_FALSE(MoveJournal().UndoCutShort());
+
+  prompter_.Clear();
+  JournalUndoReport report = UndoJournal(state_.MoveJournal, prompter_, {});
+  EXPECT_EQ(report.status, JournalUndoReport::Status::Done);
+  EXPECT_EQ(report.counts.moved, 1);
+  EXPECT_TRUE(TakeManifest(dir_.Path("out")).empty());
+  EXPECT_EQ(TakeManifest(dir_.Path("in")), before);
+  EXPECT_TRUE(MoveJournal().undone);
+
+  // Stopped after its second step: the journal says which came back.
+  RunInvestigate(state_, form_, prompter_, PlatformPathRules());
+  form_.skip_last = false;
+  Move();
+  int checks = 0;
+  MoveOptions stop;
+  stop.stop_requested = [&checks] { return ++checks > 2; };
+  prompter_.Answer(Answer::Yes);
+  EXPECT_EQ(RunUndo(state_, form_, prompter_, PlatformPathRules(), stop).status,
+            MoveReport::Status::Interrupted);
+  const Journal cut = MoveJournal();
+  EXPECT_TRUE(cut.UndoCutShort());
+  EXPECT_EQ(std::count_if(cut.steps.begin(), cut.steps.end(),
+                          [](const JournalStep& step) { return step.restored; }),
+            2);
+  report = UndoJournal(state_.MoveJournal, prompter_, {});
+  EXPECT_EQ(report.status, JournalUndoReport::Status::Done);
+  EXPECT_EQ(report.counts.moved, 3);
+  EXPECT_EQ(TakeManifest(dir_.Path("in")), before);
+  EXPECT_FALSE(PathExists(dir_.Path("out")));
 }
 
 TEST_F(MoveUndoTest, MovedFolderNamesFollowTheNamingInputs) {

@@ -7,7 +7,9 @@
 
 #include "common/error.h"
 #include "moving/folder_paths.h"
-#include "moving/journal.h"
+#include "moving/journal_check.h"
+#include "moving/journal_format.h"
+#include "moving/journal_reader.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -115,8 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (morvick::CheckJournalAgainstPlan(journal)) return 0;
 
-  const std::string& in = journal.plan.input_path;
-  const std::string& out = journal.plan.output_path;
+  const std::string in = journal.plan.folders.input + "/";
+  const std::string out = journal.plan.folders.output + "/";
   Check(!in.empty() && in.front() == '/' && in.back() == '/');
   Check(!out.empty() && out.front() == '/' && out.back() == '/');
   const std::string out_folder = out.substr(0, out.size() - 1);

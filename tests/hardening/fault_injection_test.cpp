@@ -332,12 +332,14 @@ TEST(FaultInjection, ItemAlreadyAtTheDestination) {
             Outcome({kConfirm, Failure(session.In("b"), session.Out("CD001/b"), EEXIST),
                      kMoveFailed, kMoved},
                     "SearchDone UpdateDone"));
-  // And on the way back: a new c in the input folder is not replaced.
+  // And on the way back: the b that was there before is not the move's to take
+  // back, and a new c in the input folder is not replaced.
   dir.WriteFile("in/c", "new c");
   EXPECT_EQ(
       session.Undo(),
-      Outcome({kConfirm, Failure(session.Out("CD001/b"), session.In("b"), EEXIST), kMoveFailed,
-               Failure(session.Out("CD002/c"), session.In("c"), EEXIST), kMoveFailed},
+      Outcome({kConfirm,
+               "'" + session.Out("CD001/b") + "' は分割開始で移動したものではない為、戻しません。",
+               kMoveFailed, Failure(session.Out("CD002/c"), session.In("c"), EEXIST), kMoveFailed},
               "SearchDone UpdateDone Undoing", "I/O エラー (145)"));
   // The user's own b and new c are untouched; the moved c waits in CD002.
   EXPECT_EQ(testing::ReadFile(session.Out("CD001/b")), "keep me");

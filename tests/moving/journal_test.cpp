@@ -1,10 +1,15 @@
 // The journal: its records and checksums, how damage ends the reading, and the
 // check of every step against the plan before an undo moves anything.
 
-#include "moving/journal.h"
+#include "moving/journal_check.h"
+#include "moving/journal_files.h"
+#include "moving/journal_format.h"
+#include "moving/journal_reader.h"
+#include "moving/journal_writer.h"
 
+#include "commands/journal_commands.h"
 #include "common/error.h"
-#include "moving/journal_undo.h"
+#include "engine/entry.h"
 #include "platform/real_path.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -34,8 +39,8 @@ TEST(Journal, ReadsWholeRecordsAndIgnoresACutOffLastLine) {
                            R"({"record":"done","seq":1,"moved":true,"reason":""})" + "\n" +
                            kIntent2 + "\n" + R"({"record":"done","seq":2,"mov)";
   const Journal journal = ParseJournal(text);
-  EXPECT_EQ(journal.plan.input_path, "/i/");
-  EXPECT_EQ(journal.plan.output_path, "/o/");
+  EXPECT_EQ(journal.plan.folders.input, "/i");
+  EXPECT_EQ(journal.plan.folders.output, "/o");
   EXPECT_EQ(journal.plan.volume_count, 2);
   ASSERT_EQ(journal.steps.size(), 2u);
   EXPECT_EQ(journal.steps[0].outcome, JournalStep::Outcome::Moved);
@@ -230,13 +235,10 @@ TEST(JournalUndo, AJournalThatFailsTheCheckMovesNothingAndStaysUndoable) {
   const std::string path = dir.WriteFile("hand-made.jsonl", journal.Text());
 
   testing::ScriptedPrompter prompter;
-  struct Host final : MoveHost {
-    bool SkipLastVolume() override { return false; }
-  } host;
-  const JournalUndoResult result = UndoJournal(path, prompter, host, true);
-  EXPECT_EQ(result.status, JournalUndoResult::Status::Refused);
-  ASSERT_EQ(prompter.texts().size(), 1u);
-  EXPECT_NE(prompter.texts()[0].find("nothing was moved"), std::string::npos);
+  const JournalUndoReport result = UndoJournal(path, prompter, {});
+  EXPECT_EQ(result.status, JournalUndoReport::Status::Refused);
+  EXPECT_EQ(result.refusal, JournalUndoReport::Refusal::NotItsPlan);
+  EXPECT_TRUE(prompter.texts().empty());
   EXPECT_EQ(testing::ReadFile(dir.Path("secret/a")), "mine");
   EXPECT_FALSE(PathExists(dir.Path("in/a")));
   EXPECT_EQ(testing::ReadFile(path), journal.Text());
@@ -261,21 +263,49 @@ TEST(JournalUndo, AJournalOfTheFirstFormatIsUndoneOnlyWhenEveryStepPasses) {
     }
     return text;
   };
-  struct Host final : MoveHost {
-    bool SkipLastVolume() override { return false; }
-  } host;
   testing::ScriptedPrompter prompter;
 
   const std::string forged = dir.WriteFile("forged.jsonl", first_format(dir.Path("elsewhere/b")));
-  EXPECT_EQ(UndoJournal(forged, prompter, host, false).status, JournalUndoResult::Status::Refused);
+  EXPECT_EQ(UndoJournal(forged, prompter, {}).status, JournalUndoReport::Status::Refused);
   EXPECT_TRUE(PathExists(dir.Path("out/v01/a")) && PathExists(dir.Path("out/v02/b")));
 
   const std::string path = dir.WriteFile("old.jsonl", first_format(dir.Path("in/b")));
-  EXPECT_EQ(UndoJournal(path, prompter, host, false).status, JournalUndoResult::Status::Done);
+  EXPECT_EQ(UndoJournal(path, prompter, {}).status, JournalUndoReport::Status::Done);
   EXPECT_EQ(testing::ReadFile(dir.Path("in/a")), "a");
   EXPECT_EQ(testing::ReadFile(dir.Path("in/b")), "b");
   EXPECT_FALSE(PathExists(dir.Path("out")));
   EXPECT_TRUE(ParseJournal(testing::ReadFile(path)).undone);
+}
+
+// Every window journal cut short is found, newest first: moves without their
+// end and undos without theirs; ended, undone, declined and command-line ones
+// are not.
+TEST(JournalFiles, EveryInterruptedWindowJournalIsFoundNewestFirst) {
+  TempDir dir;
+  const auto write = [&](const std::string& name, FrontEnd front_end,
+                         const std::vector<RecordKind>& marks) {
+    JournalWriter writer(dir.Path(name));
+    writer.Create();
+    JournalPlan plan;
+    plan.front_end = front_end;
+    plan.folders = {dir.Path("in"), dir.Path("out")};
+    writer.WritePlan(plan, std::vector<TSplitEntry>{});
+    for (const RecordKind mark : marks) writer.WriteMark(mark);
+  };
+  using K = RecordKind;
+  write("1-move-cut.jsonl", FrontEnd::Window, {});
+  write("2-cli.jsonl", FrontEnd::CommandLine, {});
+  write("3-ended.jsonl", FrontEnd::Window, {K::End});
+  write("4-undo-cut.jsonl", FrontEnd::Window, {K::End, K::UndoBegun});
+  write("5-undo-ended.jsonl", FrontEnd::Window, {K::End, K::UndoBegun, K::UndoEnd});
+  write("6-undone.jsonl", FrontEnd::Window, {K::UndoBegun, K::Undone});
+  write("7-declined.jsonl", FrontEnd::Window, {K::RecoveryDeclined});
+  std::vector<std::string> found;
+  for (const InterruptedJournal& journal : FindInterruptedWindowJournals(dir.path())) {
+    found.push_back(journal.path.substr(journal.path.find_last_of("/\\") + 1) +
+                    (journal.undo ? " undo" : " move"));
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{"4-undo-cut.jsonl undo", "1-move-cut.jsonl move"}));
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 // line. Header-only, so it needs nothing but the commands' headers.
 
 #include "commands/plan_commands.h"
+#include "support/temp_dir.h"
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,13 @@ struct FakePlanView : LiveInputs, PlanSink {
   // The same while the plan is packed.
   std::function<void()> on_packing_pump;
   int packing_pumps = 0;
+  // Where the moves of this view keep their journals (made when first asked for).
+  std::shared_ptr<TempDir> journals;
+
+  const std::string& JournalFolder() {
+    if (!journals) journals = std::make_shared<TempDir>();
+    return journals->path();
+  }
 
   VolumeNaming Naming() const { return {edits[3], digits, start_number}; }
   InvestigateInputs Investigation() const {
@@ -94,13 +103,17 @@ inline void RunInvestigate(CommandState& state, FakePlanView& view, Prompter& pr
                            const PathRules& rules) {
   InvestigateCommand(state, view.Investigation(), view, view, prompter, rules);
 }
-inline void RunMove(CommandState& state, FakePlanView& view, Prompter& prompter,
-                    const PathRules& rules, const MoveOptions& options = {}) {
-  MoveCommand(state, view.Moving(), view, view, prompter, rules, options);
+// Move keeps its journal in the view's folder unless the options name one.
+inline MoveReport RunMove(CommandState& state, FakePlanView& view, Prompter& prompter,
+                          const PathRules& rules, MoveOptions options = {}) {
+  if (options.journal_folder.empty() && options.journal_path.empty()) {
+    options.journal_folder = view.JournalFolder();
+  }
+  return MoveCommand(state, view.Moving(), view, view, prompter, rules, options);
 }
-inline void RunUndo(CommandState& state, FakePlanView& view, Prompter& prompter,
-                    const PathRules& rules, const MoveOptions& options = {}) {
-  UndoCommand(state, view.Moving(), view, view, prompter, rules, options);
+inline MoveReport RunUndo(CommandState& state, FakePlanView& view, Prompter& prompter,
+                          const PathRules& rules, const MoveOptions& options = {}) {
+  return UndoCommand(state, view.Moving(), view, view, prompter, rules, options);
 }
 
 }  // namespace morvick::testing

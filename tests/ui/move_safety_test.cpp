@@ -3,7 +3,7 @@
 // the entries that leads to the output, ".." through a missing folder, and a
 // move cut short that the next start offers to take back.
 
-#include "moving/journal.h"
+#include "moving/journal_writer.h"
 #include "ui/main_window.h"
 #include "window_fixture.h"
 
@@ -13,7 +13,9 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <fstream>
+#include <utility>
 
 namespace morvick::testing {
 namespace {
@@ -78,19 +80,22 @@ TEST_F(WindowMoveTest, AnInputBoxThatIsNoAbsolutePathIsRefusedByMoveAndUndo) {
   EXPECT_TRUE(PathExists(dir_.Path("out/folder00001/a")));
 }
 
-TEST_F(WindowMoveTest, UndoWithAChangedBaseNameNeverReportsSuccessUntilTheNameIsRight) {
+TEST_F(WindowMoveTest, UndoWithAnotherInputOrBaseNameRefusesNamingTheMovesFolders) {
   Plan();
   Move();
-  SetEdit(4, "other");
-  for (int attempt = 0; attempt < 2; ++attempt) {
+  dir_.WriteFile("mine/keep", "the user's own");
+  for (const auto& [edit, text] :
+       {std::pair{4, std::string("other")}, std::pair{2, dir_.Path("mine")}}) {
+    SetEdit(edit, text);
     Undo();
-    const std::vector<std::string> texts = prompter_.texts();
-    EXPECT_EQ(texts.back(), "ファイルが見つかりません.") << attempt;
-    EXPECT_EQ(std::count(texts.begin(), texts.end(), kMoved), 0) << attempt;
-    EXPECT_TRUE(form().state().Undoing);
-    EXPECT_EQ(form().StatusText().rfind("[Undo中]", 0), 0u);
+    ASSERT_EQ(prompter_.texts().size(), 1u) << text;
+    EXPECT_NE(prompter_.texts()[0].find("\n入力フォルダ: " + dir_.Path("in") + "/"),
+              std::string::npos)
+        << prompter_.texts()[0];
+    EXPECT_FALSE(form().state().Undoing || form().state().UndoDone);
+    EXPECT_EQ(NamesIn(dir_.Path("mine")), std::set<std::string>{"keep"});
+    SetEdit(edit, edit == 4 ? "folder" : dir_.Path("in"));
   }
-  SetEdit(4, "folder");
   Undo();
   EXPECT_EQ(prompter_.texts().back(), kMoved);
   EXPECT_TRUE(form().state().UndoDone);
@@ -168,6 +173,33 @@ TEST_F(WindowMoveTest, AMoveCutShortIsOfferedBackOnceAtTheNextStart) {
   form().OfferRecovery();
   EXPECT_TRUE(prompter_.boxes().empty());
   EXPECT_TRUE(prompter_.AllAnswersUsed());
+}
+
+// The window killed during its own Undo, right after a rename back and before
+// its outcome reached the journal: the next start offers to finish it, and
+// every entry comes back.
+TEST_F(WindowMoveTest, AnUndoCutShortIsOfferedAndFinishedAtTheNextStart) {
+  Plan();
+  Move();
+  const std::string journal = dir_.Path("journals/" + *NamesIn(dir_.Path("journals")).begin());
+  {
+    JournalWriter writer(journal);
+    writer.Open();
+    writer.WriteMark(RecordKind::UndoBegun);
+    writer.WriteUndoIntent(1);
+    ASSERT_EQ(::rename(dir_.Path("out/folder00001/a").c_str(), dir_.Path("in/a").c_str()), 0);
+  }
+  prompter_.Clear();
+  prompter_.Answer(Answer::Yes);
+  form().OfferRecovery();
+  ASSERT_EQ(prompter_.texts().size(), 2u);
+  EXPECT_EQ(prompter_.texts()[0].rfind("前回のUndoが中断されました。", 0), 0u);
+  EXPECT_EQ(prompter_.texts()[1], "2 個の項目を入力フォルダへ戻しました。");
+  EXPECT_TRUE(InInput());
+  EXPECT_FALSE(PathExists(dir_.Path("out")));
+  prompter_.Clear();
+  form().OfferRecovery();
+  EXPECT_TRUE(prompter_.boxes().empty());
 }
 
 }  // namespace

@@ -1,0 +1,45 @@
+#pragma once
+
+// One step of a move or an undo: one entry between the input folder and its
+// volume folder. Every path of a step is derived here, from the fixed folders,
+// the naming and the entry, and nowhere else.
+
+#include "moving/folder_paths.h"
+#include "platform/file_mover.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvick {
+
+enum class Direction { Out, Back };
+
+struct MoveStep {
+  std::int32_t volume = 0;
+  std::string name;
+  std::string source;
+  std::string destination;
+  // The folders the rename will create, outermost first (filled in just
+  // before it runs, since they depend on what exists then).
+  std::vector<std::string> creates;
+};
+
+// The folder of volume `volume` below the output folder; nullopt when the
+// naming gives no single path component.
+std::optional<std::string> VolumeFolderPath(const FixedFolders& folders, const VolumeNaming& naming,
+                                            std::int32_t volume);
+
+// The step of entry `name` of volume `volume`: from the input folder into its
+// volume folder (Out), or back (Back). nullopt when the entry name or the
+// volume folder name is not a single path component.
+std::optional<MoveStep> MakeMoveStep(const FixedFolders& folders, const VolumeNaming& naming,
+                                     std::int32_t volume, std::string_view name,
+                                     Direction direction);
+
+// The folders a rename to `destination` will create, outermost first.
+std::vector<std::string> MissingFolders(platform::FileMover& mover, const std::string& destination);
+
+}  // namespace morvick
