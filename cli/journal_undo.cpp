@@ -7,6 +7,7 @@
 #include "commands/plan_commands.h"
 #include "common/error.h"
 #include "common/path_messages.h"
+#include "platform/real_path.h"
 
 #include <cstdio>
 
@@ -30,7 +31,8 @@ std::string StatusLine(const JournalPlan& plan) {
 // Why nothing was taken back, in the words of this front end.
 std::string RefusalText(const JournalUndoReport& report) {
   switch (report.refusal) {
-    case Refusal::Unreadable: return report.detail;
+    case Refusal::Unreadable:
+    case Refusal::NotPrivate: return report.detail;
     case Refusal::Busy: return "更新中の為、処理できません。";
     case Refusal::AlreadyUndone: return "Undoが終了してる為、処理できません。";
     case Refusal::NotItsPlan:
@@ -56,6 +58,11 @@ int UndoFromJournal(const std::string& journal_path, Prompter& prompter, bool qu
                            std::to_string(preview.damaged_line) +
                            "; only the steps before it are taken back");
     }
+    // The question names what it moves: the journal may be any file given.
+    prompter.ShowMessage("morvick-cli: " + std::to_string(preview.steps_to_take_back) +
+                         " entries go back from " +
+                         platform::JoinPath(preview.plan.folders.output, "") + " into " +
+                         platform::JoinPath(preview.plan.folders.input, ""));
     return prompter.ConfirmYesNo("よろしいですか？") == Answer::Yes;
   };
   const JournalUndoReport report = UndoJournal(journal_path, prompter, options);

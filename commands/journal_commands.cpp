@@ -32,6 +32,8 @@ JournalUndoReport UndoJournal(const std::string& journal_path, Prompter& prompte
     journal = writer.Open();
   } catch (const JournalBusyError&) {
     return Refused(Refusal::Busy);
+  } catch (const JournalNotPrivateError& error) {
+    return Refused(Refusal::NotPrivate, error.what());
   } catch (const JournalWithoutPlanError&) {
     JournalUndoReport report;
     report.status = Status::NothingMoved;
@@ -120,6 +122,9 @@ std::string RecoveryResultText(const JournalUndoReport& report) {
     case Refusal::NotItsPlan:
       return "移動の記録が計画と合わない為、何も移動していません。\n" + report.detail;
     case Refusal::Unreadable: return "移動の記録を読めません。\n" + report.detail;
+    case Refusal::NotPrivate:
+      return "移動の記録が他のユーザーのものか、他のユーザーが書き換えられる為、使えません。\n" +
+             report.detail;
     case Refusal::Declined:
     case Refusal::None: break;
   }

@@ -45,6 +45,7 @@ struct JournalUndoReport {
   enum class Refusal {
     None,
     Unreadable,     // `detail` says why
+    NotPrivate,     // another user's, or others may write it; `detail` says so
     Busy,           // a move or an undo holds it
     AlreadyUndone,  // nothing left to take back
     NotItsPlan,     // a step does not match the plan; `detail` says which

@@ -29,6 +29,14 @@ std::string NewJournalPath(const std::string& folder) {
   if (kind != platform::PathKind::Folder && kind != platform::PathKind::Missing) {
     throw Error("cannot keep journals in " + folder + ": not a folder");
   }
+  const auto free = [&folder](const std::string& path) {
+    const platform::PathKind taken = platform::KindOf(path);
+    // A folder that cannot be looked into gives no free name, ever.
+    if (taken == platform::PathKind::Unknown) {
+      throw Error("cannot keep journals in " + folder + ": the folder cannot be searched");
+    }
+    return taken == platform::PathKind::Missing;
+  };
   const std::optional<platform::LocalTime> local =
       platform::LocalTimeOf(static_cast<std::int64_t>(std::time(nullptr)));
   char stamp[32] = "00000000-000000";
@@ -39,7 +47,7 @@ std::string NewJournalPath(const std::string& folder) {
   const std::string base = platform::JoinPath(folder, std::string("move-") + stamp);
   std::string path = base + ".jsonl";
   for (int n = 2; n <= kNamesPerSecond; ++n) {
-    if (platform::KindOf(path) == platform::PathKind::Missing) return path;
+    if (free(path)) return path;
     path = base + "-" + std::to_string(n) + ".jsonl";
   }
   throw Error("cannot name a new journal in " + folder);
@@ -55,6 +63,7 @@ std::vector<InterruptedJournal> FindInterruptedWindowJournals(const std::string&
   for (const platform::FolderFile& candidate : files) {
     try {
       platform::RecordFile file = platform::RecordFile::Open(candidate.path);
+      if (!file.IsPrivateToUser()) continue;
       // The front end stands near the start of the plan record; a journal of
       // morvick-cli (possibly of a million entries) is not read further.
       if (file.ReadHead(kFrontEndWithin).find(kWindowFrontEnd) == std::string::npos) continue;

@@ -16,6 +16,10 @@ void JournalWriter::Create() {
 
 Journal JournalWriter::Open() {
   file_.emplace(platform::RecordFile::Open(path_));
+  if (!file_->IsPrivateToUser()) {
+    file_.reset();
+    throw JournalNotPrivateError(path_);
+  }
   if (!file_->TryLock()) {
     file_.reset();
     throw JournalBusyError(path_);

@@ -21,6 +21,14 @@ class JournalBusyError : public Error {
   explicit JournalBusyError(const std::string& path) : Error("the journal is in use: " + path) {}
 };
 
+// The journal is another user's, or others may write it: it is not acted on.
+class JournalNotPrivateError : public Error {
+ public:
+  explicit JournalNotPrivateError(const std::string& path)
+      : Error("the journal " + path +
+              " belongs to another user or may be written by others; it is not used") {}
+};
+
 // The move was killed while it wrote its plan: nothing moved, nothing to take back.
 class JournalWithoutPlanError : public Error {
  public:
@@ -42,7 +50,8 @@ class JournalWriter {
   // no undo can start during it. Raises Error.
   void Create();
   // A journal written before, for an undo: opens it, locks it and reads it.
-  // Raises JournalBusyError when a move or an undo holds it,
+  // Raises JournalNotPrivateError when it is not the user's own regular file
+  // that only the user may write, JournalBusyError when a move or an undo holds it,
   // JournalWithoutPlanError when its move stopped before the plan was written
   // whole, Error when it cannot be opened or is no journal. A record cut off by a crash is cut
   // away before the first record is added after it; a journal damaged in the

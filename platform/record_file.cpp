@@ -27,8 +27,14 @@ void MakePrivateFolder(const std::string& folder, bool tighten, std::vector<std:
   struct stat info {};
   if (::lstat(folder.c_str(), &info) == 0) {
     if (!S_ISDIR(info.st_mode)) Fail("use the folder", folder, ENOTDIR);
-    if (tighten && info.st_uid == ::geteuid() && (info.st_mode & 077) != 0)
-      ::chmod(folder.c_str(), 0700);
+    if (!tighten) return;
+    // Another user's folder in its place would see, or rewrite, every journal.
+    if (info.st_uid != ::geteuid()) {
+      throw Error("cannot keep journals in " + folder + ": the folder belongs to another user");
+    }
+    if ((info.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) {
+      Fail("make private the folder", folder, errno);
+    }
     return;
   }
   if (errno != ENOENT) Fail("use the folder", folder, errno);
@@ -81,6 +87,12 @@ RecordFile RecordFile::Open(const std::string& path) {
   const int flags = ::fcntl(fd.get(), F_GETFL);
   if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
   return RecordFile(path, std::move(fd));
+}
+
+bool RecordFile::IsPrivateToUser() const {
+  struct stat info {};
+  if (::fstat(fd_.get(), &info) != 0) return false;
+  return S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 022) == 0;
 }
 
 bool RecordFile::TryLock() { return ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0; }

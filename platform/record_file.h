@@ -27,6 +27,10 @@ class RecordFile {
   // Opens an existing regular file for reading and appending. Raises Error.
   static RecordFile Open(const std::string& path);
 
+  // Whether the file belongs to this user (root's to root) and no one else may
+  // write it: a journal that another user could have written is not acted on.
+  // On Windows the user's own profile folders make it so: always true there.
+  bool IsPrivateToUser() const;
   // Takes the exclusive lock without waiting; false when another process holds it.
   bool TryLock();
   // The whole content.
@@ -69,9 +73,9 @@ struct FolderFile {
 std::vector<FolderFile> FilesInFolder(const std::string& folder, std::string_view suffix);
 
 // Makes `folder` and its missing parents with mode 0700, adding those it made
-// to `made` (outermost first). With `tighten`, an existing `folder` that
-// belongs to the user is made private too (the journal folder of an older
-// version). Raises Error.
+// to `made` (outermost first). With `tighten` (the journal folder), an
+// existing `folder` must belong to the user, and is made private when it is
+// not (the journal folder of an older version). Raises Error.
 void MakePrivateFolder(const std::string& folder, bool tighten, std::vector<std::string>& made);
 
 }  // namespace morvick::platform

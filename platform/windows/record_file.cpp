@@ -120,6 +120,8 @@ RecordFile RecordFile::Open(const std::string& path) {
   return RecordFile(path, std::move(fd));
 }
 
+bool RecordFile::IsPrivateToUser() const { return true; }
+
 bool RecordFile::TryLock() {
   OVERLAPPED where{};
   where.Offset = 0;

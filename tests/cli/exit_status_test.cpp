@@ -50,6 +50,11 @@ TEST(ExitStatus, RefusalsPrintTheProgramsTextAndChangeNothing) {
       {{"move", "IN", "", "--yes"},
        kExitRefused,
        "[出力フォルダ]:絶対パス(「/」で始まるパス)を指定してください。\n"},
+      // A journal that cannot be made ends the move before anything moves.
+      {{"move", "IN", "OUT", "--yes", "--quiet", "--journal", file + "/j.jsonl"},
+       kExitRefused,
+       "morvick-cli: cannot use the folder " + file,
+       true},
       // No terminal and no --yes: the question is shown and refused.
       {{"move", "IN", "OUT"}, kExitRefused, "よろしいですか？", true},
       {{"undo", dir.Path("no-journal")}, kExitRefused, "cannot open the journal", true},

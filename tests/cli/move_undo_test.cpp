@@ -101,8 +101,26 @@ TEST_F(MoveUndoTest, UndoWithoutTerminalOrYesRefusesAndKeepsTheMove) {
   const auto moved = TakeManifest(dir_.path());
   const testing::CliRun undo = RunCliProgram({"undo", journal()}, dir_.path());
   EXPECT_EQ(undo.status, kExitRefused);
-  EXPECT_EQ(undo.ErrLines().at(0), "よろしいですか？");
+  // The question names what would move, and where.
+  EXPECT_EQ(undo.ErrLines().at(0),
+            "morvick-cli: 6 entries go back from " + dir_.Path("out") + "/ into " + input_ + "/");
+  EXPECT_EQ(undo.ErrLines().at(1), "よろしいですか？");
   EXPECT_EQ(TakeManifest(dir_.path()), moved);
+}
+
+// A journal that others may write could have been rewritten to lead files
+// anywhere: it is refused until it is the user's own again.
+TEST_F(MoveUndoTest, AJournalOthersMayWriteIsRefused) {
+  ASSERT_EQ(Move().status, kExitDone);
+  const auto moved = TakeManifest(dir_.Path("out"));
+  ASSERT_EQ(::chmod(journal().c_str(), 0666), 0);
+  const testing::CliRun refused = Undo();
+  EXPECT_EQ(refused.status, kExitRefused);
+  EXPECT_NE(refused.err.find("may be written by others"), std::string::npos) << refused.err;
+  EXPECT_EQ(TakeManifest(dir_.Path("out")), moved);
+  ASSERT_EQ(::chmod(journal().c_str(), 0600), 0);
+  EXPECT_EQ(Undo().status, kExitDone);
+  EXPECT_EQ(TakeManifest(input_), before_);
 }
 
 TEST_F(MoveUndoTest, TheQuestionIsAskedOnTheTerminal) {
