@@ -1,10 +1,17 @@
 #include "commands/plan_commands.h"
 #include "common/error.h"
 #include "engine/naming.h"
+#include "engine/scan.h"
 #include "moving/journal_files.h"
 #include "moving/journal_writer.h"
 #include "moving/move_engine.h"
 #include "platform/real_path.h"
+
+#include <algorithm>
+#include <limits>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace morvick {
 namespace {
@@ -56,6 +63,15 @@ std::optional<MovePlan> CheckPaths(const CommandState& state, const MoveInputs& 
   return plan;
 }
 
+bool WouldMove(const TSplitEntry& entry, const MovePlan& plan) {
+  return entry.Volume != 0 && !(entry.Volume == plan.volume_count && plan.skip_last);
+}
+
+std::int64_t SaturatingSum(std::int64_t a, std::int64_t b) {
+  std::int64_t sum;
+  return __builtin_add_overflow(a, b, &sum) ? std::numeric_limits<std::int64_t>::max() : sum;
+}
+
 platform::FileMover& MoverOf(const MoveOptions& options) {
   return options.mover ? *options.mover : platform::RealFileMover();
 }
@@ -104,6 +120,59 @@ std::string NamingText(const VolumeNaming& naming) {
   return naming.base_name + FormatSequenceNumber(naming.start_number, naming.digits);
 }
 
+// The scan's view of a measurement made again: no window to pump, no cancel.
+class QuietScanHost final : public ScanHost {
+ public:
+  explicit QuietScanHost(std::string cluster_text) : cluster_text_(std::move(cluster_text)) {}
+  std::string ClusterSizeText() override { return cluster_text_; }
+  bool CancelRequested() override { return false; }
+  void PumpEvents() override {}
+  void BeginTreeUpdate() override {}
+  void EndTreeUpdate() override {}
+
+ private:
+  std::string cluster_text_;
+};
+
+// Measures every entry again just before the first step, as the scan did: an
+// entry that grew since the plan could carry its volume far over the size the
+// user asked for. Refuses, naming the entry, a volume that would now be over.
+bool CheckVolumesStillFit(Prompter& prompter, const MovePlan& plan, std::int64_t capacity,
+                          const std::string& cluster_text) {
+  QuietScanHost host(cluster_text);
+  EntryList now;
+  ScanTarget target{host, now};
+  ScanFolder(target, TreeStore::kNone, plan.folders.input, true);
+  std::unordered_map<std::string_view, std::int64_t> size_now;
+  for (const TSplitEntry& entry : now) size_now.emplace(entry.Name(), entry.Size);
+
+  const auto volumes = static_cast<std::size_t>(std::max(plan.volume_count, 0)) + 1;
+  std::vector<std::int64_t> planned(volumes, 0);
+  std::vector<std::int64_t> measured(volumes, 0);
+  std::vector<const TSplitEntry*> grown(volumes, nullptr);
+  for (const TSplitEntry& entry : *plan.entries) {
+    if (!WouldMove(entry, plan) || entry.Volume > plan.volume_count) continue;
+    const auto volume = static_cast<std::size_t>(entry.Volume);
+    const auto found = size_now.find(entry.Name());
+    // A missing entry fails its own step; it adds nothing to its volume.
+    const std::int64_t size = found == size_now.end() ? 0 : found->second;
+    planned[volume] = SaturatingSum(planned[volume], entry.Size);
+    measured[volume] = SaturatingSum(measured[volume], size);
+    if (size > entry.Size && grown[volume] == nullptr) grown[volume] = &entry;
+  }
+  for (std::size_t volume = 1; volume < volumes; ++volume) {
+    if (grown[volume] == nullptr || measured[volume] <= std::max(capacity, planned[volume])) {
+      continue;
+    }
+    prompter.ShowMessage("'" + std::string(grown[volume]->Name()) +
+                         "' が分割調査の後に大きくなった為、" +
+                         plan.naming.FolderName(static_cast<std::int32_t>(volume)) +
+                         " が分割サイズを超えます。もう一度分割調査してください。");
+    return false;
+  }
+  return true;
+}
+
 bool SameNaming(const VolumeNaming& a, const VolumeNaming& b) {
   return a.base_name == b.base_name && a.digits == b.digits && a.start_number == b.start_number;
 }
@@ -133,6 +202,9 @@ MoveReport MoveCommand(CommandState& state, const MoveInputs& inputs, const Live
   if (state.EntryList && !CheckJournalOutsideEntries(prompter, *plan, journal_path)) return {};
   if (prompter.ConfirmYesNo(kConfirmText) != Answer::Yes) return {};
   if (!state.EntryList) return {};
+  if (!CheckVolumesStillFit(prompter, *plan, state.SplitCapacity, live.ClusterSizeText())) {
+    return {};
+  }
 
   JournalWriter journal(journal_path);
   try {

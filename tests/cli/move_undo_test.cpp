@@ -108,6 +108,22 @@ TEST_F(MoveUndoTest, UndoWithoutTerminalOrYesRefusesAndKeepsTheMove) {
   EXPECT_EQ(TakeManifest(dir_.path()), moved);
 }
 
+// An entry refused before its rename stays where it was: that is a failure,
+// and the undo takes back the rest.
+TEST_F(MoveUndoTest, AFileInAVolumeFoldersPlaceIsAFailure) {
+  dir_.WriteFile("out/folder00002", "the user's own file");
+  const testing::CliRun move = Move();
+  EXPECT_EQ(move.status, kExitSomeFailed) << move.err;
+  EXPECT_NE(
+      move.err.find("'" + dir_.Path("out/folder00002") + "' はフォルダではない為、使えません。"),
+      std::string::npos)
+      << move.err;
+  EXPECT_EQ(testing::ReadFile(dir_.Path("out/folder00002")), "the user's own file");
+  EXPECT_EQ(Undo().status, kExitDone);
+  EXPECT_EQ(TakeManifest(input_), before_);
+  EXPECT_EQ(NamesIn(dir_.Path("out")), std::set<std::string>{"folder00002"});
+}
+
 // A journal that others may write could have been rewritten to lead files
 // anywhere: it is refused until it is the user's own again.
 TEST_F(MoveUndoTest, AJournalOthersMayWriteIsRefused) {

@@ -307,6 +307,30 @@ TEST_F(MoveUndoTest, ExistingDestinationIsNeverReplaced) {
   EXPECT_EQ(ReadFile(Out("CD001/b")), "keep me");
 }
 
+// Every entry is measured again before the first step: one that grew past
+// its volume's size refuses the whole move, naming it; growth that still fits
+// does not.
+TEST_F(MoveUndoTest, AnEntryThatGrewPastItsVolumeRefusesTheMove) {
+  dir_.CreateFile("in/c", 55);  // c + dir: 65 of 100
+  dir_.WriteFile("in/a", std::string(100000, 'a'));
+  const auto before = TakeManifest(dir_.path());
+  Move();
+  EXPECT_EQ(prompter_.texts(),
+            (std::vector<std::string>{"よろしいですか？",
+                                      "'a' が分割調査の後に大きくなった為、CD001 "
+                                      "が分割サイズを超えます。もう一度分割調査してください。"}));
+  EXPECT_EQ(TakeManifest(dir_.path()), before);
+  EXPECT_FALSE(journal_);
+  EXPECT_TRUE(testing::NamesIn(journals_.path()).empty());
+  EXPECT_FALSE(state_.Updating || state_.UpdateDone);
+
+  dir_.WriteFile("in/a", std::string(40, 'a'));
+  prompter_.Clear();
+  Move();
+  EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"よろしいですか？", kMoved}));
+  EXPECT_TRUE(PathExists(Out("CD002/c")));
+}
+
 TEST_F(MoveUndoTest, EntryRenamedAfterInvestigateIsReportedAndTheRestMoved) {
   ASSERT_EQ(::rename(dir_.Path("in/c").c_str(), dir_.Path("in/c2").c_str()), 0);
   Move();
