@@ -153,47 +153,50 @@ std::optional<PlanSettings> ResolveSettings(const PlanOptions& options, bool is_
       exit_status = kExitUsage;
       return std::nullopt;
     }
-    settings = PlanSettingsFrom(LoadSettings(options.settings_file));
+    settings.form = FormValuesOf(LoadSettings(options.settings_file));
   }
-  if (options.input_option->count() > 0) settings.input = options.input;
-  if (is_move && options.output_option->count() > 0) settings.output = options.output;
-  if (options.size_option->count() > 0) settings.size_text = options.size;
-  if (options.unit_option->count() > 0) settings.unit = options.unit == "bytes" ? 1 : 0;
-  if (options.method_option->count() > 0) settings.method = *ParseMethod(options.method);
+  FormValues& form = settings.form;
+  if (options.input_option->count() > 0) form.input_text = options.input;
+  if (is_move && options.output_option->count() > 0) form.output_text = options.output;
+  if (options.size_option->count() > 0) form.split_size_text = options.size;
+  if (options.unit_option->count() > 0) form.unit_index = options.unit == "bytes" ? 1 : 0;
+  if (options.method_option->count() > 0) form.method_index = *ParseMethod(options.method);
   if (options.time_limit_option->count() > 0) {
     settings.time_limit = *ParseSeconds(options.time_limit);
   }
-  if (options.cluster_option->count() > 0) settings.cluster_text = options.cluster;
-  if (options.base_option->count() > 0) settings.base_name = options.base;
-  if (options.digits_option->count() > 0) settings.digits = options.digits;
-  if (options.start_option->count() > 0) settings.start_number = options.start;
-  if (options.skip_last_option->count() > 0) settings.skip_last = options.skip_last;
+  if (options.cluster_option->count() > 0) {
+    form.cluster_text = options.cluster;
+    form.cluster_typed = true;
+  }
+  if (options.base_option->count() > 0) form.base_name = options.base;
+  if (options.digits_option->count() > 0) form.digits = options.digits;
+  if (options.start_option->count() > 0) form.start_text = std::to_string(options.start);
+  if (options.skip_last_option->count() > 0) form.skip_last = options.skip_last;
 
-  if (settings.input.empty() && options.input_option->count() == 0) {
+  if (form.input_text.empty() && options.input_option->count() == 0) {
     Message("morvick-cli: INPUT is required (or an InputPath in --settings)");
     exit_status = kExitUsage;
     return std::nullopt;
   }
-  if (is_move && settings.output.empty() && options.output_option->count() == 0) {
+  if (is_move && form.output_text.empty() && options.output_option->count() == 0) {
     Message("morvick-cli: OUTPUT is required (or an OutputPath in --settings)");
     exit_status = kExitUsage;
     return std::nullopt;
   }
-  settings.input = platform::AbsolutePath(settings.input);
-  settings.output = platform::AbsolutePath(settings.output);
+  form.input_text = platform::AbsolutePath(form.input_text);
+  form.output_text = platform::AbsolutePath(form.output_text);
 
   // The scan converts the cluster size as a 64-bit and the status line as a
   // 32-bit integer text; checked now rather than after the whole scan.
-  if (!TryParseInt64(settings.cluster_text) || !TryParseInt32(settings.cluster_text)) {
-    Message(ConversionError(settings.cluster_text).what());
+  if (!TryParseInt64(form.cluster_text) || !TryParseInt32(form.cluster_text)) {
+    Message(ConversionError(form.cluster_text).what());
     exit_status = kExitRefused;
     return std::nullopt;
   }
   // A volume folder lies directly below the output folder.
-  if (std::any_of(settings.base_name.begin(), settings.base_name.end(),
-                  platform::IsPathSeparator)) {
+  if (std::any_of(form.base_name.begin(), form.base_name.end(), platform::IsPathSeparator)) {
     Message(std::string("morvick-cli: the base name cannot contain \"") + platform::kPathSeparator +
-            "\": " + settings.base_name);
+            "\": " + form.base_name);
     exit_status = kExitRefused;
     return std::nullopt;
   }
@@ -209,10 +212,10 @@ OutputFormat FormatOf(const std::string& name) {
 PlanReport MakeReport(const CommandState& state, const CliPlanView& form,
                       const PlanSettings& settings) {
   PlanReport report;
-  report.input = settings.input;
+  report.input = settings.form.input_text;
   report.capacity = state.SplitCapacity;
-  report.method = settings.method;
-  report.cluster = TryParseInt64(settings.cluster_text).value_or(0);
+  report.method = settings.form.method_index;
+  report.cluster = TryParseInt64(settings.form.cluster_text).value_or(0);
   report.volume_count = state.VolumeCount;
   report.grand_total = state.GrandTotal;
   report.lower_bound = state.LowerBound;

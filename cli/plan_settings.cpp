@@ -41,21 +41,4 @@ std::optional<double> ParseSeconds(std::string_view text) {
   return seconds;
 }
 
-PlanSettings PlanSettingsFrom(const SettingsValues& values) {
-  PlanSettings settings;
-  settings.size_text = values.size;
-  settings.input = values.input_path;
-  settings.output = values.output_path;
-  settings.base_name = values.base_name;
-  settings.digits = values.figure;
-  settings.method = values.packing;
-  settings.unit = values.scale;
-  settings.cluster_text = values.cluster_size >= 0
-                              ? kClusterSizeItems[static_cast<std::size_t>(values.cluster_size)]
-                              : "0";
-  settings.start_number = values.seq;
-  settings.skip_last = values.move_flag;
-  return settings;
-}
-
 }  // namespace morvick::cli

@@ -6,19 +6,13 @@
 namespace morvick::cli {
 
 InvestigateInputs InvestigateInputsOf(const PlanSettings& settings) {
-  return {settings.size_text,
-          settings.unit,
-          settings.input,
-          settings.method,
-          {settings.base_name, settings.digits, settings.start_number},
-          {settings.time_limit}};
+  InvestigateInputs inputs = morvick::InvestigateInputsOf(settings.form);
+  inputs.search_limits.seconds = settings.time_limit;
+  return inputs;
 }
 
 MoveInputs MoveInputsOf(const PlanSettings& settings) {
-  return {settings.input,
-          settings.output,
-          {settings.base_name, settings.digits, settings.start_number},
-          settings.method};
+  return morvick::MoveInputsOf(settings.form);
 }
 
 CliPlanView::CliPlanView(const PlanSettings& settings, CommandState& state, ScanProgress* progress)

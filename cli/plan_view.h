@@ -23,8 +23,8 @@ class CliPlanView final : public LiveInputs, public PlanSink {
   // `progress` may be null (no progress line).
   CliPlanView(const PlanSettings& settings, CommandState& state, ScanProgress* progress);
 
-  std::string ClusterSizeText() const override { return settings_.cluster_text; }
-  bool SkipLastVolume() const override { return settings_.skip_last; }
+  std::string ClusterSizeText() const override { return settings_.form.cluster_text; }
+  bool SkipLastVolume() const override { return settings_.form.skip_last; }
 
   // The entries are printed from the plan's own list; only the volume folder
   // names are kept.

@@ -99,7 +99,9 @@ void TForm1::WireHandlers() {
 }
 
 void TForm1::FormCreate() {
-  ApplySettings(LoadSettings(files_.settings_path));
+  state_.ClearFlags();
+  StatusPanel->clear();
+  ApplyFormValues(FormValuesOf(LoadSettings(files_.settings_path)));
 
   PresetList presets = LoadPresetList(files_.presets_path);
   preset_names_ = std::move(presets.names);
@@ -165,13 +167,11 @@ void TForm1::OfferRecovery() {
 }
 
 void TForm1::Edit4Change() {
-  const int digits = TrackBar1->value();
-  const std::string base_name = ToStdString(Edit4->text());
-  const std::int32_t start = SpinEdit1->TypedValue();
-  Label5->setText(ToQString(base_name + FormatSequenceNumber(start, digits)));
+  // Row i of ListView2 reads the name of volume i + 1 with these inputs; the
+  // sample is the first volume's.
+  volume_naming_ = NamingOf(ReadFormValues());
+  Label5->setText(ToQString(volume_naming_.FolderName(1)));
   Label5->adjustSize();
-  // Row i of ListView2 reads the name of volume i + 1 with these inputs.
-  volume_naming_ = {base_name, digits, start};
   ListView2->rows().RefreshColumn(1);
 }
 
@@ -221,8 +221,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
   }
   bool can_close = false;
   Guarded([this, &can_close] {
-    can_close =
-        FormCloseQuery(CurrentSettings(), ListView2->RowCount(), prompter_, files_.settings_path);
+    can_close = FormCloseQuery(SettingsOf(ReadFormValues()), ListView2->RowCount(), prompter_,
+                               files_.settings_path);
   });
   if (!can_close) {
     event->ignore();
@@ -247,49 +247,52 @@ void TForm1::showEvent(QShowEvent* event) {
   }
 }
 
-// ---- Settings ------------------------------------------------------------------
+// ---- Form values ---------------------------------------------------------------
 
-SettingsValues TForm1::CurrentSettings() const {
-  SettingsValues values;
-  values.size = EditText(1);
-  values.input_path = EditText(2);
-  values.output_path = EditText(3);
-  values.base_name = EditText(4);
-  values.figure = TrackBar1->value();
-  values.packing = RadioGroup1Index();
-  values.scale = ComboBox1->currentIndex();
-  values.cluster_size = ComboBox3Index();
-  // The spin box's text may be anything the user typed.
-  values.seq = SeqOfTypedText(ToStdString(SpinEdit1->text()));
-  values.seq_flag = CheckBox1->isChecked();
-  values.move_flag = CheckBox2->isChecked();
-  return values;
+FormValues TForm1::ReadFormValues() const {
+  FormValues form;
+  form.split_size_text = EditText(1);
+  form.input_text = EditText(2);
+  form.output_text = EditText(3);
+  form.base_name = EditText(4);
+  form.unit_index = ComboBox1Index();
+  form.method_index = RadioGroup1Index();
+  form.digits = TrackBar1->value();
+  form.start_text = ToStdString(SpinEdit1->text());
+  form.cluster_text = ToStdString(ComboBox3->currentText());
+  form.cluster_item = ComboBox3->currentIndex();
+  form.cluster_typed = cluster_text_typed_;
+  form.seq_flag = CheckBox1->isChecked();
+  form.skip_last = CheckBox2->isChecked();
+  return form;
 }
 
-void TForm1::ApplySettings(const SettingsValues& values) {
-  state_.ClearFlags();
+void TForm1::ApplyFormValues(const FormValues& form) {
   // Edit4, TrackBar1 and SpinEdit1 each refresh the sample name as they change,
-  // so the last refresh sees every loaded value.
-  SetEditText(1, values.size);
-  SetEditText(2, values.input_path);
-  SetEditText(3, values.output_path);
-  SetEditText(4, values.base_name);
-  TrackBar1->setValue(values.figure);
-  SetRadioGroup1Index(values.packing);
-  StatusPanel->clear();
-  if (values.scale != ComboBox1->currentIndex()) ComboBox1->setCurrentIndex(values.scale);
-  if (values.cluster_size != ComboBox3Index()) SetComboBox3Index(values.cluster_size);
-  SpinEdit1->setValue(values.seq);
-  CheckBox1->setChecked(values.seq_flag);
-  CheckBox2->setChecked(values.move_flag);
+  // so the last refresh sees every value. The lists change only when the index
+  // differs: selecting none would clear ComboBox3's initial text "0".
+  SetEditText(1, form.split_size_text);
+  SetEditText(2, form.input_text);
+  SetEditText(3, form.output_text);
+  SetEditText(4, form.base_name);
+  TrackBar1->setValue(form.digits);
+  SetRadioGroup1Index(form.method_index);
+  if (form.unit_index != ComboBox1->currentIndex()) ComboBox1->setCurrentIndex(form.unit_index);
+  const int cluster_item = ChosenClusterItem(form.cluster_text, form.cluster_item, false);
+  if (cluster_item != ComboBox3Index()) SetComboBox3Index(cluster_item);
+  if (cluster_item < 0 && ComboBox3->currentText() != ToQString(form.cluster_text)) {
+    ComboBox3->setEditText(ToQString(form.cluster_text));
+  }
+  cluster_text_typed_ = form.cluster_typed;
+  SpinEdit1->setValue(
+      SpinValueInRange(form.start_text, SpinEdit1->minimum(), SpinEdit1->maximum()));
+  CheckBox1->setChecked(form.seq_flag);
+  CheckBox2->setChecked(form.skip_last);
 }
 
 int TForm1::ComboBox3Index() const {
-  const int index = ComboBox3->currentIndex();
-  if (cluster_text_typed_ || index < 0 || ComboBox3->itemText(index) != ComboBox3->currentText()) {
-    return -1;
-  }
-  return index;
+  return ChosenClusterItem(ToStdString(ComboBox3->currentText()), ComboBox3->currentIndex(),
+                           cluster_text_typed_);
 }
 
 void TForm1::SetComboBox3Index(int index) {
@@ -336,25 +339,6 @@ void TForm1::SetRadioGroup1Index(int index) {
 }
 
 int TForm1::ComboBox1Index() const { return ComboBox1->currentIndex(); }
-
-InvestigateInputs TForm1::ReadInvestigateInputs() const {
-  InvestigateInputs inputs;
-  inputs.split_size_text = EditText(1);
-  inputs.unit_index = ComboBox1Index();
-  inputs.input_text = EditText(2);
-  inputs.method_index = RadioGroup1Index();
-  inputs.naming = {EditText(4), TrackBar1->value(), SpinEdit1->TypedValue()};
-  return inputs;
-}
-
-MoveInputs TForm1::ReadMoveInputs() const {
-  MoveInputs inputs;
-  inputs.input_text = EditText(2);
-  inputs.output_text = EditText(3);
-  inputs.naming = {EditText(4), TrackBar1->value(), SpinEdit1->TypedValue()};
-  inputs.method_index = RadioGroup1Index();
-  return inputs;
-}
 
 std::string TForm1::ClusterSizeText() const { return ToStdString(ComboBox3->currentText()); }
 

@@ -5,10 +5,10 @@
 // them to the plan commands and the settings.
 
 #include "commands/command_state.h"
+#include "commands/form_values.h"
 #include "commands/plan_values.h"
 #include "common/prompter.h"
 #include "engine/tree_store.h"
-#include "settings/settings_values.h"
 #include "ui/folder_picker.h"
 #include "ui/up_down.h"
 #include "ui/volume_drag.h"
@@ -119,9 +119,13 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   int RadioGroup1Index() const;
   int ComboBox1Index() const;
 
+  // What the controls hold, and the same put back into them.
+  FormValues ReadFormValues() const;
+  void ApplyFormValues(const FormValues& form);
+
   // What the commands read when they start, from the controls.
-  InvestigateInputs ReadInvestigateInputs() const;
-  MoveInputs ReadMoveInputs() const;
+  InvestigateInputs ReadInvestigateInputs() const { return InvestigateInputsOf(ReadFormValues()); }
+  MoveInputs ReadMoveInputs() const { return MoveInputsOf(ReadFormValues()); }
 
   // LiveInputs: ComboBox3's text, CheckBox2 and RadioGroup1.
   std::string ClusterSizeText() const override;
@@ -165,9 +169,6 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   template <typename Handler>
   void Guarded(Handler&& handler);
   QLineEdit* Edit(int number) const;
-  // The settings as the controls hold them, and back into the controls.
-  SettingsValues CurrentSettings() const;
-  void ApplySettings(const SettingsValues& values);
   // A journal that could not be written ended Move or Undo before anything moved.
   void ShowJournalFailure(const MoveReport& report);
   // ComboBox3's item, -1 when none is chosen or its text was typed.

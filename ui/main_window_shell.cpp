@@ -3,17 +3,14 @@
 
 #include "commands/path_rules.h"
 #include "common/text_rules.h"
-#include "engine/naming.h"
 #include "ui/error_guard.h"
 #include "ui/list_view.h"
 #include "ui/main_window.h"
 #include "ui/program_look.h"
-#include "ui/spin_edit.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QSlider>
 
 #include <cstdlib>
 
@@ -55,10 +52,9 @@ void TForm1::ListView2MouseDown(Qt::MouseButton button, int x, int y) {
 void TForm1::ListView2MouseMove(int x, int y) {
   // The naming inputs as they are now: the folder dragged is the one the
   // row's "フォルダ" column shows.
-  const int digits = TrackBar1->value();
-  const std::string output_path = path_rules_.WithTrailingBackslash(ToStdString(Edit3->text()));
-  const std::string base_name = ToStdString(Edit4->text());
-  const std::int32_t start_number = SpinEdit1->TypedValue();
+  const FormValues form = ReadFormValues();
+  const std::string output_path = path_rules_.WithTrailingBackslash(form.output_text);
+  const VolumeNaming naming = NamingOf(form);
 
   if (ListView2->SelectedRow() < 0) return;
   if (!list2_left_pressed_) return;
@@ -79,8 +75,7 @@ void TForm1::ListView2MouseMove(int x, int y) {
       if (entry.Volume == volume) names.emplace_back(entry.Name());
     }
   }
-  const std::string folder =
-      output_path + VolumeFolderName(volume, base_name, digits, start_number);
+  const std::string folder = output_path + naming.FolderName(volume);
   std::unique_ptr<QMimeData> items = BuildVolumeDataObject(folder, names);
   if (items) drag_runner_->Run(*ListView2, std::move(items), Qt::CopyAction);
 }

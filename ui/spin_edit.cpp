@@ -1,12 +1,11 @@
 #include "ui/spin_edit.h"
 
+#include "commands/form_values.h"
 #include "common/text_rules.h"
 #include "ui/program_look.h"
 #include "ui/single_line.h"
 
 #include <QLineEdit>
-
-#include <algorithm>
 
 namespace morvick::ui {
 
@@ -29,10 +28,6 @@ void SpinEdit::ReportText() {
   Q_EMIT EditTextChanged();
 }
 
-std::int32_t SpinEdit::TypedValue() const {
-  return TryParseInt32(ToStdString(lineEdit()->text())).value_or(minimum());
-}
-
 QValidator::State SpinEdit::validate(QString& input, int& pos) const {
   KeepFirstInsertedLine(input, pos);
   const auto number = TryParseInt32(ToStdString(input));
@@ -42,12 +37,11 @@ QValidator::State SpinEdit::validate(QString& input, int& pos) const {
 }
 
 int SpinEdit::valueFromText(const QString& text) const {
-  return std::clamp<int>(TryParseInt32(ToStdString(text)).value_or(minimum()), minimum(),
-                         maximum());
+  return SpinValueInRange(ToStdString(text), minimum(), maximum());
 }
 
 void SpinEdit::focusOutEvent(QFocusEvent* event) {
-  const int corrected = std::clamp<int>(TypedValue(), minimum(), maximum());
+  const int corrected = SpinValueInRange(ToStdString(lineEdit()->text()), minimum(), maximum());
   if (lineEdit()->text() != textFromValue(corrected)) {
     setValue(corrected);
     lineEdit()->setText(textFromValue(corrected));

@@ -6,8 +6,6 @@
 
 #include <QSpinBox>
 
-#include <cstdint>
-
 namespace morvick::ui {
 
 class SpinEdit : public QSpinBox {
@@ -15,10 +13,6 @@ class SpinEdit : public QSpinBox {
 
  public:
   SpinEdit(int minimum, int maximum, QWidget* parent);
-
-  // The number the text holds right now (a 32-bit integer text), or the
-  // minimum when the text is not a number; not limited to the range.
-  std::int32_t TypedValue() const;
 
  Q_SIGNALS:
   // Every change of the text: each keystroke, each arrow click, each value set.

@@ -30,8 +30,8 @@ TEST(Interrupt, CtrlCCancelsTheScanAndStopsTheMove) {
   ASSERT_TRUE(InterruptRequested());
 
   PlanSettings settings;
-  settings.input = input;
-  settings.output = dir.Path("out");
+  settings.form.input_text = input;
+  settings.form.output_text = dir.Path("out");
   CommandState state;
   CliPlanView form(settings, state, nullptr);
   testing::ScriptedPrompter prompter;
