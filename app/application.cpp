@@ -1,6 +1,6 @@
 #include "app/application.h"
 
-#include "ui/error_guard.h"
+#include "common/error_guard.h"
 #include "ui/qt_prompter.h"
 
 namespace morvick::app {
@@ -14,10 +14,10 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     return QApplication::notify(receiver, event);
   } catch (...) {
     if (prompter_) {
-      ui::ReportCurrentError(*prompter_);
+      ReportCurrentError(*prompter_);
     } else {
       ui::QtPrompter fallback;
-      ui::ReportCurrentError(fallback);
+      ReportCurrentError(fallback);
     }
     return false;
   }

@@ -5,8 +5,8 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "app/version_gate.h"
+#include "common/error_guard.h"
 #include "platform/standard_streams.h"
-#include "ui/error_guard.h"
 #include "ui/program_look.h"
 #include "ui/qt_prompter.h"
 
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   // Once the window is up: a move of an earlier run that was cut short.
   ui::TForm1* main_window = windows.main_window.get();
   QTimer::singleShot(0, main_window, [main_window, &prompter] {
-    ui::RunGuarded(prompter, [main_window] { main_window->OfferRecovery(); });
+    RunGuarded(prompter, [main_window] { main_window->OfferRecovery(); });
   });
   QApplication::exec();
   application.SetPrompter(nullptr);

@@ -1,10 +1,10 @@
 #include "app/startup.h"
 
 #include "commands/journal_commands.h"
+#include "common/error_guard.h"
 #include "platform/file_io.h"
 #include "platform/known_folders.h"
 #include "settings/settings_paths.h"
-#include "ui/error_guard.h"
 #include "ui/program_look.h"
 
 #include <QApplication>
@@ -47,12 +47,12 @@ ProgramWindows CreateProgramWindows(Prompter& prompter, const StartupFiles& file
       prompter, ui::WindowFiles{files.settings_path, files.presets_read_path, files.help_path,
                                 files.journal_folder});
   ui::TForm1& form = *windows.main_window;
-  ui::RunGuarded(prompter, [&form] { form.FormCreate(); });
+  RunGuarded(prompter, [&form] { form.FormCreate(); });
 
   windows.about_box = new ui::TAboutBox1(&form);
   windows.preset_editor =
       new ui::TOKBottomDlg1(prompter, files.presets_read_path, files.presets_save_path, &form);
-  ui::RunGuarded(prompter, [&windows] { windows.preset_editor->FormCreate(); });
+  RunGuarded(prompter, [&windows] { windows.preset_editor->FormCreate(); });
   form.SetDialogs(windows.about_box, windows.preset_editor);
   return windows;
 }

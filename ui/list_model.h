@@ -5,7 +5,7 @@
 // cell only when the view asks for it, so a million rows cost nothing beyond
 // the plan. Each row's background follows its "No" caption (column 0).
 
-#include "ui/row_colours.h"
+#include "commands/row_colours.h"
 
 #include <QAbstractTableModel>
 #include <QString>

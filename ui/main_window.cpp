@@ -3,17 +3,17 @@
 #include "commands/journal_commands.h"
 #include "commands/path_rules.h"
 #include "commands/plan_commands.h"
+#include "commands/split_size_step.h"
 #include "common/error.h"
+#include "common/error_guard.h"
 #include "engine/naming.h"
 #include "settings/presets.h"
 #include "settings/settings_io.h"
-#include "ui/error_guard.h"
 #include "ui/help_window.h"
 #include "ui/list_view.h"
 #include "ui/preset_combo_box.h"
 #include "ui/program_look.h"
 #include "ui/spin_edit.h"
-#include "ui/split_size_step.h"
 #include "ui/tree_model.h"
 
 #include <QAction>
@@ -33,24 +33,15 @@
 #include <QTreeView>
 
 namespace morvick::ui {
-namespace {
-
-// The scan pumps events after every entry; the user cannot act faster than
-// this, and pumping less often keeps the scan itself fast.
-constexpr qint64 kPumpIntervalMs = 5;
-
-}  // namespace
 
 TForm1::TForm1(Prompter& prompter, WindowFiles files, QWidget* parent)
     : QMainWindow(parent),
       prompter_(prompter),
       files_(std::move(files)),
-      path_rules_(PlatformPathRules()),
-      pump_interval_ms_(kPumpIntervalMs) {
+      path_rules_(PlatformPathRules()) {
   BuildControls();
   WireHandlers();
   ListView2->viewport()->installEventFilter(this);
-  pump_clock_.start();
 }
 
 TForm1::~TForm1() {
@@ -369,9 +360,8 @@ void TForm1::ClearTree() {
 }
 
 void TForm1::PumpEvents() {
-  if (pump_clock_.elapsed() < pump_interval_ms_) return;
-  QCoreApplication::processEvents();
-  pump_clock_.restart();
+  // The scan calls this after every directory entry.
+  pump_throttle_.Run([] { QCoreApplication::processEvents(); });
 }
 
 void TForm1::BeginTreeUpdate() {

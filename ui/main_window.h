@@ -7,13 +7,13 @@
 #include "commands/command_state.h"
 #include "commands/form_values.h"
 #include "commands/plan_values.h"
+#include "commands/pump_throttle.h"
 #include "common/prompter.h"
 #include "engine/tree_store.h"
 #include "ui/folder_picker.h"
 #include "ui/up_down.h"
 #include "ui/volume_drag.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointer>
@@ -146,7 +146,9 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   std::string StatusText() const;
 
   // The least time between two event pumps of a scan (0: pump after every entry).
-  void SetPumpInterval(int milliseconds) { pump_interval_ms_ = milliseconds; }
+  void SetPumpInterval(int milliseconds) {
+    pump_throttle_.SetInterval(std::chrono::milliseconds(milliseconds));
+  }
 
  Q_SIGNALS:
   // The close prompt granted the close; the program ends.
@@ -189,8 +191,7 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   std::vector<std::int64_t> volume_totals_;
   VolumeNaming volume_naming_;
   int tree_update_depth_ = 0;
-  QElapsedTimer pump_clock_;
-  qint64 pump_interval_ms_;
+  PumpThrottle pump_throttle_;
   bool close_after_scan_ = false;
   bool cluster_text_typed_ = false;
   bool shown_once_ = false;

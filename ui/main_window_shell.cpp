@@ -2,8 +2,9 @@
 // the drag of a volume out of ListView2.
 
 #include "commands/path_rules.h"
+#include "commands/volume_items.h"
+#include "common/error_guard.h"
 #include "common/text_rules.h"
-#include "ui/error_guard.h"
 #include "ui/list_view.h"
 #include "ui/main_window.h"
 #include "ui/program_look.h"
@@ -69,14 +70,10 @@ void TForm1::ListView2MouseMove(int x, int y) {
   if (selected < 0) return;
 
   const std::int32_t volume = ParseInt32(ListView2->Text(selected, 0));
-  std::vector<std::string> names;
-  if (state_.EntryList) {
-    for (const TSplitEntry& entry : *state_.EntryList) {
-      if (entry.Volume == volume) names.emplace_back(entry.Name());
-    }
-  }
+  const std::vector<std::string> names =
+      state_.EntryList ? VolumeEntryNames(*state_.EntryList, volume) : std::vector<std::string>();
   const std::string folder = output_path + naming.FolderName(volume);
-  std::unique_ptr<QMimeData> items = BuildVolumeDataObject(folder, names);
+  std::unique_ptr<QMimeData> items = BuildVolumeDataObject(VolumeItemPaths(folder, names));
   if (items) drag_runner_->Run(*ListView2, std::move(items), Qt::CopyAction);
 }
 

@@ -1,7 +1,7 @@
 #include "ui/preset_editor.h"
 
+#include "common/error_guard.h"
 #include "settings/presets.h"
-#include "ui/error_guard.h"
 #include "ui/program_look.h"
 #include "ui/single_line.h"
 

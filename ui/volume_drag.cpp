@@ -1,8 +1,5 @@
 #include "ui/volume_drag.h"
 
-#include "common/error.h"
-#include "platform/file_mover.h"
-#include "platform/folders.h"
 #include "platform/real_path.h"
 
 #include <QCoreApplication>
@@ -10,25 +7,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include <cerrno>
-#include <cstring>
-
 namespace morvick::ui {
 namespace {
-
-[[noreturn]] void RaiseMissing(const std::string& path, int errno_value) {
-  throw Error("'" + path + "' をドラッグできません: " + std::strerror(errno_value));
-}
-
-void RequireFolder(const std::string& path) {
-  if (const int error = platform::ProbeFolder(path)) RaiseMissing(path, error);
-}
-
-// An item counts as present when the name exists, a dangling link included:
-// the drop target copies the link itself.
-void RequireItem(const std::string& path) {
-  if (const int error = platform::RealFileMover().Probe(path)) RaiseMissing(path, error);
-}
 
 // Cancels the running drag when the right button goes down. Qt's own drag
 // would take a right-button release for the drop.
@@ -57,20 +37,11 @@ QUrl LocalFileUrl(const std::string& path) {
   return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"), QUrl::StrictMode);
 }
 
-std::unique_ptr<QMimeData> BuildVolumeDataObject(const std::string& folder,
-                                                 const std::vector<std::string>& names) {
-  if (names.empty()) return nullptr;
-  RequireFolder(folder);
-  const std::string prefix = !folder.empty() && platform::IsPathSeparator(folder.back())
-                                 ? folder
-                                 : folder + platform::kPathSeparator;
+std::unique_ptr<QMimeData> BuildVolumeDataObject(const std::vector<std::string>& paths) {
+  if (paths.empty()) return nullptr;
   QList<QUrl> urls;
-  urls.reserve(static_cast<qsizetype>(names.size()));
-  for (const std::string& name : names) {
-    const std::string item = prefix + name;
-    RequireItem(item);
-    urls.append(LocalFileUrl(item));
-  }
+  urls.reserve(static_cast<qsizetype>(paths.size()));
+  for (const std::string& path : paths) urls.append(LocalFileUrl(path));
   auto data = std::make_unique<QMimeData>();
   data->setUrls(urls);
   return data;

@@ -1,8 +1,9 @@
 #pragma once
 
 // Dragging one volume out of the volume list: the drag data for the items of
-// the volume folder, and the drag itself behind a small interface so that the
-// tests can look at the data without a drag loop.
+// the volume folder (which items, commands/volume_items.h), and the drag itself
+// behind a small interface so that the tests can look at the data without a
+// drag loop.
 
 #include <QMimeData>
 #include <QUrl>
@@ -19,12 +20,9 @@ namespace morvick::ui {
 // valid UTF-8 keep their bytes.
 QUrl LocalFileUrl(const std::string& path);
 
-// The drag data (text/uri-list) for the items `names` of `folder`, in order.
-// Returns null when `names` is empty. Raises Error, naming the path and the
-// system's reason, when the folder or one of the items does not exist; nothing
-// is built then.
-std::unique_ptr<QMimeData> BuildVolumeDataObject(const std::string& folder,
-                                                 const std::vector<std::string>& names);
+// The drag data (text/uri-list) for the items at `paths` (VolumeItemPaths), in
+// order; null when there are none.
+std::unique_ptr<QMimeData> BuildVolumeDataObject(const std::vector<std::string>& paths);
 
 class DragRunner {
  public:

@@ -1,8 +1,12 @@
 #include "common/error.h"
+#include "common/error_guard.h"
 #include "common/prompter.h"
 #include "support/scripted_prompter.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <new>
 
 namespace morvick {
 namespace {
@@ -77,6 +81,31 @@ TEST(Prompter, ConvenienceCallsShowTheRightBoxes) {
   EXPECT_EQ(prompter.boxes()[3].kind, BoxKind::Error);
   EXPECT_EQ(prompter.boxes()[3].text, "ゼロによる除算.");
   EXPECT_TRUE(prompter.AllAnswersUsed());
+}
+
+// Whatever escapes a handler ends in the error box with the user's own words.
+TEST(ErrorGuard, ShowsWhatEscapedAHandlerAndGoesOn) {
+  struct Case {
+    std::function<void()> handler;
+    const char* shown;  // nullptr: the handler ended normally
+  };
+  const Case cases[] = {
+      {[] {}, nullptr},
+      {[] { throw ConversionError("abc"); }, "'abc' は整数ではありません."},
+      {[] { throw std::bad_alloc(); }, "メモリが不足しています."},
+      {[] { throw 42; }, "予期しないエラーが発生しました."},
+  };
+  for (const Case& c : cases) {
+    testing::ScriptedPrompter prompter;
+    EXPECT_EQ(RunGuarded(prompter, c.handler), c.shown == nullptr) << (c.shown ? c.shown : "");
+    if (c.shown == nullptr) {
+      EXPECT_TRUE(prompter.boxes().empty());
+      continue;
+    }
+    ASSERT_EQ(prompter.boxes().size(), 1u);
+    EXPECT_EQ(prompter.boxes()[0].kind, BoxKind::Error);
+    EXPECT_EQ(prompter.boxes()[0].text, c.shown);
+  }
 }
 
 }  // namespace

@@ -255,17 +255,17 @@ TEST_F(MainWindowTest, InvestigateMoveUndoThroughTheButtons) {
   EXPECT_EQ(Column(Entries(), 0), (std::vector<std::string>{"1", "1", "2", "0"}));
   EXPECT_EQ(Column(Volumes(), 1), (std::vector<std::string>{"folder00001", "folder00002"}));
   EXPECT_EQ(Column(Volumes(), 2), (std::vector<std::string>{"500", "250"}));
-  EXPECT_EQ(Entries()->ColourOfRow(0), ui::RowColour::SkyBlue);
-  EXPECT_EQ(Entries()->ColourOfRow(2), ui::RowColour::Normal);
-  EXPECT_EQ(Entries()->ColourOfRow(3), ui::RowColour::Red);
-  EXPECT_EQ(Volumes()->ColourOfRow(1), ui::RowColour::Normal);
+  EXPECT_EQ(Entries()->ColourOfRow(0), RowColour::SkyBlue);
+  EXPECT_EQ(Entries()->ColourOfRow(2), RowColour::Normal);
+  EXPECT_EQ(Entries()->ColourOfRow(3), RowColour::Red);
+  EXPECT_EQ(Volumes()->ColourOfRow(1), RowColour::Normal);
   // The view paints the colours the model gives.
   EXPECT_EQ(Background(Entries(), 0), QColor(166, 202, 240));
   EXPECT_EQ(Background(Entries(), 3), QColor(255, 0, 0));
   EXPECT_FALSE(
       Entries()->model()->data(Entries()->model()->index(2, 4), Qt::BackgroundRole).isValid());
   Find<QCheckBox>("CheckBox2")->setChecked(true);
-  EXPECT_EQ(Volumes()->ColourOfRow(1), ui::RowColour::Yellow);
+  EXPECT_EQ(Volumes()->ColourOfRow(1), RowColour::Yellow);
   EXPECT_EQ(Background(Volumes(), 1), QColor(255, 255, 0));
   Find<QCheckBox>("CheckBox2")->setChecked(false);
   EXPECT_EQ(Entries()->model()->data(Entries()->model()->index(3, 2), Qt::TextAlignmentRole),

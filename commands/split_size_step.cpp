@@ -1,10 +1,10 @@
-#include "ui/split_size_step.h"
+#include "commands/split_size_step.h"
 
 #include "common/text_rules.h"
 
 #include <cstdint>
 
-namespace morvick::ui {
+namespace morvick {
 
 std::optional<std::string> StepSplitSize(std::string_view text, bool up) {
   const std::optional<std::int64_t> number = TryParseInt64(text);
@@ -14,4 +14,4 @@ std::optional<std::string> StepSplitSize(std::string_view text, bool up) {
   return std::to_string(static_cast<std::int64_t>(bits));
 }
 
-}  // namespace morvick::ui
+}  // namespace morvick

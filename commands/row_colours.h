@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-namespace morvick::ui {
+namespace morvick {
 
 enum class RowColour { Normal, SkyBlue, Red, Yellow };
 
@@ -22,4 +22,4 @@ struct Rgb {
 };
 Rgb RgbOf(RowColour colour);
 
-}  // namespace morvick::ui
+}  // namespace morvick

@@ -8,7 +8,7 @@
 
 #include <utility>
 
-namespace morvick::ui {
+namespace morvick {
 
 // Shows the exception being handled (call only inside a catch block).
 void ReportCurrentError(Prompter& prompter) noexcept;
@@ -25,4 +25,4 @@ bool RunGuarded(Prompter& prompter, Handler&& handler) noexcept {
   }
 }
 
-}  // namespace morvick::ui
+}  // namespace morvick

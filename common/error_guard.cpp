@@ -1,10 +1,10 @@
-#include "ui/error_guard.h"
+#include "common/error_guard.h"
 
 #include <exception>
 #include <new>
 #include <string>
 
-namespace morvick::ui {
+namespace morvick {
 
 void ReportCurrentError(Prompter& prompter) noexcept {
   std::string message;
@@ -24,4 +24,4 @@ void ReportCurrentError(Prompter& prompter) noexcept {
   }
 }
 
-}  // namespace morvick::ui
+}  // namespace morvick

@@ -1,8 +1,8 @@
-#include "ui/row_colours.h"
+#include "commands/row_colours.h"
 
 #include "common/text_rules.h"
 
-namespace morvick::ui {
+namespace morvick {
 
 // The captions are written by the program as decimal numbers; should one not
 // convert, the row keeps its normal background instead of raising an error on
@@ -34,4 +34,4 @@ Rgb RgbOf(RowColour colour) {
   return {0, 0, 0};
 }
 
-}  // namespace morvick::ui
+}  // namespace morvick
