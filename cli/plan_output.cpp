@@ -1,5 +1,6 @@
 #include "cli/plan_output.h"
 
+#include "commands/main_window_controls.h"
 #include "common/json_text.h"
 #include "common/text_rules.h"
 #include "common/utf8.h"
@@ -33,6 +34,14 @@ std::string PadRight(std::string text, std::size_t width) {
 std::string PadLeft(const std::string& text, std::size_t width) {
   const std::size_t shown = DisplayWidth(text);
   return shown < width ? std::string(width - shown, ' ') + text : text;
+}
+
+// The titles of a list's columns, as the window shows them.
+template <std::size_t N>
+std::array<std::string, N> TitlesOf(const std::array<ListColumnSpec, N>& columns) {
+  std::array<std::string, N> titles;
+  for (std::size_t i = 0; i < N; ++i) titles[i] = columns[i].title;
+  return titles;
 }
 
 // True for the control characters a terminal may act on: C0, DEL and C1.
@@ -175,7 +184,7 @@ std::string PlanTable(const PlanReport& plan) {
   // The entry list with the window's column captions, then the volume list,
   // then the status line.
   std::vector<std::array<std::string, 5>> rows;
-  rows.push_back({"No", "名前", "サイズ", "更新日時", "種類"});
+  rows.push_back(TitlesOf(kEntryListColumns));
   if (plan.entries) {
     rows.reserve(plan.entries->size() + 1);
     for (const auto& entry : *plan.entries) {
@@ -199,7 +208,7 @@ std::string PlanTable(const PlanReport& plan) {
   }
 
   std::vector<std::array<std::string, 3>> volume_rows;
-  volume_rows.push_back({"No", "フォルダ", "サイズ"});
+  volume_rows.push_back(TitlesOf(kVolumeListColumns));
   for (const VolumeReport& volume : plan.volumes) {
     volume_rows.push_back(
         {std::to_string(volume.volume), DisplayText(volume.folder), FormatThousands(volume.size)});

@@ -1,5 +1,7 @@
 #include "cli/plan_settings.h"
 
+#include "commands/main_window_controls.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -10,6 +12,8 @@ namespace {
 constexpr std::array<const char*, 9> kMethodNames = {"name-asc",  "name-desc", "date-asc",
                                                      "date-desc", "kind-asc",  "kind-desc",
                                                      "first-fit", "none",      "fewest"};
+// The window's eight methods, by RadioGroup1's index, then fewest.
+static_assert(kMethodNames.size() == kPackingItems.size() + 1);
 
 }  // namespace
 

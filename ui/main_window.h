@@ -6,6 +6,7 @@
 
 #include "commands/command_state.h"
 #include "commands/form_values.h"
+#include "commands/main_window_controls.h"
 #include "commands/plan_values.h"
 #include "commands/pump_throttle.h"
 #include "common/prompter.h"
@@ -19,8 +20,10 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QAction;
@@ -160,11 +163,14 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  using ControlsByName = std::map<std::string_view, QWidget*>;
   void BuildControls();
+  // One control of the window's table, made in its container.
+  QWidget* MakeControl(const ControlSpec& spec, QWidget* container);
   void BuildMenu();
   // Sizes the window so that the area under the menu bar is the designed one.
   void FitClientArea();
-  void SetTabOrder();
+  void SetTabOrder(const ControlsByName& controls);
   void WireHandlers();
   void UpdateRadioFocus();
   // Runs a handler; an error that escapes it goes to the error box.

@@ -1,6 +1,9 @@
-// The controls of TForm1: kinds, names, captions, positions and sizes at 96 dpi,
-// columns, items, menu and keyboard order.
+// The controls of TForm1, built from the window's control table: kinds,
+// names, captions, positions and sizes at 96 dpi, columns, items, menu and
+// keyboard order. What the table does not say (ranges, steps, the look of each
+// kind) is set here.
 
+#include "commands/form_values.h"
 #include "ui/list_view.h"
 #include "ui/main_window.h"
 #include "ui/preset_combo_box.h"
@@ -24,49 +27,57 @@
 #include <QStatusBar>
 #include <QTreeView>
 
-#include <array>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace morvick::ui {
 namespace {
 
-constexpr int kClientWidth = 792;
-constexpr int kClientHeight = 546;  // under the menu bar, status bar included
-constexpr int kStatusBarHeight = 29;
+// UpDown1's own position, which it keeps without wrapping.
+constexpr int kUpDownMinimum = -32768;
+constexpr int kUpDownMaximum = 32767;
+// ComboBox2's fixed item height.
+constexpr int kPresetItemHeight = 14;
+
+QString CaptionOf(const ControlSpec& spec) { return QString::fromUtf8(spec.caption); }
 
 // Names a freshly made control and places it in its container.
 template <typename Widget>
-Widget* Place(Widget* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(left, top, width, height);
+Widget* Place(Widget* widget, const ControlSpec& spec) {
+  widget->setObjectName(QString::fromLatin1(spec.name));
+  widget->setGeometry(spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height);
   return widget;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top,
-                  int width, int height) {
-  QLabel* label = Place(new QLabel(caption, parent), name, left, top, width, height);
-  FitLabel(label);
-  return label;
+std::vector<ListColumn> ColumnsOf(const ControlSpec& spec) {
+  std::vector<ListColumn> columns;
+  for (const ListColumnSpec& column : spec.columns) {
+    columns.push_back({QString::fromUtf8(column.title), column.width, column.right_aligned});
+  }
+  return columns;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, int left,
-                        int top, int width, int height) {
-  return Place(new QPushButton(caption, parent), name, left, top, width, height);
+void AddItems(QComboBox* box, const ControlSpec& spec) {
+  for (const char* item : spec.items) box->addItem(QString::fromUtf8(item));
 }
 
-constexpr std::array<const char*, 8> kPackingItems = {"名前(昇順)",
-                                                      "名前(降順)",
-                                                      "更新日時(昇順)",
-                                                      "更新日時(降順)",
-                                                      "種類(昇順)",
-                                                      "種類(降順)",
-                                                      "無駄なく(ビンパッキング問題の解法)",
-                                                      "指定無"};
+// The control of the table named `name`, as the type its kind was built as.
+template <typename Widget>
+Widget* Built(const std::map<std::string_view, QWidget*>& controls, std::string_view name) {
+  const auto found = controls.find(name);
+  auto* widget = found != controls.end() ? qobject_cast<Widget*>(found->second) : nullptr;
+  if (widget == nullptr) throw std::logic_error("no control " + std::string(name));
+  return widget;
+}
 
 }  // namespace
 
 void TForm1::BuildControls() {
-  setObjectName(QStringLiteral("TForm1"));
-  setWindowTitle(QStringLiteral("Morvick"));
+  setObjectName(QString::fromLatin1(kMainWindow.name));
+  setWindowTitle(QString::fromUtf8(kMainWindow.caption));
   setWindowIcon(ProgramIcon());
   setFont(ProgramFont());
 
@@ -74,170 +85,204 @@ void TForm1::BuildControls() {
   client->setObjectName(QStringLiteral("ClientArea"));
   setCentralWidget(client);
 
-  ListView2 = Place(new ListView({{QStringLiteral("No"), 35, false},
-                                  {QStringLiteral("フォルダ"), 80, false},
-                                  {QStringLiteral("サイズ"), 100, true}},
-                                 client),
-                    "ListView2", 8, 8, 241, 201);
+  ControlsByName controls{{kMainWindowName, client}};
+  for (const ControlSpec& spec : MainWindowControls()) {
+    controls[spec.name] = MakeControl(spec, controls.at(spec.container));
+  }
+  Button1 = Built<QPushButton>(controls, "Button1");
+  Button2 = Built<QPushButton>(controls, "Button2");
+  Button3 = Built<QPushButton>(controls, "Button3");
+  Button4 = Built<QPushButton>(controls, "Button4");
+  Button5 = Built<QPushButton>(controls, "Button5");
+  Button6 = Built<QPushButton>(controls, "Button6");
+  TreeView1 = Built<QTreeView>(controls, "TreeView1");
+  ListView1 = Built<ListView>(controls, "ListView1");
+  ListView2 = Built<ListView>(controls, "ListView2");
+  RadioGroup1 = Built<QGroupBox>(controls, "RadioGroup1");
+  GroupBox1 = Built<QGroupBox>(controls, "GroupBox1");
+  Edit1 = Built<QLineEdit>(controls, "Edit1");
+  Edit2 = Built<QLineEdit>(controls, "Edit2");
+  Edit3 = Built<QLineEdit>(controls, "Edit3");
+  Edit4 = Built<QLineEdit>(controls, "Edit4");
+  Label1 = Built<QLabel>(controls, "Label1");
+  Label2 = Built<QLabel>(controls, "Label2");
+  Label3 = Built<QLabel>(controls, "Label3");
+  Label4 = Built<QLabel>(controls, "Label4");
+  Label5 = Built<QLabel>(controls, "Label5");
+  Label6 = Built<QLabel>(controls, "Label6");
+  Label7 = Built<QLabel>(controls, "Label7");
+  Label8 = Built<QLabel>(controls, "Label8");
+  TrackBar1 = Built<QSlider>(controls, "TrackBar1");
+  StatusBar1 = Built<QStatusBar>(controls, "StatusBar1");
+  Button7 = Built<QPushButton>(controls, "Button7");
+  GroupBox2 = Built<QGroupBox>(controls, "GroupBox2");
+  ComboBox1 = Built<QComboBox>(controls, "ComboBox1");
+  UpDown1 = Built<UpDown>(controls, "UpDown1");
+  ComboBox2 = Built<PresetComboBox>(controls, "ComboBox2");
+  GroupBox3 = Built<QGroupBox>(controls, "GroupBox3");
+  ComboBox3 = Built<QComboBox>(controls, "ComboBox3");
+  SpinEdit1 = Built<SpinEdit>(controls, "SpinEdit1");
+  Label9 = Built<QLabel>(controls, "Label9");
+  CheckBox1 = Built<QCheckBox>(controls, "CheckBox1");
+  CheckBox2 = Built<QCheckBox>(controls, "CheckBox2");
+
   ListView2->SetColourRule([this](std::string_view caption) {
     return VolumeRowColour(caption, ListView2->RowCount(), CheckBox2->isChecked());
   });
-  ListView1 = Place(new ListView({{QStringLiteral("No"), 35, false},
-                                  {QStringLiteral("名前"), 160, false},
-                                  {QStringLiteral("サイズ"), 100, true},
-                                  {QStringLiteral("更新日時"), 120, false},
-                                  {QStringLiteral("種類"), 90, false}},
-                                 client),
-                    "ListView1", 256, 8, 529, 201);
   ListView1->SetColourRule(EntryRowColour);
-
-  TreeView1 = Place(new QTreeView(client), "TreeView1", 496, 224, 289, 81);
-  TreeView1->setHeaderHidden(true);
-  TreeView1->setIndentation(19);
-  TreeView1->setUniformRowHeights(true);
-  TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  TreeView1->setFocusPolicy(Qt::ClickFocus);
   tree_model_ = new TreeModel(tree_store_, this);
   TreeView1->setModel(tree_model_);
-
-  Label1 = MakeLabel(client, "Label1", QStringLiteral("入力フォルダ"), 16, 240, 67, 12);
-  Edit2 = Place(new QLineEdit(client), "Edit2", 88, 240, 361, 20);
-  Button2 = MakeButton(client, "Button2", QStringLiteral("..."), 456, 240, 25, 25);
-  Label2 = MakeLabel(client, "Label2", QStringLiteral("出力フォルダ"), 16, 280, 67, 12);
-  Edit3 = Place(new QLineEdit(client), "Edit3", 88, 280, 361, 20);
-  Button3 = MakeButton(client, "Button3", QStringLiteral("..."), 456, 280, 25, 25);
-
-  GroupBox1 = Place(new QGroupBox(QStringLiteral("移動先フォルダ設定"), client), "GroupBox1", 8,
-                    320, 241, 193);
-  Label3 = MakeLabel(GroupBox1, "Label3", QStringLiteral("ベース名"), 16, 16, 46, 12);
-  Edit4 = Place(new QLineEdit(GroupBox1), "Edit4", 72, 16, 129, 20);
-  Label4 = MakeLabel(GroupBox1, "Label4", QStringLiteral("桁数"), 16, 48, 24, 12);
-  TrackBar1 = Place(new QSlider(Qt::Horizontal, GroupBox1), "TrackBar1", 64, 40, 145, 33);
-  TrackBar1->setRange(1, 9);
-  TrackBar1->setValue(1);
-  TrackBar1->setSingleStep(1);
-  TrackBar1->setPageStep(1);
-  TrackBar1->setTickPosition(QSlider::TicksBelow);
-  TrackBar1->setTickInterval(1);
-  Label7 = MakeLabel(GroupBox1, "Label7", QStringLiteral("1"), 72, 72, 6, 12);
-  Label8 = MakeLabel(GroupBox1, "Label8", QStringLiteral("9"), 200, 72, 6, 12);
-  Label9 = MakeLabel(GroupBox1, "Label9", QStringLiteral("開始SEQ"), 16, 88, 46, 12);
-  SpinEdit1 = Place(new SpinEdit(1, 999999999, GroupBox1), "SpinEdit1", 72, 88, 129, 21);
-  SpinEdit1->setValue(1);
-  Label6 = MakeLabel(GroupBox1, "Label6", QStringLiteral("(sample)"), 8, 120, 44, 12);
-  Label5 = MakeLabel(GroupBox1, "Label5", QStringLiteral(" "), 64, 120, 5, 12);
+  // The sample volume folder name.
   QFont bold = font();
   bold.setBold(true);
   Label5->setFont(bold);
   FitLabel(Label5);
-  CheckBox1 = Place(new QCheckBox(QStringLiteral("最終SEQの次を開始SEQとする(起動時)"), GroupBox1),
-                    "CheckBox1", 8, 144, 225, 15);
-  CheckBox2 = Place(new QCheckBox(QStringLiteral("最終フォルダを移動しない"), GroupBox1),
-                    "CheckBox2", 8, 168, 225, 15);
-
-  RadioGroup1 = Place(new QGroupBox(QStringLiteral("Packing方法"), client), "RadioGroup1", 256, 320,
-                      233, 193);
-  RadioGroup1Buttons = new QButtonGroup(this);
-  // One column; the items share the height below the caption evenly.
-  constexpr int kItemTop = 16;
-  constexpr int kItemHeight = (193 - kItemTop - 4) / 8;
-  for (int i = 0; i < static_cast<int>(kPackingItems.size()); ++i) {
-    auto* item = new QRadioButton(QString::fromUtf8(kPackingItems[static_cast<std::size_t>(i)]),
-                                  RadioGroup1);
-    item->setObjectName(QStringLiteral("RadioGroup1Item%1").arg(i));
-    // As wide as the frame allows: the longest item needs all of it.
-    item->setGeometry(8, kItemTop + i * kItemHeight, 233 - 8 - 1, kItemHeight);
-    RadioGroup1Buttons->addButton(item, i);
-  }
-  RadioGroup1Buttons->button(0)->setChecked(true);
-
-  GroupBox2 =
-      Place(new QGroupBox(QStringLiteral("分割サイズ"), client), "GroupBox2", 496, 320, 289, 73);
-  Edit1 = Place(new QLineEdit(GroupBox2), "Edit1", 9, 13, 144, 20);
-  UpDown1 = Place(new UpDown(-32768, 32767, GroupBox2), "UpDown1", 160, 10, 17, 25);
-  ComboBox1 = Place(new QComboBox(GroupBox2), "ComboBox1", 192, 13, 89, 20);
-  ComboBox1->addItem(QStringLiteral("Mbytes"));
-  ComboBox1->addItem(QStringLiteral("bytes"));
-  ComboBox1->setCurrentIndex(-1);
-  ComboBox2 = Place(new PresetComboBox(preset_names_, 14, GroupBox2), "ComboBox2", 8, 40, 273, 20);
-
-  for (QGroupBox* group : {GroupBox1, RadioGroup1, GroupBox2}) {
-    group->setStyleSheet(GroupBoxStyleSheet());
-  }
-  Button1 = MakeButton(client, "Button1", QStringLiteral("分割調査"), 496, 408, 73, 41);
-  Button6 = MakeButton(client, "Button6", QStringLiteral("キャンセル"), 584, 408, 73, 41);
-  GroupBox3 = Place(new QGroupBox(QStringLiteral("クラスタSize(byte)"), client), "GroupBox3", 672,
-                    408, 113, 41);
-  GroupBox3->setStyleSheet(GroupBoxStyleSheet());
-  ComboBox3 = Place(new QComboBox(GroupBox3), "ComboBox3", 8, 16, 97, 20);
-  ComboBox3->setEditable(true);
-  ComboBox3->setInsertPolicy(QComboBox::NoInsert);
-  ComboBox3->setCompleter(nullptr);
-  for (const char* item : kClusterSizeItems) ComboBox3->addItem(QString::fromLatin1(item));
-  ComboBox3->setCurrentIndex(-1);
-  ComboBox3->setEditText(QStringLiteral("0"));
-  for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, ComboBox3->lineEdit()}) {
-    KeepFirstLineOfPastes(edit);
-  }
-  Button5 = MakeButton(client, "Button5", QStringLiteral("分割開始"), 496, 462, 73, 41);
-  Button7 = MakeButton(client, "Button7", QStringLiteral("UNDO"), 584, 462, 73, 41);
-  Button4 = MakeButton(client, "Button4", QStringLiteral("終了"), 672, 462, 113, 41);
-  for (QPushButton* button : {Button1, Button2, Button3, Button4, Button5, Button6, Button7}) {
-    button->setAutoDefault(false);
-  }
-
-  StatusBar1 = new QStatusBar(this);
-  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-  StatusBar1->setFixedHeight(kStatusBarHeight);
-  StatusPanel = new QLabel(StatusBar1);
-  StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
-  StatusPanel->setMinimumWidth(50);
-  // The only panel reaches the right end of the bar, so long texts show whole.
-  StatusBar1->addWidget(StatusPanel, 1);
-  setStatusBar(StatusBar1);
 
   BuildMenu();
-  SetTabOrder();
+  SetTabOrder(controls);
 
   FitClientArea();
   ListView2->setFocus();
 }
 
+QWidget* TForm1::MakeControl(const ControlSpec& spec, QWidget* container) {
+  switch (spec.kind) {
+    case ControlKind::ListView: return Place(new ListView(ColumnsOf(spec), container), spec);
+    case ControlKind::TreeView: {
+      auto* tree = Place(new QTreeView(container), spec);
+      tree->setHeaderHidden(true);
+      tree->setIndentation(19);
+      tree->setUniformRowHeights(true);
+      tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      tree->setFocusPolicy(Qt::ClickFocus);
+      return tree;
+    }
+    case ControlKind::Label: {
+      QLabel* label = Place(new QLabel(CaptionOf(spec), container), spec);
+      FitLabel(label);
+      return label;
+    }
+    case ControlKind::Edit: {
+      auto* edit = Place(new QLineEdit(container), spec);
+      edit->setText(CaptionOf(spec));
+      KeepFirstLineOfPastes(edit);
+      return edit;
+    }
+    case ControlKind::Button: {
+      auto* button = Place(new QPushButton(CaptionOf(spec), container), spec);
+      button->setAutoDefault(false);
+      return button;
+    }
+    case ControlKind::GroupBox: {
+      auto* group = Place(new QGroupBox(CaptionOf(spec), container), spec);
+      group->setStyleSheet(GroupBoxStyleSheet());
+      return group;
+    }
+    case ControlKind::RadioGroup: {
+      auto* group = Place(new QGroupBox(CaptionOf(spec), container), spec);
+      group->setStyleSheet(GroupBoxStyleSheet());
+      RadioGroup1Buttons = new QButtonGroup(this);
+      // One column; the items share the height below the caption evenly.
+      constexpr int kItemTop = 16;
+      const int count = static_cast<int>(spec.items.size());
+      const int item_height = (spec.rect.height - kItemTop - 4) / count;
+      for (int i = 0; i < count; ++i) {
+        auto* item =
+            new QRadioButton(QString::fromUtf8(spec.items[static_cast<std::size_t>(i)]), group);
+        item->setObjectName(QString::fromLatin1(spec.name) + QStringLiteral("Item%1").arg(i));
+        // As wide as the frame allows: the longest item needs all of it.
+        item->setGeometry(8, kItemTop + i * item_height, spec.rect.width - 8 - 1, item_height);
+        RadioGroup1Buttons->addButton(item, i);
+      }
+      RadioGroup1Buttons->button(0)->setChecked(true);
+      return group;
+    }
+    case ControlKind::TrackBar: {
+      auto* track = Place(new QSlider(Qt::Horizontal, container), spec);
+      track->setRange(1, 9);
+      track->setValue(1);
+      track->setSingleStep(1);
+      track->setPageStep(1);
+      track->setTickPosition(QSlider::TicksBelow);
+      track->setTickInterval(1);
+      return track;
+    }
+    case ControlKind::SpinEdit: {
+      auto* spin = Place(new SpinEdit(kFirstStartNumber, kLastStartNumber, container), spec);
+      spin->setValue(SpinValueInRange(spec.caption, kFirstStartNumber, kLastStartNumber));
+      return spin;
+    }
+    case ControlKind::CheckBox: return Place(new QCheckBox(CaptionOf(spec), container), spec);
+    case ControlKind::UpDown:
+      return Place(new UpDown(kUpDownMinimum, kUpDownMaximum, container), spec);
+    case ControlKind::DropDownList: {
+      auto* box = Place(new QComboBox(container), spec);
+      AddItems(box, spec);
+      box->setCurrentIndex(-1);
+      return box;
+    }
+    case ControlKind::PresetDropDown:
+      return Place(new PresetComboBox(preset_names_, kPresetItemHeight, container), spec);
+    case ControlKind::EditableDropDown: {
+      auto* box = Place(new QComboBox(container), spec);
+      box->setEditable(true);
+      box->setInsertPolicy(QComboBox::NoInsert);
+      box->setCompleter(nullptr);
+      AddItems(box, spec);
+      box->setCurrentIndex(-1);
+      box->setEditText(CaptionOf(spec));
+      KeepFirstLineOfPastes(box->lineEdit());
+      return box;
+    }
+    case ControlKind::StatusBar: {
+      // Docked by the window rather than placed.
+      auto* bar = new QStatusBar(this);
+      bar->setObjectName(QString::fromLatin1(spec.name));
+      bar->setFixedHeight(spec.rect.height);
+      StatusPanel = new QLabel(bar);
+      StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
+      StatusPanel->setMinimumWidth(kStatusPanelWidth);
+      // The only panel reaches the right end of the bar, so long texts show whole.
+      bar->addWidget(StatusPanel, 1);
+      setStatusBar(bar);
+      return bar;
+    }
+  }
+  throw std::logic_error("no such kind of control");
+}
+
 void TForm1::FitClientArea() {
   menuBar()->ensurePolished();
-  resize(kClientWidth, kClientHeight + menuBar()->heightForWidth(kClientWidth));
+  resize(kMainWindow.client_width,
+         kMainWindow.client_height + menuBar()->heightForWidth(kMainWindow.client_width));
 }
 
 void TForm1::BuildMenu() {
   QMenuBar* bar = menuBar();
-  bar->setObjectName(QStringLiteral("MainMenu1"));
-  Property1 = bar->addMenu(QStringLiteral("&Property"));
-  Property1->setObjectName(QStringLiteral("Property1"));
-  Help1 = Property1->addAction(QStringLiteral("&Help"));
-  Help1->setObjectName(QStringLiteral("Help1"));
-  Setting1 = Property1->addAction(QStringLiteral("&Setting"));
-  Setting1->setObjectName(QStringLiteral("Setting1"));
-  About1 = Property1->addAction(QStringLiteral("&About"));
-  About1->setObjectName(QStringLiteral("About1"));
+  bar->setObjectName(QString::fromLatin1(kMenuBarName));
+  Property1 = bar->addMenu(QString::fromUtf8(kPropertyMenu.caption));
+  Property1->setObjectName(QString::fromLatin1(kPropertyMenu.name));
+  QAction** const actions[] = {&Help1, &Setting1, &About1};
+  static_assert(std::size(actions) == kPropertyMenuItems.size());
+  for (std::size_t i = 0; i < kPropertyMenuItems.size(); ++i) {
+    *actions[i] = Property1->addAction(QString::fromUtf8(kPropertyMenuItems[i].caption));
+    (*actions[i])->setObjectName(QString::fromLatin1(kPropertyMenuItems[i].name));
+  }
 }
 
-void TForm1::SetTabOrder() {
+void TForm1::SetTabOrder(const ControlsByName& controls) {
   // Only the checked radio button takes Tab; the arrows move within the group.
-  QWidget* const chain[] = {Edit2,     Button2,   Edit3,     Button3,  Edit4,
-                            TrackBar1, SpinEdit1, CheckBox1, CheckBox2};
   QWidget* previous = nullptr;
-  for (QWidget* widget : chain) {
+  const auto append = [this, &previous](QWidget* widget) {
     if (previous) setTabOrder(previous, widget);
     previous = widget;
-  }
-  for (QAbstractButton* item : RadioGroup1Buttons->buttons()) {
-    setTabOrder(previous, item);
-    previous = item;
-  }
-  for (QWidget* widget : std::initializer_list<QWidget*>{
-           Button1, Button5, Button6, Button4, Button7, Edit1, ComboBox1, ComboBox2, ComboBox3}) {
-    setTabOrder(previous, widget);
-    previous = widget;
+  };
+  for (const ControlSpec* spec : MainWindowTabChain()) {
+    if (spec->kind == ControlKind::RadioGroup) {
+      for (QAbstractButton* item : RadioGroup1Buttons->buttons()) append(item);
+    } else {
+      append(controls.at(spec->name));
+    }
   }
   UpdateRadioFocus();
 }
