@@ -1,6 +1,7 @@
 #include "cli/cli_app.h"
 #include "common/json_text.h"
 #include "run_cli.h"
+#include "support/as_nobody.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +123,23 @@ TEST_F(MoveUndoTest, AFileInAVolumeFoldersPlaceIsAFailure) {
   EXPECT_EQ(Undo().status, kExitDone);
   EXPECT_EQ(TakeManifest(input_), before_);
   EXPECT_EQ(NamesIn(dir_.Path("out")), std::set<std::string>{"folder00002"});
+}
+
+// Another user's folder in the journal folder's place would see every journal
+// and could rewrite them: the move refuses it before anything moves.
+TEST_F(MoveUndoTest, AJournalFolderOfAnotherUserIsRefused) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a folder to another user";
+  const std::string folder = dir_.CreateDir("state/morvick");
+  ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+  ASSERT_EQ(::chown(folder.c_str(), testing::kNobodyId, testing::kNobodyId), 0);
+  const testing::CliRun move = RunCliProgram(
+      {"move", input_, dir_.Path("out"), "--size", "1000", "--unit", "bytes", "--yes", "--quiet"},
+      dir_.path());
+  EXPECT_EQ(move.status, kExitRefused) << move.err;
+  EXPECT_NE(move.err.find("belongs to another user"), std::string::npos) << move.err;
+  EXPECT_EQ(TakeManifest(input_), before_);
+  EXPECT_TRUE(NamesIn(folder).empty());
+  EXPECT_FALSE(PathExists(dir_.Path("out")));
 }
 
 // A journal that others may write could have been rewritten to lead files
