@@ -5,6 +5,13 @@
 // bound on mixes of entry sizes, INSTANCES seeded lists of 30 to 200 entries each.
 //
 //   bench-pack [ENTRIES=1000000] [INSTANCES=200]
+//
+// With --bpp, method 8 on public bin-packing instances instead: every file of
+// every folder below DIR (each: the item count, the capacity, then the sizes,
+// one a line), against the optima of DIR/optima.tsv (name, lower, upper),
+// SECONDS each, one line per folder: optimum reached, proven, gaps, times.
+//
+//   bench-pack --bpp DIR [SECONDS=10] [FOLDER]
 
 #include "bench_support.h"
 #include "engine/packing.h"
@@ -13,8 +20,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -129,9 +140,96 @@ void PrintQualityTable(int instances) {
       "method 8 never worse than 6\n");
 }
 
+// One instance file: the count, the capacity, the sizes.
+bool ReadInstance(const std::filesystem::path& path, std::int64_t& capacity,
+                  std::vector<std::int64_t>& sizes) {
+  std::ifstream in(path);
+  std::size_t count = 0;
+  if (!(in >> count >> capacity)) return false;
+  sizes.resize(count);
+  for (std::int64_t& size : sizes) {
+    if (!(in >> size)) return false;
+  }
+  return true;
+}
+
+int RunPublicInstances(const std::filesystem::path& root, double seconds, const char* only) {
+  std::map<std::string, std::int64_t> optimum;
+  std::ifstream table(root / "optima.tsv");
+  for (std::string name; std::getline(table, name);) {
+    std::istringstream fields(name);
+    std::string instance;
+    std::int64_t lower = 0;
+    std::int64_t upper = 0;
+    if (fields >> instance >> lower >> upper) optimum[instance] = upper;
+  }
+  std::vector<std::filesystem::path> folders;
+  for (const auto& entry : std::filesystem::directory_iterator(root)) {
+    if (entry.is_directory() && (!only || entry.path().filename() == only)) {
+      folders.push_back(entry.path());
+    }
+  }
+  std::sort(folders.begin(), folders.end());
+  std::printf("%-14s %9s %9s %9s %9s %9s %9s %9s\n", "class", "instances", "optimum", "proven",
+              "mean gap", "worst gap", "mean s", "worst s");
+  int all = 0;
+  int all_reached = 0;
+  int all_proven = 0;
+  for (const std::filesystem::path& folder : folders) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      if (entry.is_regular_file()) files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    int count = 0;
+    int reached = 0;
+    int proven = 0;
+    std::int64_t gaps = 0;
+    std::int64_t worst_gap = 0;
+    double total_time = 0;
+    double worst_time = 0;
+    for (const std::filesystem::path& file : files) {
+      const auto known = optimum.find(file.stem().string());
+      std::int64_t capacity = 0;
+      std::vector<std::int64_t> sizes;
+      if (known == optimum.end() || !ReadInstance(file, capacity, sizes)) continue;
+      const Clock::time_point start = Clock::now();
+      const FewestVolumes result = FindFewestVolumes(sizes, capacity, SearchLimits{seconds, 0});
+      const double time = bench::SecondsSince(start);
+      const std::int64_t gap = result.volume_count - known->second;
+      ++count;
+      reached += gap == 0 ? 1 : 0;
+      proven += gap == 0 && result.proven_optimal ? 1 : 0;
+      gaps += gap;
+      worst_gap = std::max(worst_gap, gap);
+      total_time += time;
+      worst_time = std::max(worst_time, time);
+      if (gap < 0 || result.lower_bound > known->second) {
+        std::printf("WRONG: %s gives %d volumes, bound %d, optimum %lld\n", file.filename().c_str(),
+                    result.volume_count, result.lower_bound, static_cast<long long>(known->second));
+      }
+    }
+    if (count == 0) continue;
+    std::printf("%-14s %9d %9d %9d %9.3f %9lld %9.2f %9.2f\n", folder.filename().c_str(), count,
+                reached, proven, static_cast<double>(gaps) / count,
+                static_cast<long long>(worst_gap), total_time / count, worst_time);
+    all += count;
+    all_reached += reached;
+    all_proven += proven;
+  }
+  std::printf("all: %d instances, optimum reached %d (%.1f %%), proven %d (%.1f %%), %.1f s each\n",
+              all, all_reached, all > 0 ? 100.0 * all_reached / all : 0.0, all_proven,
+              all > 0 ? 100.0 * all_proven / all : 0.0, seconds);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 2 && std::string_view(argv[1]) == "--bpp") {
+    return RunPublicInstances(argv[2], argc > 3 ? std::atof(argv[3]) : 10.0,
+                              argc > 4 ? argv[4] : nullptr);
+  }
   const std::size_t count = argc > 1 ? static_cast<std::size_t>(std::atoll(argv[1])) : 1'000'000;
   const int instances = argc > 2 ? std::atoi(argv[2]) : 200;
 
