@@ -142,6 +142,24 @@ TEST_F(MoveUndoTest, AJournalFolderOfAnotherUserIsRefused) {
   EXPECT_FALSE(PathExists(dir_.Path("out")));
 }
 
+// A move of the folder that holds the journal folder would carry the journal
+// away with it: refused, naming the journal folder.
+TEST_F(MoveUndoTest, AJournalInsideAnEntryThatWouldMoveIsRefused) {
+  dir_.CreateDir("state");
+  TempDir elsewhere;
+  const auto before = TakeManifest(dir_.path());
+  const testing::CliRun move = RunCliProgram({"move", dir_.path(), elsewhere.Path("out"), "--size",
+                                              "100000", "--unit", "bytes", "--yes", "--quiet"},
+                                             dir_.path());
+  EXPECT_EQ(move.status, kExitRefused) << move.err;
+  EXPECT_NE(move.err.find("移動の記録のフォルダ '" + dir_.Path("state/morvick") +
+                          "' が移動する項目 'state' の中にある為、処理できません。"),
+            std::string::npos)
+      << move.err;
+  EXPECT_EQ(TakeManifest(dir_.path()), before);
+  EXPECT_FALSE(PathExists(elsewhere.Path("out")));
+}
+
 // A journal that others may write could have been rewritten to lead files
 // anywhere: it is refused until it is the user's own again.
 TEST_F(MoveUndoTest, AJournalOthersMayWriteIsRefused) {
