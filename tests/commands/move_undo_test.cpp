@@ -331,6 +331,23 @@ TEST_F(MoveUndoTest, AnEntryThatGrewPastItsVolumeRefusesTheMove) {
   EXPECT_TRUE(PathExists(Out("CD002/c")));
 }
 
+// An entry the user took out of its volume folder, with another file put under
+// its name in the input folder, is not "already back": no undo ever began on
+// it. The undo of the journal fails it, leaves the user's file alone and keeps
+// the journal open.
+TEST_F(MoveUndoTest, AnEntryBackWithoutAnUndoOfItIsAFailure) {
+  Move();
+  ASSERT_EQ(::rename(Out("CD001/a").c_str(), dir_.Path("taken-a").c_str()), 0);
+  dir_.WriteFile("in/a", "the user's new a");
+  prompter_.Clear();
+  const JournalUndoReport report = UndoJournal(state_.MoveJournal, prompter_, {});
+  EXPECT_EQ(report.status, JournalUndoReport::Status::SomeFailed);
+  EXPECT_EQ(report.counts.failed, 1);
+  EXPECT_EQ(ReadFile(dir_.Path("in/a")), "the user's new a");
+  EXPECT_TRUE(PathExists(dir_.Path("in/dir/f")));
+  EXPECT_FALSE(MoveJournal().undone);
+}
+
 TEST_F(MoveUndoTest, EntryRenamedAfterInvestigateIsReportedAndTheRestMoved) {
   ASSERT_EQ(::rename(dir_.Path("in/c").c_str(), dir_.Path("in/c2").c_str()), 0);
   Move();
