@@ -240,15 +240,6 @@ Journal ReadJournal(const platform::RecordFile& file) {
   return parser.Finish();
 }
 
-std::optional<Journal> ReadJournalFile(const std::string& path) {
-  try {
-    const platform::RecordFile file = platform::RecordFile::Open(path);
-    return ReadJournal(file);
-  } catch (const Error&) {
-    return std::nullopt;
-  }
-}
-
 bool StoppedBeforeThePlan(const platform::RecordFile& file) {
   bool whole_line = false;
   file.ForEachLine(kPlanStart.size(), [&](std::string_view, std::size_t, bool) {

@@ -7,8 +7,6 @@
 #include "moving/journal.h"
 #include "platform/record_file.h"
 
-#include <optional>
-#include <string>
 #include <string_view>
 
 namespace morvick {
@@ -17,9 +15,6 @@ Journal ParseJournal(std::string_view text);
 // The same, read from an open journal line by line; a line over the bound
 // counts as damaged.
 Journal ReadJournal(const platform::RecordFile& file);
-// Reads a journal file without changing it; nullopt when it cannot be read or
-// is not a journal.
-std::optional<Journal> ReadJournalFile(const std::string& path);
 
 // A move killed while it wrote its plan has moved nothing yet: the journal is
 // empty, or holds the beginning of a plan record and no whole line.
