@@ -65,7 +65,9 @@ class Fields {
 // A folder of the plan as the journal wrote it, with its trailing separator,
 // which is taken off; the check against the plan looks at the result.
 std::string FolderOf(std::string text) {
-  if (text.size() > 1 && text.back() == platform::kPathSeparator && !platform::IsRootPath(text)) {
+  if (text.size() < 2 || platform::IsRootPath(text)) return text;
+  // "/" ends a folder on Windows too.
+  if (text.back() == platform::kPathSeparator || text.back() == '/') {
     text.pop_back();
   }
   return text;
@@ -80,14 +82,7 @@ void ReadPlan(Journal& journal, const Fields& fields) {
   if (journal.format >= kJournalFormat) {
     plan.front_end = fields.Text("frontEnd") == "window" ? FrontEnd::Window : FrontEnd::CommandLine;
   }
-  const std::string input = fields.Text("input");
-  const std::string output = fields.Text("output");
-  // A folder without its separator is no folder the program wrote.
-  if (input.empty() || input.back() != platform::kPathSeparator || output.empty() ||
-      output.back() != platform::kPathSeparator) {
-    Damaged(fields.line(), "a folder of the plan does not end in the separator");
-  }
-  plan.folders = {FolderOf(input), FolderOf(output)};
+  plan.folders = {FolderOf(fields.Text("input")), FolderOf(fields.Text("output"))};
   plan.naming.base_name = fields.Text("baseName");
   plan.naming.digits = static_cast<int>(fields.Int32("digits"));
   plan.naming.start_number = fields.Int32("start");
