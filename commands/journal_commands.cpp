@@ -52,8 +52,16 @@ JournalUndoReport UndoJournal(const std::string& journal_path, Prompter& prompte
   if (!platform::IsSameFileSystem(journal.plan.folders.input, journal.plan.folders.output)) {
     return (report.refusal = Refusal::TwoDrives, report);
   }
+  // The folders are held from here on; every step acts through them.
+  std::string unheld;
+  const std::unique_ptr<HeldFolders> folders = HeldFolders::Hold(journal.plan.folders, unheld);
+  if (!folders) {
+    report.refusal = Refusal::NotItsPlan;
+    report.detail = "the folder cannot be opened as it was: " + unheld;
+    return report;
+  }
   if (options.confirm) {
-    const JournalUndoPreview preview{journal.plan, StepsToTakeBack(journal, mover).size(),
+    const JournalUndoPreview preview{journal.plan, StepsToTakeBack(journal, mover, *folders).size(),
                                      journal.damaged_before_end ? journal.damaged_line : 0};
     if (!options.confirm(preview)) return (report.refusal = Refusal::Declined, report);
   }
@@ -61,8 +69,8 @@ JournalUndoReport UndoJournal(const std::string& journal_path, Prompter& prompte
   MoveEngine engine(prompter, mover);
   writer.WriteMark(RecordKind::UndoBegun);
   try {
-    report.counts =
-        engine.TakeBackJournal(journal, writer, options.stop_requested, report.folder_failures);
+    report.counts = engine.TakeBackJournal(journal, *folders, writer, options.stop_requested,
+                                           report.folder_failures);
   } catch (const InterruptedError&) {
     report.status = Status::Interrupted;
     return report;
@@ -74,7 +82,8 @@ JournalUndoReport UndoJournal(const std::string& journal_path, Prompter& prompte
   }
   writer.WriteMark(RecordKind::UndoEnd);
   const bool all_back = report.counts.failed == 0 && report.folder_failures == 0 &&
-                        !journal.damaged_before_end && StepsToTakeBack(journal, mover).empty();
+                        !journal.damaged_before_end &&
+                        StepsToTakeBack(journal, mover, *folders).empty();
   if (all_back) writer.WriteMark(RecordKind::Undone);
   report.status = all_back ? Status::Done : Status::SomeFailed;
   return report;

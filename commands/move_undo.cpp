@@ -49,6 +49,8 @@ std::optional<MovePlan> CheckPaths(const CommandState& state, const MoveInputs& 
   std::optional<FixedFolders> folders = FixFolders(prompter, input_text, output_text);
   if (!folders) return std::nullopt;
   plan.folders = std::move(*folders);
+  plan.held = HoldFolders(prompter, plan.folders);
+  if (!plan.held) return std::nullopt;
   plan.naming = inputs.naming;
   plan.entries = state.EntryList.get();
   plan.volume_count = state.VolumeCount;
@@ -311,7 +313,8 @@ MoveReport UndoCommand(CommandState& state, const MoveInputs& inputs, const Live
   // away is still out (the last volume kept back by "最終フォルダを移動しない").
   const auto finish_journal = [&] {
     writer.WriteMark(RecordKind::UndoEnd);
-    if (!journal.undone && !journal.damaged_before_end && StepsToTakeBack(journal, mover).empty()) {
+    if (!journal.undone && !journal.damaged_before_end &&
+        StepsToTakeBack(journal, mover, *plan->held).empty()) {
       writer.WriteMark(RecordKind::Undone);
     }
   };

@@ -69,7 +69,7 @@ bool CheckOutputOutsideEntries(Prompter& prompter, const MovePlan& plan) {
 
 MoveCounts MoveEngine::Move(const MovePlan& plan, MoveHost& host, JournalWriter& journal) {
   journal.WritePlan(JournalPlanOf(plan), *plan.entries);
-  StepRunner runner(prompter_, mover_, journal);
+  StepRunner runner(prompter_, mover_, journal, *plan.held, plan.naming);
   for (const TSplitEntry& entry : *plan.entries) {
     if (entry.Volume == 0) continue;
     if (entry.Volume == plan.volume_count && host.SkipLastVolume()) continue;
@@ -93,8 +93,10 @@ MoveCounts MoveEngine::TakeBackInPlanOrder(const MovePlan& plan, MoveHost& host,
                                            JournalWriter& writer) {
   // The newest step of each name: a name is moved at most once by one move.
   std::unordered_map<std::string_view, JournalStep*> step_of;
-  for (JournalStep* step : StepsToTakeBack(journal, mover_)) step_of.emplace(step->name, step);
-  StepRunner runner(prompter_, mover_, writer);
+  for (JournalStep* step : StepsToTakeBack(journal, mover_, *plan.held)) {
+    step_of.emplace(step->name, step);
+  }
+  StepRunner runner(prompter_, mover_, writer, *plan.held, plan.naming);
   for (const TSplitEntry& entry : *plan.entries) {
     if (entry.Volume == 0) continue;
     if (entry.Volume == plan.volume_count && host.SkipLastVolume()) continue;
@@ -118,28 +120,66 @@ MoveCounts MoveEngine::TakeBackInPlanOrder(const MovePlan& plan, MoveHost& host,
 
 void MoveEngine::RemoveVolumeFolders(const MovePlan& plan, std::int32_t last,
                                      std::vector<std::string>& removed, JournalWriter& writer) {
+  HeldFolders& held = *plan.held;
+  held.ReleaseVolume();
+  const FolderPlace& output = held.output();
   for (std::int32_t n = 1; n <= last; ++n) {
     const std::optional<std::string> path = VolumeFolderPath(plan.folders, plan.naming, n);
     if (!path) throw InOutError(3);
     if (Contains(removed, *path)) continue;
-    const int error = mover_.RemoveEmptyFolder(*path);
+    // Removed through the held output folder, and only while its path still
+    // names it: a folder of that name elsewhere is not the move's.
+    const platform::FolderState state = output.State();
+    if (state == platform::FolderState::Changed) {
+      throw InOutError(0, FolderChangedText(output.held_path()));
+    }
+    const int error = state == platform::FolderState::InPlace && output.folder()
+                          ? mover_.RemoveEmptyFolder(*output.folder(), plan.naming.FolderName(n))
+                          : ENOENT;
     if (error != 0) throw platform::SystemInOutError(error);
     removed.push_back(*path);
     writer.WriteFolderRemoved(*path);
   }
 }
 
-MoveCounts MoveEngine::TakeBackJournal(Journal& journal, JournalWriter& writer,
-                                       const std::function<bool()>& stop, int& folder_failures) {
-  StepRunner runner(prompter_, mover_, writer);
-  for (JournalStep* step : StepsToTakeBack(journal, mover_)) {
+int MoveEngine::RemoveCreatedFolder(HeldFolders& folders, const std::string& folder) {
+  const std::string parent = platform::ParentFolder(folder);
+  const std::string name = folder.substr(parent.size() + (platform::IsRootPath(parent) ? 0 : 1));
+  const FolderPlace& output = folders.output();
+  if (parent == folders.paths().output) {
+    return output.folder() && output.State() == platform::FolderState::InPlace
+               ? mover_.RemoveEmptyFolder(*output.folder(), name)
+               : ENOENT;
+  }
+  // The output folder itself, or a folder above it: held again by its path,
+  // no link on the way.
+  if (folder == folders.paths().output) folders.output().Release();
+  platform::HeldFolder held_parent;
+  if (const int error = platform::HoldFolder(parent, held_parent)) return error;
+  return mover_.RemoveEmptyFolder(held_parent, name);
+}
+
+MoveCounts MoveEngine::TakeBackJournal(Journal& journal, HeldFolders& folders,
+                                       JournalWriter& writer, const std::function<bool()>& stop,
+                                       int& folder_failures) {
+  StepRunner runner(prompter_, mover_, writer, folders, journal.plan.naming);
+  for (JournalStep* step : StepsToTakeBack(journal, mover_, folders)) {
     if (stop && stop()) throw InterruptedError();
     runner.TakeBack(*step);
   }
   if (stop && stop()) throw InterruptedError();
+  folders.ReleaseVolume();
+  // The folders go only while the output folder is the one the steps went
+  // through; one put in its place holds nothing of the move's.
+  const FolderPlace& output = folders.output();
+  if (output.State() == platform::FolderState::Changed) {
+    prompter_.ShowMessage(FolderChangedText(output.held_path()));
+    ++folder_failures;
+    return runner.counts();
+  }
   for (const std::string& folder : CreatedFolders(journal)) {
     if (Contains(journal.removed_folders, folder)) continue;
-    const int error = mover_.RemoveEmptyFolder(folder);
+    const int error = RemoveCreatedFolder(folders, folder);
     if (error == ENOENT) continue;
     if (error != 0) {
       // Not empty: something failed to move back, or was put there since.

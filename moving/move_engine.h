@@ -7,6 +7,7 @@
 #include "common/prompter.h"
 #include "engine/entry.h"
 #include "moving/folder_paths.h"
+#include "moving/held_folders.h"
 #include "moving/journal.h"
 #include "moving/journal_writer.h"
 #include "moving/step_runner.h"
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,8 @@ class MoveHost {
 // One plan as the engine carries it out.
 struct MovePlan {
   FixedFolders folders;
+  // The same folders held since they were fixed; every step acts through them.
+  std::unique_ptr<HeldFolders> held;
   VolumeNaming naming;
   const EntryList* entries = nullptr;
   std::int32_t volume_count = 0;
@@ -73,15 +77,21 @@ class MoveEngine {
   void RemoveVolumeFolders(const MovePlan& plan, std::int32_t last,
                            std::vector<std::string>& removed, JournalWriter& writer);
 
-  // The undo of a journal: takes back every step still out, newest first,
-  // never replacing anything in the input folder, then removes the folders
-  // the move created once they are empty. A folder that cannot be removed is
-  // shown and counted in `folder_failures`. Stops between two steps when
-  // `stop` says so, raising InterruptedError.
-  MoveCounts TakeBackJournal(Journal& journal, JournalWriter& writer,
+  // The undo of a journal between the plan's folders, held in `folders`:
+  // takes back every step still out, newest first, never replacing anything
+  // in the input folder, then removes the folders the move created once they
+  // are empty. A folder that cannot be removed is shown and counted in
+  // `folder_failures`. Stops between two steps when `stop` says so, raising
+  // InterruptedError.
+  MoveCounts TakeBackJournal(Journal& journal, HeldFolders& folders, JournalWriter& writer,
                              const std::function<bool()>& stop, int& folder_failures);
 
  private:
+  // Removes the empty folder `folder`, one the move created: a volume folder
+  // through the held output folder, the output folder or a parent of it
+  // through its own parent, held afresh. 0 or the errno value.
+  int RemoveCreatedFolder(HeldFolders& folders, const std::string& folder);
+
   Prompter& prompter_;
   platform::FileMover& mover_;
 };

@@ -5,7 +5,6 @@
 // the naming and the entry, and nowhere else.
 
 #include "moving/folder_paths.h"
-#include "platform/file_mover.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +19,7 @@ enum class Direction { Out, Back };
 struct MoveStep {
   std::int32_t volume = 0;
   std::string name;
+  std::string volume_folder;  // the name of the volume's folder below the output folder
   std::string source;
   std::string destination;
   // The folders the rename will create, outermost first (filled in just
@@ -38,8 +38,5 @@ std::optional<std::string> VolumeFolderPath(const FixedFolders& folders, const V
 std::optional<MoveStep> MakeMoveStep(const FixedFolders& folders, const VolumeNaming& naming,
                                      std::int32_t volume, std::string_view name,
                                      Direction direction);
-
-// The folders a rename to `destination` will create, outermost first.
-std::vector<std::string> MissingFolders(platform::FileMover& mover, const std::string& destination);
 
 }  // namespace morvick

@@ -10,42 +10,57 @@
 namespace morvick::platform {
 namespace {
 
+int Result(int call) { return call == 0 ? 0 : errno; }
+
 class SystemFileMover final : public FileMover {
  public:
-  int MakeFolder(const std::string& path) override {
-    return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+  int OpenFolder(const HeldFolder& parent, const std::string& name, HeldFolder& folder) override {
+    return HoldFolderIn(parent, name, folder);
   }
-  int RemoveEmptyFolder(const std::string& path) override {
-    return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+  int MakeFolder(const HeldFolder& parent, const std::string& name) override {
+    return Result(::mkdirat(parent.fd(), name.c_str(), 0777));
+  }
+  int RemoveEmptyFolder(const HeldFolder& parent, const std::string& name) override {
+    return Result(::unlinkat(parent.fd(), name.c_str(), AT_REMOVEDIR));
+  }
+  int Probe(const HeldFolder& parent, const std::string& name) override {
+    struct stat info;
+    return Result(::fstatat(parent.fd(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW));
   }
   int Probe(const std::string& path) override {
     struct stat info;
-    return ::lstat(path.c_str(), &info) == 0 ? 0 : errno;
+    return Result(::lstat(path.c_str(), &info));
   }
-  int RenameNoReplace(const std::string& source, const std::string& destination) override {
-    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) ==
+  int RenameNoReplace(const HeldFolder& from, const std::string& from_name, const HeldFolder& to,
+                      const std::string& to_name) override {
+    if (::renameat2(from.fd(), from_name.c_str(), to.fd(), to_name.c_str(), RENAME_NOREPLACE) ==
         0) {
       return 0;
     }
     // NFS, SMB and many FUSE file systems refuse the flag itself; a sandbox
     // may refuse the whole call.
-    if (errno == EINVAL || errno == ENOSYS) return RenameWithoutReplaceFlag(source, destination);
+    if (errno == EINVAL || errno == ENOSYS) {
+      return RenameWithoutReplaceFlag(from, from_name, to, to_name);
+    }
     return errno;
   }
 };
 
 }  // namespace
 
-int RenameWithoutReplaceFlag(const std::string& source, const std::string& destination) {
+int RenameWithoutReplaceFlag(const HeldFolder& from, const std::string& from_name,
+                             const HeldFolder& to, const std::string& to_name) {
+  const char* source = from_name.c_str();
+  const char* destination = to_name.c_str();
   struct stat moved;
-  if (::lstat(source.c_str(), &moved) != 0) return errno;
+  if (::fstatat(from.fd(), source, &moved, AT_SYMLINK_NOFOLLOW) != 0) return errno;
   if (!S_ISDIR(moved.st_mode)) {
     // A second name, then the old one away: the new name is made only where
     // nothing is, so nothing can be replaced. Links are linked, not followed.
-    if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), 0) == 0) {
-      if (::unlink(source.c_str()) == 0) return 0;
+    if (::linkat(from.fd(), source, to.fd(), destination, 0) == 0) {
+      if (::unlinkat(from.fd(), source, 0) == 0) return 0;
       const int error = errno;
-      ::unlink(destination.c_str());
+      ::unlinkat(to.fd(), destination, 0);
       return error;
     }
     if (errno == EEXIST) return EEXIST;
@@ -55,9 +70,9 @@ int RenameWithoutReplaceFlag(const std::string& source, const std::string& desti
   // rename once nothing is at the destination. A plain rename can replace at
   // most an empty folder made in the moment between the test and the rename.
   struct stat existing;
-  if (::lstat(destination.c_str(), &existing) == 0) return EEXIST;
+  if (::fstatat(to.fd(), destination, &existing, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
   if (errno != ENOENT) return errno;
-  return ::rename(source.c_str(), destination.c_str()) == 0 ? 0 : errno;
+  return Result(::renameat(from.fd(), source, to.fd(), destination));
 }
 
 FileMover& RealFileMover() {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -24,29 +25,78 @@ using testing::ReadFile;
 using testing::ScriptedPrompter;
 using testing::TempDir;
 
-TEST(ShellMove, MovesFilesFoldersAndLinksMakingMissingFolders) {
+HeldFolder Held(const std::string& path) {
+  HeldFolder folder;
+  EXPECT_EQ(HoldFolder(path, folder), 0) << path;
+  return folder;
+}
+
+// A folder is held by what it is: a link anywhere on the way is refused, and
+// once held, the folder's path is compared with it again and again.
+TEST(HeldFolder, HoldsTheFolderItselfAndTellsWhatItsPathNamesNow) {
+  TempDir dir;
+  dir.CreateDir("a/b");
+  dir.CreateDir("elsewhere/b");
+  dir.WriteFile("file", "x");
+  dir.CreateSymlink("link", "a");
+  HeldFolder folder;
+  const std::vector<std::pair<std::string, int>> refused = {
+      {dir.Path("link"), ENOTDIR},   {dir.Path("link/b"), ENOTDIR}, {dir.Path("file"), ENOTDIR},
+      {dir.Path("missing"), ENOENT}, {dir.Path("a/../a"), EINVAL},  {"a/b", EINVAL},
+  };
+  for (const auto& [path, error] : refused) {
+    EXPECT_EQ(HoldFolder(path, folder), error) << path;
+    EXPECT_FALSE(folder) << path;
+  }
+  EXPECT_EQ(HoldFolderIn(Held(dir.path()), "link", folder), ENOTDIR);
+
+  const HeldFolder a = Held(dir.Path("a"));
+  EXPECT_EQ(a.path(), dir.Path("a"));
+  EXPECT_EQ(a.State(), FolderState::InPlace);
+  HeldFolder b;
+  ASSERT_EQ(HoldFolderIn(a, "b", b), 0);
+  EXPECT_EQ(b.path(), dir.Path("a/b"));
+  EXPECT_EQ(b.StateIn(a, "b"), FolderState::InPlace);
+
+  // Renamed away, then a link in its place, then another folder.
+  ASSERT_EQ(::rename(dir.Path("a").c_str(), dir.Path("moved").c_str()), 0);
+  EXPECT_EQ(a.State(), FolderState::Missing);
+  EXPECT_EQ(b.StateIn(a, "b"), FolderState::InPlace);  // b is still in a, wherever a is
+  dir.CreateSymlink("a", "elsewhere");
+  EXPECT_EQ(a.State(), FolderState::Changed);
+  // What goes through the held folder reaches the folder itself, not the link.
+  EXPECT_EQ(RealFileMover().MakeFolder(a, "made"), 0);
+  EXPECT_TRUE(PathExists(dir.Path("moved/made")));
+  EXPECT_FALSE(PathExists(dir.Path("elsewhere/made")));
+  ASSERT_EQ(::unlink(dir.Path("a").c_str()), 0);
+  dir.CreateDir("a");
+  EXPECT_EQ(a.State(), FolderState::Changed);
+  ASSERT_EQ(::rename(dir.Path("moved/b").c_str(), dir.Path("moved/c").c_str()), 0);
+  dir.CreateSymlink("moved/b", "../elsewhere/b");
+  EXPECT_EQ(b.StateIn(a, "b"), FolderState::Changed);
+}
+
+TEST(ShellMove, MovesFilesFoldersAndLinksBetweenHeldFolders) {
   TempDir dir;
   dir.WriteFile("in/file", "content");
   dir.WriteFile("in/tree/a/b.txt", "nested");
   dir.CreateSymlink("in/link", "file");
+  dir.CreateDir("out");
   ScriptedPrompter prompter;
   testing::FaultMover mover;
+  const HeldFolder in = Held(dir.Path("in"));
+  const HeldFolder out = Held(dir.Path("out"));
 
-  EXPECT_TRUE(ShellMove(prompter, dir.Path("in/file"), dir.Path("out/v1/file"), mover));
-  EXPECT_EQ(mover.made(), (std::vector<std::string>{dir.Path("out"), dir.Path("out/v1")}));
-  EXPECT_EQ(ReadFile(dir.Path("out/v1/file")), "content");
+  EXPECT_EQ(ShellMove(prompter, in, "file", out, "file", mover), 0);
+  EXPECT_EQ(ReadFile(dir.Path("out/file")), "content");
   EXPECT_FALSE(PathExists(dir.Path("in/file")));
-
-  const MoveResult tree = ShellMove(prompter, dir.Path("in/tree"), dir.Path("out/v1/tree"), mover);
-  EXPECT_TRUE(tree.moved);
-  EXPECT_EQ(tree.errno_value, 0);
-  EXPECT_EQ(ReadFile(dir.Path("out/v1/tree/a/b.txt")), "nested");
-  EXPECT_EQ(mover.made().size(), 2u);  // the volume folder was there already
+  EXPECT_EQ(ShellMove(prompter, in, "tree", out, "tree", mover), 0);
+  EXPECT_EQ(ReadFile(dir.Path("out/tree/a/b.txt")), "nested");
 
   // A link moves as a link, not as what it points to.
-  EXPECT_TRUE(ShellMove(prompter, dir.Path("in/link"), dir.Path("out/v2/link")));
+  EXPECT_EQ(ShellMove(prompter, in, "link", out, "link", RealFileMover()), 0);
   char target[16] = {};
-  EXPECT_EQ(::readlink(dir.Path("out/v2/link").c_str(), target, sizeof target - 1), 4);
+  EXPECT_EQ(::readlink(dir.Path("out/link").c_str(), target, sizeof target - 1), 4);
   EXPECT_STREQ(target, "file");
   EXPECT_TRUE(prompter.boxes().empty());
 }
@@ -54,63 +104,42 @@ TEST(ShellMove, MovesFilesFoldersAndLinksMakingMissingFolders) {
 TEST(ShellMove, FailuresLeaveEverythingAndExplainThemselves) {
   TempDir dir;
   dir.WriteFile("in/item", "mine");
-  dir.WriteFile("out/v1/item", "theirs");
+  dir.WriteFile("out/item", "theirs");
   dir.CreateDir("in/folder");
-  dir.WriteFile("out/v1/folder/x", "theirs too");
+  dir.WriteFile("out/folder/x", "theirs too");
   ScriptedPrompter prompter;
   testing::FaultMover mover;
+  const HeldFolder in = Held(dir.Path("in"));
+  const HeldFolder out = Held(dir.Path("out"));
 
   // An existing file or folder at the destination is never replaced.
   for (const char* name : {"item", "folder"}) {
-    const MoveResult result = ShellMove(prompter, dir.Path(std::string("in/") + name),
-                                        dir.Path(std::string("out/v1/") + name), mover);
-    EXPECT_FALSE(result);
-    EXPECT_EQ(result.errno_value, EEXIST);
-    EXPECT_FALSE(result.reason.empty());
+    EXPECT_EQ(ShellMove(prompter, in, name, out, name, mover), EEXIST) << name;
   }
-  EXPECT_EQ(ReadFile(dir.Path("out/v1/item")), "theirs");
-  EXPECT_EQ(ReadFile(dir.Path("out/v1/folder/x")), "theirs too");
+  EXPECT_EQ(ReadFile(dir.Path("out/item")), "theirs");
+  EXPECT_EQ(ReadFile(dir.Path("out/folder/x")), "theirs too");
   EXPECT_EQ(ReadFile(dir.Path("in/item")), "mine");
   ASSERT_EQ(prompter.boxes().size(), 2u);
   EXPECT_EQ(prompter.boxes()[0].text,
-            ShellMoveFailureText(dir.Path("in/item"), dir.Path("out/v1/item"), EEXIST));
-  EXPECT_NE(prompter.boxes()[0].text.find(dir.Path("out/v1/item")), std::string::npos);
+            ShellMoveFailureText(dir.Path("in/item"), dir.Path("out/item"), EEXIST));
+  EXPECT_NE(prompter.boxes()[0].text.find(dir.Path("out/item")), std::string::npos);
 
-  // A missing source: nothing is made on the way to the destination.
+  // A missing source, an injected failure and a folder into itself: the
+  // system's reason, naming the paths.
   prompter.Clear();
-  const MoveResult missing =
-      ShellMove(prompter, dir.Path("in/gone"), dir.Path("new/v1/gone"), mover);
-  EXPECT_EQ(missing.errno_value, ENOENT);
-  EXPECT_EQ(missing.reason, std::strerror(ENOENT));
-  EXPECT_FALSE(PathExists(dir.Path("new")));
-  ASSERT_EQ(prompter.boxes().size(), 1u);
-  EXPECT_NE(prompter.boxes()[0].text.find(dir.Path("in/gone")), std::string::npos);
-  EXPECT_NE(prompter.boxes()[0].text.find(std::strerror(ENOENT)), std::string::npos);
-
-  // A rename that fails leaves the folders made for it, empty, as the shell
-  // does; Undo removes volume folders by number and relies on them.
+  EXPECT_EQ(ShellMove(prompter, in, "gone", out, "gone", mover), ENOENT);
   mover.Fail(testing::FaultMover::Op::Rename, mover.calls(testing::FaultMover::Op::Rename) + 1,
              ENOSPC);
-  prompter.Clear();
-  const MoveResult full = ShellMove(prompter, dir.Path("in/item"), dir.Path("new/v1/item"), mover);
-  EXPECT_EQ(full.errno_value, ENOSPC);
-  EXPECT_TRUE(PathExists(dir.Path("new/v1")));
-  EXPECT_FALSE(PathExists(dir.Path("new/v1/item")));
+  EXPECT_EQ(ShellMove(prompter, in, "item", out, "new", mover), ENOSPC);
+  EXPECT_EQ(ShellMove(prompter, in, "folder", Held(dir.Path("in/folder")), "folder", mover),
+            EINVAL);
+  ASSERT_EQ(prompter.boxes().size(), 3u);
+  EXPECT_EQ(prompter.boxes()[0].text,
+            ShellMoveFailureText(dir.Path("in/gone"), dir.Path("out/gone"), ENOENT));
+  EXPECT_NE(prompter.boxes()[1].text.find(std::strerror(ENOSPC)), std::string::npos);
   EXPECT_TRUE(PathExists(dir.Path("in/item")));
-  EXPECT_NE(prompter.boxes().at(0).text.find(std::strerror(ENOSPC)), std::string::npos);
-
-  // A file where a folder of the destination should be.
-  dir.WriteFile("blocker", "file");
-  const MoveResult blocked =
-      ShellMove(prompter, dir.Path("in/item"), dir.Path("blocker/v1/item"), mover);
-  EXPECT_FALSE(blocked);
-  EXPECT_EQ(ReadFile(dir.Path("blocker")), "file");
-
-  // A folder cannot move into itself.
-  const MoveResult into_itself =
-      ShellMove(prompter, dir.Path("in"), dir.Path("in/out/v1/in"), mover);
-  EXPECT_FALSE(into_itself);
-  EXPECT_FALSE(PathExists(dir.Path("in/out/v1/in")));
+  EXPECT_FALSE(PathExists(dir.Path("out/new")));
+  EXPECT_FALSE(PathExists(dir.Path("in/folder/folder")));
 }
 
 // The way a move goes on file systems that refuse the no-replace flag.
@@ -121,18 +150,20 @@ TEST(RenameWithoutReplaceFlag, MovesWithoutEverReplacing) {
   dir.CreateSymlink("in/link", "folder/inner");
   dir.WriteFile("out/file", "theirs");
   dir.WriteFile("out/folder/x", "theirs too");
+  const HeldFolder in = Held(dir.Path("in"));
+  const HeldFolder out = Held(dir.Path("out"));
 
   // Existing items at the destination stay as they are, and so do the sources.
-  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/file"), dir.Path("out/file")), EEXIST);
-  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/folder"), dir.Path("out/folder")), EEXIST);
+  EXPECT_EQ(RenameWithoutReplaceFlag(in, "file", out, "file"), EEXIST);
+  EXPECT_EQ(RenameWithoutReplaceFlag(in, "folder", out, "folder"), EEXIST);
   EXPECT_EQ(ReadFile(dir.Path("out/file")), "theirs");
   EXPECT_EQ(ReadFile(dir.Path("out/folder/x")), "theirs too");
   EXPECT_EQ(ReadFile(dir.Path("in/file")), "mine");
 
   // Files, folders and links move; a link is moved, not what it points to.
-  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/file"), dir.Path("out/file2")), 0);
-  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/folder"), dir.Path("out/folder2")), 0);
-  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/link"), dir.Path("out/link")), 0);
+  EXPECT_EQ(RenameWithoutReplaceFlag(in, "file", out, "file2"), 0);
+  EXPECT_EQ(RenameWithoutReplaceFlag(in, "folder", out, "folder2"), 0);
+  EXPECT_EQ(RenameWithoutReplaceFlag(in, "link", out, "link"), 0);
   EXPECT_EQ(ReadFile(dir.Path("out/file2")), "mine");
   EXPECT_EQ(ReadFile(dir.Path("out/folder2/inner")), "deep");
   EXPECT_FALSE(PathExists(dir.Path("in/file")));
@@ -143,8 +174,8 @@ TEST(RenameWithoutReplaceFlag, MovesWithoutEverReplacing) {
   EXPECT_EQ(std::filesystem::read_symlink(dir.Path("out/link")), "folder/inner");
 
   // A missing source and a folder into itself fail with the system's reason.
-  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("in/gone"), dir.Path("out/gone")), ENOENT);
-  EXPECT_EQ(RenameWithoutReplaceFlag(dir.Path("out/folder2"), dir.Path("out/folder2/sub")), EINVAL);
+  EXPECT_EQ(RenameWithoutReplaceFlag(in, "gone", out, "gone"), ENOENT);
+  EXPECT_EQ(RenameWithoutReplaceFlag(out, "folder2", Held(dir.Path("out/folder2")), "sub"), EINVAL);
 }
 
 TEST(Folders, RemoveFolderRaisesNumberedErrors) {

@@ -3,6 +3,7 @@
 #include "platform/file_io.h"
 #include "platform/file_mover.h"
 #include "platform/folders.h"
+#include "platform/held_folder.h"
 #include "platform/real_path.h"
 #include "platform/record_file.h"
 #include "platform/windows/wide.h"
@@ -22,6 +23,12 @@ namespace morvick::platform {
 namespace {
 
 using testing::TempDir;
+
+HeldFolder Held(const std::string& path) {
+  HeldFolder folder;
+  EXPECT_EQ(HoldFolder(path, folder), 0) << path;
+  return folder;
+}
 
 std::wstring Prefixed(const std::wstring& path) { return L"\\\\?\\" + path; }
 
@@ -107,8 +114,10 @@ TEST(Win32Names, EveryNameReadFromAFolderMovesItsOwnFile) {
 
   const std::map<std::string, std::int64_t> before = Listing(in);
   ASSERT_EQ(before.size(), 3u);
+  const HeldFolder held_in = Held(in);
+  const HeldFolder held_out = Held(out);
   for (const auto& [name, size] : before) {
-    EXPECT_EQ(RealFileMover().RenameNoReplace(JoinPath(in, name), JoinPath(out, name)), 0) << name;
+    EXPECT_EQ(RealFileMover().RenameNoReplace(held_in, name, held_out, name), 0) << name;
   }
   EXPECT_TRUE(Listing(in).empty());
   EXPECT_EQ(Listing(out), before);
@@ -134,8 +143,10 @@ TEST(Win32Moves, NeverReplaceAndReportTheSystemNumbers) {
   dir.WriteFile("in/folder/inner", "x");
   dir.WriteFile("out/folder/other", "y");
   FileMover& mover = RealFileMover();
-  EXPECT_EQ(mover.RenameNoReplace(dir.Path("in/file"), dir.Path("out/file")), EEXIST);
-  EXPECT_EQ(mover.RenameNoReplace(dir.Path("in/folder"), dir.Path("out/folder")), EEXIST);
+  const HeldFolder in = Held(dir.Path("in"));
+  const HeldFolder out = Held(dir.Path("out"));
+  EXPECT_EQ(mover.RenameNoReplace(in, "file", out, "file"), EEXIST);
+  EXPECT_EQ(mover.RenameNoReplace(in, "folder", out, "folder"), EEXIST);
   EXPECT_EQ(testing::ReadFile(dir.Path("out/file")), "old");
   EXPECT_EQ(testing::ReadFile(dir.Path("in/file")), "new");
   EXPECT_EQ(mover.Probe(dir.Path("in/gone")), ENOENT);
@@ -158,12 +169,18 @@ TEST(Win32Moves, NeverReplaceAndReportTheSystemNumbers) {
 TEST(Win32Moves, LongPathsWork) {
   TempDir dir;
   FileMover& mover = RealFileMover();
-  std::string deep = dir.Path("in");
-  ASSERT_EQ(mover.MakeFolder(deep), 0);
-  for (int level = 0; level < 12; ++level) {
-    deep = JoinPath(deep, std::string(40, static_cast<char>('a' + level)));
-    ASSERT_EQ(mover.MakeFolder(deep), 0) << deep;
+  HeldFolder folder = Held(dir.path());
+  std::string name = "in";
+  for (int level = 0; level <= 12; ++level) {
+    ASSERT_EQ(mover.MakeFolder(folder, name), 0) << folder.path();
+    HeldFolder made;
+    ASSERT_EQ(mover.OpenFolder(folder, name, made), 0) << folder.path();
+    folder = std::move(made);
+    name = std::string(40, static_cast<char>('a' + level));
   }
+  const std::string deep = folder.path();
+  EXPECT_EQ(folder.State(), FolderState::InPlace);
+  EXPECT_EQ(Held(deep).path(), deep);
   ASSERT_GT(deep.size(), 400u);
   const HANDLE file = ::CreateFileW(Prefixed(WideOf(JoinPath(deep, "file"))).c_str(), GENERIC_WRITE,
                                     0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -171,11 +188,48 @@ TEST(Win32Moves, LongPathsWork) {
   ::CloseHandle(file);
   EXPECT_TRUE(IsExistingFolder(deep));
   EXPECT_EQ(Listing(deep).size(), 1u);
-  EXPECT_EQ(mover.RenameNoReplace(JoinPath(deep, "file"), JoinPath(deep, "moved")), 0);
+  EXPECT_EQ(mover.RenameNoReplace(folder, "file", folder, "moved"), 0);
   EXPECT_EQ(Listing(deep).count("moved"), 1u);
   const std::optional<std::string> real = RealFolderPath(JoinPath(deep, "missing"));
   ASSERT_TRUE(real);
   EXPECT_TRUE(IsSameOrBelow(*real, *RealFolderPath(dir.path())));
+}
+
+// A held folder is held by its handle: nobody can rename or remove it, the
+// program's own removal included, until it is let go; a link or a junction
+// is never held as a folder.
+TEST(Win32Moves, AHeldFolderStaysWhereItIsAndALinkIsNeverHeld) {
+  TempDir dir;
+  dir.CreateDir("out/CD001");
+  dir.CreateDir("theirs");
+  FileMover& mover = RealFileMover();
+  const HeldFolder out = Held(dir.Path("out"));
+  HeldFolder volume;
+  ASSERT_EQ(mover.OpenFolder(out, "CD001", volume), 0);
+  EXPECT_FALSE(::MoveFileExW(Prefixed(WideOf(dir.Path("out"))).c_str(),
+                             Prefixed(WideOf(dir.Path("moved"))).c_str(), 0));
+  EXPECT_FALSE(::MoveFileExW(Prefixed(WideOf(dir.Path("out/CD001"))).c_str(),
+                             Prefixed(WideOf(dir.Path("theirs/CD001"))).c_str(), 0));
+  EXPECT_NE(mover.RemoveEmptyFolder(out, "CD001"), 0);
+  EXPECT_EQ(volume.StateIn(out, "CD001"), FolderState::InPlace);
+  EXPECT_EQ(out.State(), FolderState::InPlace);
+  volume.Release();
+  EXPECT_EQ(mover.RemoveEmptyFolder(out, "CD001"), 0);
+  EXPECT_EQ(mover.OpenFolder(out, "CD001", volume), ENOENT);
+
+  // Where no link to a folder can be made and seen (Wine), the rest is for Windows.
+  const std::wstring link = Prefixed(WideOf(dir.Path("out/CD002")));
+  ::CreateSymbolicLinkW(
+      link.c_str(), WideOf(dir.Path("theirs")).c_str(),
+      SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  const DWORD attributes = ::GetFileAttributesW(link.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    GTEST_SKIP() << "no link to a folder can be made here";
+  }
+  EXPECT_EQ(mover.OpenFolder(out, "CD002", volume), ENOTDIR);
+  EXPECT_EQ(HoldFolder(dir.Path("out/CD002"), volume), ENOTDIR);
+  EXPECT_EQ(mover.RemoveEmptyFolder(out, "CD002"), ENOTDIR);
+  EXPECT_TRUE(IsExistingFolder(dir.Path("theirs")));
 }
 
 // The settings file is replaced whole, and only a file is ever replaced.
