@@ -65,6 +65,12 @@ JournalUndoReport UndoJournal(const std::string& journal_path, Prompter& prompte
                                      journal.damaged_before_end ? journal.damaged_line : 0};
     if (!options.confirm(preview)) return (report.refusal = Refusal::Declined, report);
   }
+  // Again after the question: a folder replaced while it was asked is refused.
+  if (const std::optional<std::string> fault = CheckJournalAgainstPlan(journal, *folders)) {
+    report.refusal = Refusal::NotItsPlan;
+    report.detail = *fault;
+    return report;
+  }
 
   MoveEngine engine(prompter, mover);
   writer.WriteMark(RecordKind::UndoBegun);

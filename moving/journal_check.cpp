@@ -95,4 +95,19 @@ std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal) {
   return std::nullopt;
 }
 
+std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal,
+                                                   const HeldFolders& folders) {
+  const FixedFolders& plan = journal.plan.folders;
+  if (folders.paths().input != plan.input || folders.paths().output != plan.output) {
+    return "the folders held are not the plan's";
+  }
+  if (std::optional<std::string> fault = CheckJournalAgainstPlan(journal)) return fault;
+  for (const FolderPlace* place : {&folders.input(), &folders.output()}) {
+    if (place->State() != platform::FolderState::InPlace) {
+      return "the folder was moved or replaced since the undo began: " + place->held_path();
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace morvick

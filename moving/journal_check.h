@@ -2,6 +2,7 @@
 
 // The check of a journal against its own plan before an undo moves anything.
 
+#include "moving/held_folders.h"
 #include "moving/journal.h"
 
 #include <optional>
@@ -15,5 +16,13 @@ namespace morvick {
 // plan's volume folders, the output folder or a parent of it. Returns the
 // first fault, in words, or nullopt.
 std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal);
+
+// The same check on the folders held for an undo, run once more after its
+// question, right before its first step: they must be the plan's folders,
+// and each path must still name the folder held for it (the nearest existing
+// ancestor of one that does not exist), so that the folders the check saw are
+// the folders the steps act on.
+std::optional<std::string> CheckJournalAgainstPlan(const Journal& journal,
+                                                   const HeldFolders& folders);
 
 }  // namespace morvick
