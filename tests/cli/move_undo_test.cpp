@@ -259,6 +259,70 @@ TEST_F(MoveUndoTest, PathsThatWouldLeadEntriesAstray) {
   EXPECT_EQ(TakeManifest(input_), before_);
 }
 
+// A folder replaced by a link to another user's folder while the program
+// waits at its question: the move puts nothing there and moves nothing, the
+// undo is refused whole and takes none of their files; once the folder is
+// back, the undo brings everything back.
+TEST_F(MoveUndoTest, AFolderReplacedByALinkAtTheQuestionLeadsNothingAstray) {
+  dir_.WriteFile("theirs/folder00001/a.txt", "their a");
+  dir_.WriteFile("theirs/b.txt", "their b");
+  const auto theirs = TakeManifest(dir_.Path("theirs"));
+  const std::string question = "よろしいですか？ [y/N] ";
+  const auto replace = [this](const std::string& folder) {
+    ASSERT_EQ(::rename(dir_.Path(folder).c_str(), dir_.Path(folder + ".real").c_str()), 0);
+    dir_.CreateSymlink(folder, dir_.Path("theirs"));
+  };
+  const auto put_back = [this](const std::string& folder) {
+    ASSERT_EQ(::unlink(dir_.Path(folder).c_str()), 0);
+    ASSERT_EQ(::rename(dir_.Path(folder + ".real").c_str(), dir_.Path(folder).c_str()), 0);
+  };
+  const std::vector<std::string> move = {"move",   input_,  dir_.Path("out"), "--size", "1000",
+                                         "--unit", "bytes", "--journal",      journal()};
+
+  // The move: an output folder that exists, then one the move would make.
+  dir_.CreateDir("out");
+  testing::CliRun run =
+      testing::RunCliOnTerminal(move, dir_.path(), question, "y\n", [&] { replace("out"); });
+  EXPECT_EQ(run.status, kExitSomeFailed) << run.err;
+  EXPECT_NE(run.err.find("'" + dir_.Path("out") + "' は確認した後で移動されたか置き換えられた"),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(NamesIn(dir_.Path("out.real")).empty());
+  put_back("out");
+  ASSERT_EQ(::rmdir(dir_.Path("out").c_str()), 0);
+  ASSERT_EQ(::unlink(journal().c_str()), 0);
+  run = testing::RunCliOnTerminal(move, dir_.path(), question, "y\n",
+                                  [&] { dir_.CreateSymlink("out", dir_.Path("theirs")); });
+  EXPECT_EQ(run.status, kExitSomeFailed) << run.err;
+  EXPECT_NE(run.err.find("'" + dir_.Path("out") + "' はフォルダではない為"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(TakeManifest(input_), before_);
+  EXPECT_EQ(TakeManifest(dir_.Path("theirs")), theirs);
+  ASSERT_EQ(::unlink(dir_.Path("out").c_str()), 0);
+  ASSERT_EQ(::unlink(journal().c_str()), 0);
+
+  // The undo: the input folder, then the output folder, replaced at its question.
+  ASSERT_EQ(Move().status, kExitDone);
+  const auto moved = TakeManifest(dir_.Path("out"));
+  const std::string text = testing::ReadFile(journal());
+  for (const std::string folder : {"in", "out"}) {
+    SCOPED_TRACE(folder);
+    run = testing::RunCliOnTerminal({"undo", journal()}, dir_.path(), question, "y\n",
+                                    [&] { replace(folder); });
+    EXPECT_EQ(run.status, kExitRefused) << run.err;
+    EXPECT_NE(run.err.find("no longer leads where the journal says: " + dir_.Path(folder)),
+              std::string::npos)
+        << run.err;
+    put_back(folder);
+    EXPECT_EQ(TakeManifest(dir_.Path("theirs")), theirs);
+    EXPECT_EQ(TakeManifest(dir_.Path("out")), moved);
+    EXPECT_EQ(testing::ReadFile(journal()), text);
+  }
+  const testing::CliRun undo = Undo();
+  EXPECT_EQ(undo.status, kExitDone) << undo.err;
+  EXPECT_EQ(TakeManifest(input_), before_);
+}
+
 TEST_F(MoveUndoTest, UndoAfterAMoveKilledAtAnyStep) {
   struct Kill {
     const char* what;

@@ -129,7 +129,8 @@ CliRun RunCliInShell(const std::string& script, const std::string& home) {
 }
 
 CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::string& home,
-                        const std::string& wait_for, const std::string& reply) {
+                        const std::string& wait_for, const std::string& reply,
+                        const std::function<void()>& meanwhile) {
   Command command = MakeCommand(args, home);
   int master = -1;
   int slave = -1;
@@ -170,6 +171,7 @@ CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::string&
     run.err.append(buffer, static_cast<std::size_t>(n));
     if (!replied && run.err.find(wait_for) != std::string::npos) {
       replied = true;
+      if (meanwhile) meanwhile();
       if (reply.empty()) {
         kill(pid, SIGINT);
       } else {

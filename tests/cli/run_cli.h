@@ -6,6 +6,7 @@
 // Runs the built morvick-cli with arguments, an environment of its own and a
 // given standard input, and collects what it prints and its exit status.
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -33,9 +34,11 @@ CliRun RunCliProgram(const std::vector<std::string>& args, const std::string& ho
 CliRun RunCliInShell(const std::string& script, const std::string& home);
 
 // Runs morvick-cli with stdin and stderr on a pseudo-terminal. Once the
-// program prints `wait_for` there, `reply` is typed, or SIGINT is sent when
-// `reply` is empty. `err` holds what the terminal showed.
+// program prints `wait_for` there, `meanwhile` runs (while the program waits
+// for its answer), then `reply` is typed, or SIGINT is sent when `reply` is
+// empty. `err` holds what the terminal showed.
 CliRun RunCliOnTerminal(const std::vector<std::string>& args, const std::string& home,
-                        const std::string& wait_for, const std::string& reply);
+                        const std::string& wait_for, const std::string& reply,
+                        const std::function<void()>& meanwhile = {});
 
 }  // namespace morvick::testing

@@ -26,6 +26,7 @@
 namespace morvick {
 namespace {
 
+using testing::EveryEntryInOnePlace;
 using testing::FakePlanView;
 using testing::FaultMover;
 using testing::PathExists;
@@ -57,8 +58,10 @@ class MoveUndoTest : public ::testing::Test {
   }
 
   // Moves with a journal, as the window does; the journal is read back.
-  void Move(platform::FileMover& mover = platform::RealFileMover()) {
-    prompter_.Answer(Answer::Yes);
+  // `meanwhile` runs while the question is up.
+  void Move(platform::FileMover& mover = platform::RealFileMover(),
+            std::function<void()> meanwhile = {}) {
+    prompter_.Answer(Answer::Yes, std::move(meanwhile));
     MoveOptions options;
     options.journal_path = journals_.Path("move" + std::to_string(++moves_) + ".jsonl");
     options.mover = &mover;
@@ -67,9 +70,12 @@ class MoveUndoTest : public ::testing::Test {
                    ? std::nullopt
                    : std::optional<Journal>(ParseJournal(ReadFile(report.journal_path)));
   }
-  void Undo() {
-    prompter_.Answer(Answer::Yes);
-    RunUndo(state_, form_, prompter_, PlatformPathRules());
+  void Undo(platform::FileMover& mover = platform::RealFileMover(),
+            std::function<void()> meanwhile = {}) {
+    prompter_.Answer(Answer::Yes, std::move(meanwhile));
+    MoveOptions options;
+    options.mover = &mover;
+    RunUndo(state_, form_, prompter_, PlatformPathRules(), options);
   }
   // The journal of the last move as it is now.
   Journal MoveJournal() const { return ParseJournal(ReadFile(state_.MoveJournal)); }
@@ -508,6 +514,194 @@ TEST_F(MoveUndoTest, OnePlanOneVolumeWithTheLastKept) {
   EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{"よろしいですか？", kMoved}));
   EXPECT_EQ(TakeManifest(dir_.path()), before);
 }
+
+// Another user who may write to the output folder (or the input folder's
+// parent) replaces a folder with a link to a folder of theirs, or moves it away,
+// at one moment of a move or an undo. Whatever the moment, no entry lands in
+// their folder or in the folder moved away, none of their files is taken, and
+// the step that met the change refuses, naming the folder.
+struct Race {
+  using Change = std::function<void(TempDir&, FaultMover&)>;
+  const char* name;
+  enum class Command { Move, WindowUndo, JournalUndo } command;
+  Change at_question;  // made while the command's question is up
+  Change during;       // sets the mover's hooks, to act while the steps run
+  const char* named;   // the folder the refusal names, below the test's folder
+  const char* why;     // the refusal's words
+  // Where, besides the input and the real volume folders, an entry may be
+  // found afterwards: a folder the other user moved away with it.
+  const char* taken_to = nullptr;
+};
+
+void PrintTo(const Race& race, std::ostream* out) { *out << race.name; }
+
+constexpr const char* kNotAFolder = "' はフォルダではない為、使えません。";
+constexpr const char* kChanged = "' は確認した後で移動されたか置き換えられた為、使えません。";
+
+// Moves the folder `relative` into "elsewhere" and puts a link to "theirs" in
+// its place; a link there already stays as it is.
+void ReplaceWithLink(TempDir& dir, const std::string& relative) {
+  struct stat info {};
+  if (::lstat(dir.Path(relative).c_str(), &info) == 0) {
+    if (S_ISLNK(info.st_mode)) return;
+    const std::string away = dir.Path("elsewhere/" + relative.substr(relative.rfind('/') + 1));
+    ASSERT_EQ(::rename(dir.Path(relative).c_str(), away.c_str()), 0) << relative;
+  }
+  dir.CreateSymlink(relative, dir.Path("theirs"));
+}
+
+// Replaces `relative` at the question.
+Race::Change Replacing(std::string relative) {
+  return [relative](TempDir& dir, FaultMover&) { ReplaceWithLink(dir, relative); };
+}
+
+// Replaces the volume folder of each path below the output folder that `op`
+// acts on, right before the call or right after it.
+Race::Change ReplacingVolumeFolders(FaultMover::Op op, bool after) {
+  return [op, after](TempDir& dir, FaultMover& mover) {
+    const auto replace = [&dir](const std::string& path) {
+      const std::string out = dir.Path("out/");
+      if (path.rfind(out, 0) != 0 || path.size() == out.size()) return;
+      ReplaceWithLink(dir,
+                      "out/" + path.substr(out.size(), path.find('/', out.size()) - out.size()));
+    };
+    after ? mover.After(op, replace) : mover.Before(op, replace);
+  };
+}
+
+// Replaces `relative` right before the rename to `destination` (any rename
+// when it is empty).
+Race::Change ReplacingBeforeRename(std::string relative, std::string destination = {}) {
+  return [relative, destination](TempDir& dir, FaultMover& mover) {
+    mover.Before(FaultMover::Op::Rename, [&dir, relative, destination](const std::string& path) {
+      if (destination.empty() || path == dir.Path(destination)) ReplaceWithLink(dir, relative);
+    });
+  };
+}
+
+class MoveUndoRaceTest : public MoveUndoTest, public ::testing::WithParamInterface<Race> {};
+
+TEST_P(MoveUndoRaceTest, NothingLandsOutsideTheFoldersAndNothingOfTheirsMoves) {
+  const Race& race = GetParam();
+  dir_.WriteFile("theirs/a", "their a");
+  dir_.WriteFile("theirs/c", "their c");
+  dir_.WriteFile("theirs/dir/f", "their f");
+  dir_.CreateDir("elsewhere");
+  const auto before = TakeManifest(dir_.Path("in"));
+  const auto theirs = TakeManifest(dir_.Path("theirs"));
+  FaultMover mover;
+  if (race.during) race.during(dir_, mover);
+  const auto meanwhile = [&] {
+    if (race.at_question) race.at_question(dir_, mover);
+  };
+
+  if (race.command == Race::Command::Move) {
+    Move(mover, meanwhile);
+    EXPECT_EQ(EveryEntryInOnePlace(before, {dir_.Path("in")}), "");
+  } else {
+    Move();
+    prompter_.Clear();
+    if (race.command == Race::Command::WindowUndo) {
+      EXPECT_THROW(Undo(mover, meanwhile), InOutError);  // a volume folder stays behind
+    } else {
+      JournalUndoOptions options;
+      options.mover = &mover;
+      EXPECT_EQ(UndoJournal(state_.MoveJournal, prompter_, options).status,
+                JournalUndoReport::Status::SomeFailed);
+    }
+  }
+  EXPECT_EQ(TakeManifest(dir_.Path("theirs")), theirs);
+  std::vector<std::string> places;
+  for (const char* folder : {"in", "out/CD001", "out/CD002", "out/CD003"}) {
+    struct stat info {};
+    if (::lstat(dir_.Path(folder).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      places.push_back(dir_.Path(folder));
+    }
+  }
+  if (race.taken_to) places.push_back(dir_.Path(race.taken_to));
+  EXPECT_EQ(EveryEntryInOnePlace(before, places), "");
+  const std::vector<std::string> texts = prompter_.texts();
+  const std::string refusal = "'" + dir_.Path(race.named) + race.why;
+  EXPECT_NE(std::find(texts.begin(), texts.end(), refusal), texts.end())
+      << refusal << "\nshown:\n"
+      << ::testing::PrintToString(texts);
+}
+
+using Op = FaultMover::Op;
+const Race kRaces[] = {
+    {"LinkWhereEachVolumeFolderIsAboutToBeMade",
+     Race::Command::Move,
+     {},
+     ReplacingVolumeFolders(Op::MakeFolder, false),
+     "out/CD001",
+     kNotAFolder},
+    {"EachVolumeFolderMovedAwayForALinkAsSoonAsItIsMade",
+     Race::Command::Move,
+     {},
+     ReplacingVolumeFolders(Op::MakeFolder, true),
+     "out/CD002",
+     kNotAFolder},
+    // Past every check: the rename goes into the folder held, now moved away,
+    // and its entry comes back at once.
+    {"EachVolumeFolderMovedAwayForALinkRightBeforeTheRename",
+     Race::Command::Move,
+     {},
+     ReplacingVolumeFolders(Op::Rename, false),
+     "out/CD003",
+     kChanged},
+    {"OutputFolderMovedAwayForALinkRightBeforeTheFirstRename",
+     Race::Command::Move,
+     {},
+     ReplacingBeforeRename("out"),
+     "out",
+     kChanged},
+    {"OutputFolderMadeALinkAtTheQuestion",
+     Race::Command::Move,
+     [](TempDir& dir, FaultMover&) { dir.CreateSymlink("out", dir.Path("theirs")); },
+     {},
+     "out",
+     kNotAFolder},
+    {"VolumeFolderReplacedByALinkAtTheQuestion",
+     Race::Command::WindowUndo,
+     Replacing("out/CD002"),
+     {},
+     "out/CD002",
+     kNotAFolder,
+     "elsewhere/CD002"},
+    {"VolumeFolderReplacedByALinkRightBeforeTheRenameBack",
+     Race::Command::WindowUndo,
+     {},
+     ReplacingBeforeRename("out/CD002", "in/c"),
+     "out/CD002",
+     kNotAFolder,
+     "elsewhere/CD002"},
+    {"InputFolderReplacedByALinkAtTheQuestion",
+     Race::Command::WindowUndo,
+     Replacing("in"),
+     {},
+     "in",
+     kChanged,
+     "elsewhere/in"},
+    {"InputFolderMovedAwayForALinkRightBeforeTheFirstRenameBack",
+     Race::Command::WindowUndo,
+     {},
+     ReplacingBeforeRename("in"),
+     "in",
+     kChanged,
+     "elsewhere/in"},
+    {"VolumeFolderReplacedByALinkRightBeforeTheJournalsRenameBack",
+     Race::Command::JournalUndo,
+     {},
+     ReplacingBeforeRename("out/CD002", "in/dir"),
+     "out/CD002",
+     kNotAFolder,
+     "elsewhere/CD002"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Races, MoveUndoRaceTest, ::testing::ValuesIn(kRaces),
+                         [](const ::testing::TestParamInfo<Race>& race) {
+                           return std::string(race.param.name);
+                         });
 
 }  // namespace
 }  // namespace morvick

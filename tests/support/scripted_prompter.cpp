@@ -11,8 +11,9 @@ morvick::Answer ScriptedPrompter::Ask(BoxKind kind, std::string_view text, unsig
     ADD_FAILURE() << "unexpected question: " << text;
     return MakeBoxSpec(kind, buttons).escape_answer;
   }
-  const morvick::Answer answer = answers_.front();
+  auto [answer, meanwhile] = std::move(answers_.front());
   answers_.pop_front();
+  if (meanwhile) meanwhile();
   return answer;
 }
 

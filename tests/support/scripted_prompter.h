@@ -5,7 +5,9 @@
 #include "common/prompter.h"
 
 #include <deque>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace morvick::testing {
@@ -18,8 +20,11 @@ struct ShownBox {
 
 class ScriptedPrompter : public Prompter {
  public:
-  // Queues the answer to the next question (a box with more than one button).
-  void Answer(morvick::Answer answer) { answers_.push_back(answer); }
+  // Queues the answer to the next question (a box with more than one button);
+  // `meanwhile` runs while that question is up, before it is answered.
+  void Answer(morvick::Answer answer, std::function<void()> meanwhile = {}) {
+    answers_.emplace_back(answer, std::move(meanwhile));
+  }
 
   // Boxes with only OK are answered OK; a question with no scripted answer
   // fails the test and is answered as Escape would be.
@@ -31,7 +36,7 @@ class ScriptedPrompter : public Prompter {
   bool AllAnswersUsed() const { return answers_.empty(); }
 
  private:
-  std::deque<morvick::Answer> answers_;
+  std::deque<std::pair<morvick::Answer, std::function<void()>>> answers_;
   std::vector<ShownBox> boxes_;
 };
 
