@@ -51,10 +51,12 @@ void StepRunner::FailWithoutStep(const MoveStep& back) {
 
 bool StepRunner::FoldersUsable() {
   for (const FolderPlace* place : {&folders_.input(), &folders_.output()}) {
-    if (place->State() == FolderState::Changed) {
+    const FolderState state = place->State();
+    if (state == FolderState::Changed) {
       prompter_.ShowMessage(FolderChangedText(place->held_path()));
       return false;
     }
+    if (place == &folders_.input()) input_missing_ = state == FolderState::Missing;
   }
   return true;
 }
@@ -100,14 +102,12 @@ bool StepRunner::Landed(const MoveStep& step, const HeldFolder& from, const Held
   return true;
 }
 
-bool StepRunner::MoveOutNow(const MoveStep& step) {
-  const FolderPlace& input = folders_.input();
+bool StepRunner::MoveOutNow(const MoveStep& step, const HeldFolder* volume) {
   // The source first, as the shell does: nothing is made for an entry that
   // is not there, and an input folder that went away has none.
-  const HeldFolder* from = input.State() == FolderState::Missing ? nullptr : input.folder();
+  const HeldFolder* from = input_missing_ ? nullptr : folders_.input().folder();
   int failure = from ? mover_.Probe(*from, step.name) : ENOENT;
-  const HeldFolder* volume = nullptr;
-  if (failure == 0) failure = folders_.MakeVolume(mover_, step.volume_folder, volume);
+  if (failure == 0 && !volume) failure = folders_.MakeVolume(mover_, step.volume_folder, volume);
   if (failure == ENOTDIR) {
     prompter_.ShowMessage(NotAFolderText(folders_.StoppedAt(step.volume_folder)));
     return false;
@@ -123,9 +123,8 @@ bool StepRunner::MoveOutNow(const MoveStep& step) {
   return Landed(step, *from, *volume, Direction::Out);
 }
 
-bool StepRunner::MoveBackNow(const MoveStep& back) {
-  const HeldFolder* volume = nullptr;
-  int failure = folders_.OpenVolume(mover_, back.volume_folder, volume);
+bool StepRunner::MoveBackNow(const MoveStep& back, const HeldFolder* volume) {
+  int failure = volume ? 0 : folders_.OpenVolume(mover_, back.volume_folder, volume);
   if (failure == ENOTDIR) {
     prompter_.ShowMessage(
         NotAFolderText(platform::JoinPath(folders_.paths().output, back.volume_folder)));
@@ -153,9 +152,9 @@ bool StepRunner::MoveBackNow(const MoveStep& back) {
 bool StepRunner::MoveOut(MoveStep step) {
   const HeldFolder* volume = nullptr;
   if (!FoldersUsable() || !VolumeUsable(step, volume)) return Counted(false);
-  step.creates = folders_.FoldersToMake(mover_, step.volume_folder);
+  if (!volume) step.creates = folders_.FoldersToMake(mover_, step.volume_folder);
   const std::int64_t sequence = journal_.WriteIntent(step);
-  const bool moved = MoveOutNow(step);
+  const bool moved = MoveOutNow(step, volume);
   journal_.WriteOutcome(sequence, moved);
   return Counted(moved);
 }
@@ -172,7 +171,7 @@ bool StepRunner::TakeBack(JournalStep& step) {
                             Exists(folders_.input().folder(), step.name);
   journal_.WriteUndoIntent(step.sequence);
   step.undo_intended = true;
-  const bool moved = already_back || MoveBackNow(*back);
+  const bool moved = already_back || MoveBackNow(*back, volume);
   journal_.WriteUndoOutcome(step.sequence, moved);
   step.restored = moved;
   return Counted(moved);

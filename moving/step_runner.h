@@ -61,8 +61,9 @@ class StepRunner {
   // would lead the entry elsewhere and is refused, naming it.
   bool VolumeUsable(const MoveStep& step, const platform::HeldFolder*& volume);
   // The renames themselves, after the intent; true when the entry moved.
-  bool MoveOutNow(const MoveStep& step);
-  bool MoveBackNow(const MoveStep& back);
+  // `volume` is the volume folder when it was there before the intent.
+  bool MoveOutNow(const MoveStep& step, const platform::HeldFolder* volume);
+  bool MoveBackNow(const MoveStep& back, const platform::HeldFolder* volume);
   // The first of the step's folders whose path no longer names it: the input
   // folder when `input`, then the output and the volume folder when
   // `output`; "" when they are all in place.
@@ -83,6 +84,7 @@ class StepRunner {
   HeldFolders& folders_;
   const VolumeNaming& naming_;
   MoveCounts counts_;
+  bool input_missing_ = false;  // as FoldersUsable found the input folder
 };
 
 // The steps the move took out of the input folder that no undo has brought
