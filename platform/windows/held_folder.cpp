@@ -15,11 +15,12 @@ namespace {
 
 using windows::SystemPath;
 
-// Listing access makes the open count for sharing (an open for attributes
-// alone would not), and without FILE_SHARE_DELETE nobody can rename or remove
-// the folder while it is held. FILE_FLAG_OPEN_REPARSE_POINT opens a link or
-// a junction itself, which is then refused.
-constexpr DWORD kHoldAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+// Traverse access, which every folder on the way to an entry needs anyway,
+// makes the open count for sharing (an open for attributes alone would not),
+// and without FILE_SHARE_DELETE nobody can rename or remove the folder while
+// it is held. FILE_FLAG_OPEN_REPARSE_POINT opens a link or a junction
+// itself, which is then refused.
+constexpr DWORD kHoldAccess = FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 constexpr DWORD kHoldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr DWORD kFolderFlags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
 
