@@ -1,0 +1,276 @@
+#include "commands/volume_copy.h"
+
+#include "common/sha256.h"
+#include "moving/move_step.h"
+#include "platform/file_io.h"
+#include "platform/file_mover.h"
+#include "platform/real_path.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+
+namespace morvick {
+namespace {
+
+using Kind = platform::ItemStatus::Kind;
+
+struct Interrupted {};
+
+class VolumeCopier {
+ public:
+  VolumeCopier(const CopyOptions& options, CopyReport& report)
+      : options_(options),
+        copier_(options.copier ? *options.copier : platform::RealFileCopier()),
+        report_(report) {}
+
+  // Copies one item and everything below it; adds what it made to `items`.
+  // False when some part of it failed.
+  bool Copy(const std::string& source, const std::string& destination, const std::string& path,
+            std::vector<IndexItem>& items) {
+    const platform::ItemStatus from = copier_.Status(source);
+    switch (from.kind) {
+      case Kind::File: return CopyRegularFile(source, destination, path, from, items);
+      case Kind::Link: return CopyLink(source, destination, path, items);
+      case Kind::Folder: return CopyFolder(source, destination, path, items);
+      case Kind::Missing:
+        return Fail(source, from.error == ENOENT ? "not found" : std::strerror(from.error));
+      case Kind::Other: break;
+    }
+    return Fail(source, "not a file, folder or link");
+  }
+
+  bool Fail(const std::string& path, const std::string& reason) {
+    report_.failures.push_back({path, reason});
+    return false;
+  }
+
+  platform::FileCopier& copier() { return copier_; }
+
+ private:
+  bool CopyRegularFile(const std::string& source, const std::string& destination,
+                       const std::string& path, const platform::ItemStatus& from,
+                       std::vector<IndexItem>& items) {
+    if (options_.stop_requested && options_.stop_requested()) throw Interrupted{};
+    IndexItem item{IndexItem::Type::File, path, from.size, from.mtime_ns, {}, {}};
+    Sha256 hash;
+    const auto sink = [&hash, this](const char* data, std::size_t size) {
+      hash.Update(data, size);
+      report_.bytes += static_cast<std::int64_t>(size);
+    };
+    int error = copier_.CopyRegularFile(source, destination, options_.method, sink);
+    if (error == EEXIST) return KeepEqualFile(source, destination, path, from, items);
+    if (error != 0) return Fail(destination, std::strerror(error));
+    item.sha256 = hash.HexDigest();
+    items.push_back(std::move(item));
+    if (options_.copied) options_.copied(report_.bytes);
+    return true;
+  }
+
+  // A file of that name is there already: from an earlier run when it has the
+  // same bytes, kept then; anything else is someone's file and stays untouched.
+  bool KeepEqualFile(const std::string& source, const std::string& destination,
+                     const std::string& path, const platform::ItemStatus& from,
+                     std::vector<IndexItem>& items) {
+    const platform::ItemStatus there = copier_.Status(destination);
+    if (there.kind != Kind::File || there.size != from.size) {
+      return Fail(destination, "exists and differs; not replaced");
+    }
+    Sha256 theirs;
+    Sha256 ours;
+    int error = copier_.Read(
+        destination, [&theirs](const char* data, std::size_t size) { theirs.Update(data, size); });
+    if (error == 0) {
+      error = copier_.Read(source, [&ours, this](const char* data, std::size_t size) {
+        ours.Update(data, size);
+        report_.bytes += static_cast<std::int64_t>(size);
+      });
+    }
+    if (error != 0) return Fail(destination, std::strerror(error));
+    std::string digest = ours.HexDigest();
+    if (theirs.HexDigest() != digest) return Fail(destination, "exists and differs; not replaced");
+    ++report_.files_kept;
+    items.push_back({IndexItem::Type::File, path, from.size, from.mtime_ns, std::move(digest), {}});
+    if (options_.copied) options_.copied(report_.bytes);
+    return true;
+  }
+
+  bool CopyLink(const std::string& source, const std::string& destination, const std::string& path,
+                std::vector<IndexItem>& items) {
+    if (options_.stop_requested && options_.stop_requested()) throw Interrupted{};
+    std::string target;
+    if (const int error = copier_.ReadLink(source, target); error != 0) {
+      return Fail(source, std::strerror(error));
+    }
+    int error = copier_.CopyLink(source, destination);
+    if (error == EEXIST) {
+      std::string there;
+      const bool same = copier_.Status(destination).kind == Kind::Link &&
+                        copier_.ReadLink(destination, there) == 0 && there == target;
+      if (!same) return Fail(destination, "exists and differs; not replaced");
+      error = 0;
+    }
+    if (error != 0) return Fail(destination, std::strerror(error));
+    items.push_back({IndexItem::Type::Link, path, 0, 0, {}, std::move(target)});
+    return true;
+  }
+
+  bool CopyFolder(const std::string& source, const std::string& destination,
+                  const std::string& path, std::vector<IndexItem>& items) {
+    const int made = copier_.MakeFolder(destination);
+    if (made == EEXIST && copier_.Status(destination).kind != Kind::Folder) {
+      return Fail(destination, "exists and is not a folder; not replaced");
+    }
+    if (made != 0 && made != EEXIST) return Fail(destination, std::strerror(made));
+    std::vector<platform::FolderItem> children;
+    if (const int error = copier_.List(source, children); error != 0) {
+      return Fail(source, std::strerror(error));
+    }
+    std::sort(children.begin(), children.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    items.push_back({IndexItem::Type::Folder, path, 0, 0, {}, {}});
+    bool whole = true;
+    for (const platform::FolderItem& child : children) {
+      whole &= Copy(platform::JoinPath(source, child.name),
+                    platform::JoinPath(destination, child.name), path + "/" + child.name, items);
+    }
+    if (!whole) return false;
+    if (const int error = copier_.CopyFolderAttributes(source, destination); error != 0) {
+      return Fail(destination, std::strerror(error));
+    }
+    return true;
+  }
+
+  const CopyOptions& options_;
+  platform::FileCopier& copier_;
+  CopyReport& report_;
+};
+
+bool WillCopy(const TSplitEntry& entry, const CopyPlan& plan) {
+  return entry.Volume > 0 && entry.Volume <= plan.volume_count &&
+         !(plan.skip_last && entry.Volume == plan.volume_count);
+}
+
+// Makes the folders on the way to a volume folder and the folder itself.
+int MakeVolumeFolder(platform::FileCopier& copier, const std::string& folder) {
+  for (const std::string& missing :
+       MissingFolders(platform::RealFileMover(), platform::JoinPath(folder, "-"))) {
+    const int error = copier.MakeFolder(missing);
+    if (error != 0 && error != EEXIST) return error;
+  }
+  return copier.Status(folder).kind == Kind::Folder ? 0 : ENOTDIR;
+}
+
+// The set this copy continues: the id in an index an earlier run left on one
+// of the volumes, else a new one.
+std::string SetIdOf(const std::map<std::int32_t, std::string>& folders) {
+  for (const auto& [volume, folder] : folders) {
+    const platform::FileRead read =
+        platform::ReadWholeFile(platform::JoinPath(folder, kIndexFileName));
+    if (!read.content) continue;
+    std::string error;
+    if (const std::optional<VolumeIndex> index = ParseIndex(*read.content, error)) {
+      return index->set_id;
+    }
+  }
+  return NewSetId();
+}
+
+// Writes a new file, or keeps one that an earlier run wrote with the same text.
+int WriteOrKeep(platform::FileCopier& copier, const std::string& path, const std::string& text) {
+  const int error = copier.WriteNewFile(path, text);
+  if (error != EEXIST) return error;
+  const platform::FileRead read = platform::ReadWholeFile(path);
+  return read.content && *read.content == text ? 0 : EEXIST;
+}
+
+}  // namespace
+
+CopyReport CopyVolumes(const CopyPlan& plan, const CopyOptions& options) {
+  CopyReport report;
+  VolumeCopier copier(options, report);
+
+  // The volumes to fill, by number, with their folders.
+  std::map<std::int32_t, std::string> folders;
+  std::map<std::int32_t, bool> whole;
+  std::map<std::int32_t, std::vector<IndexItem>> items;
+  for (const TSplitEntry& entry : *plan.entries) {
+    if (!WillCopy(entry, plan) || folders.count(entry.Volume) > 0) continue;
+    if (std::optional<std::string> folder =
+            VolumeFolderPath(plan.folders, plan.naming, entry.Volume)) {
+      folders.emplace(entry.Volume, std::move(*folder));
+      whole.emplace(entry.Volume, true);
+    }
+  }
+  report.set_id = SetIdOf(folders);
+
+  try {
+    for (const TSplitEntry& entry : *plan.entries) {
+      if (!WillCopy(entry, plan)) continue;
+      const std::optional<MoveStep> step =
+          MakeMoveStep(plan.folders, plan.naming, entry.Volume, entry.Name(), Direction::Out);
+      bool copied = false;
+      if (!step) {
+        copier.Fail(std::string(entry.Name()), "not a single name; not copied");
+      } else if (const int error = MakeVolumeFolder(copier.copier(), folders[entry.Volume]);
+                 error != 0) {
+        copier.Fail(folders[entry.Volume], std::strerror(error));
+      } else {
+        copied = copier.Copy(step->source, step->destination, std::string(entry.Name()),
+                             items[entry.Volume]);
+      }
+      if (copied) {
+        ++report.entries_copied;
+      } else {
+        ++report.entries_failed;
+        whole[entry.Volume] = false;
+      }
+    }
+  } catch (const Interrupted&) {
+    report.status = CopyReport::Status::Interrupted;
+    return report;
+  }
+
+  if (options.write_index) {
+    const std::int32_t last = plan.skip_last ? plan.volume_count - 1 : plan.volume_count;
+    std::vector<VolumeIndex> indexes;
+    for (const auto& [volume, folder] : folders) {
+      if (!whole[volume]) continue;
+      VolumeIndex index{report.set_id, volume, last, plan.naming.FolderName(volume),
+                        std::move(items[volume])};
+      std::sort(index.items.begin(), index.items.end(),
+                [](const IndexItem& a, const IndexItem& b) { return a.path < b.path; });
+      const std::string path = platform::JoinPath(folder, kIndexFileName);
+      if (const int error = WriteOrKeep(copier.copier(), path, IndexText(index)); error != 0) {
+        copier.Fail(
+            path, error == EEXIST ? "another index is there; not replaced" : std::strerror(error));
+        whole[volume] = false;
+        continue;
+      }
+      report.indexes.push_back(path);
+      indexes.push_back(std::move(index));
+    }
+    const bool all_whole =
+        std::all_of(whole.begin(), whole.end(), [](const auto& volume) { return volume.second; });
+    if (all_whole && !indexes.empty()) {
+      int error = 0;
+      for (const auto& [name, text] : {std::pair{kCatalogueJsonName, CatalogueJson(indexes)},
+                                       std::pair{kCatalogueTsvName, CatalogueTsv(indexes)}}) {
+        const std::string path = platform::JoinPath(plan.folders.output, name);
+        error = WriteOrKeep(copier.copier(), path, text);
+        if (error != 0) {
+          copier.Fail(path, error == EEXIST ? "another catalogue is there; not replaced"
+                                            : std::strerror(error));
+          break;
+        }
+      }
+      report.catalogue_written = error == 0;
+    }
+  }
+  report.status =
+      report.failures.empty() ? CopyReport::Status::Done : CopyReport::Status::SomeFailed;
+  return report;
+}
+
+}  // namespace morvick

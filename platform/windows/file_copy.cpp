@@ -1,0 +1,236 @@
+#include "platform/file_copy.h"
+
+#include "platform/file_mover.h"
+#include "platform/real_path.h"
+#include "platform/windows/wide.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cerrno>
+#include <memory>
+
+namespace morvick::platform {
+namespace {
+
+using windows::SystemPath;
+
+constexpr DWORD kChunk = 1 << 20;
+// 100-nanosecond ticks from 1601-01-01 (the FILETIME epoch) to 1970-01-01.
+constexpr std::int64_t kEpochOffsetTicks = 116444736000000000LL;
+
+std::int64_t NanosecondsOf(const FILETIME& time) {
+  const auto ticks = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+  return (ticks - kEpochOffsetTicks) * 100;
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+  int Close() {
+    if (handle_ == INVALID_HANDLE_VALUE) return 0;
+    const BOOL closed = ::CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed ? 0 : windows::LastErrno();
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+ItemStatus StatusOf(const WIN32_FIND_DATAW& data) {
+  ItemStatus status;
+  const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                    IsReparseTagNameSurrogate(data.dwReserved0);
+  if (link) {
+    status.kind = ItemStatus::Kind::Link;
+  } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    status.kind = ItemStatus::Kind::Folder;
+  } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0) {
+    status.kind = ItemStatus::Kind::Other;
+  } else {
+    status.kind = ItemStatus::Kind::File;
+    status.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+                                            data.nFileSizeLow);
+  }
+  status.mtime_ns = NanosecondsOf(data.ftLastWriteTime);
+  return status;
+}
+
+// A name beside `destination` that no other copy uses: ".<name>.morvick-<pid>-<n>".
+std::string TemporaryNameFor(const std::string& destination) {
+  static std::atomic<unsigned> counter{0};
+  const std::size_t slash = destination.find_last_of("\\/");
+  const std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
+  return JoinPath(ParentFolder(destination), "." + name + ".morvick-" +
+                                                 std::to_string(::GetCurrentProcessId()) + "-" +
+                                                 std::to_string(counter++));
+}
+
+Handle OpenForReading(const std::string& path) {
+  return Handle(::CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+Handle CreateNew(const std::string& path) {
+  return Handle(::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+int ReadInto(HANDLE in, const ByteSink& sink, HANDLE out) {
+  const std::unique_ptr<char[]> buffer(new char[kChunk]);
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(in, buffer.get(), kChunk, &got, nullptr)) return windows::LastErrno();
+    if (got == 0) return 0;
+    if (sink) sink(buffer.get(), got);
+    if (out != INVALID_HANDLE_VALUE) {
+      DWORD put = 0;
+      if (!::WriteFile(out, buffer.get(), got, &put, nullptr)) return windows::LastErrno();
+      if (put != got) return EIO;
+    }
+  }
+}
+
+// Flushes, closes and renames the temporary file without replacing; removes
+// it on any failure.
+int Finish(Handle& out, const std::string& temporary, const std::string& destination) {
+  int error = ::FlushFileBuffers(out.get()) ? 0 : windows::LastErrno();
+  const int close_error = out.Close();
+  if (error == 0) error = close_error;
+  if (error == 0) error = RealFileMover().RenameNoReplace(temporary, destination);
+  if (error != 0) ::DeleteFileW(SystemPath(temporary).c_str());
+  return error;
+}
+
+class SystemFileCopier final : public FileCopier {
+ public:
+  ItemStatus Status(const std::string& path) override {
+    WIN32_FIND_DATAW data;
+    const HANDLE find = ::FindFirstFileExW(SystemPath(path).c_str(), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+      ItemStatus missing;
+      missing.error = windows::LastErrno();
+      return missing;
+    }
+    ::FindClose(find);
+    return StatusOf(data);
+  }
+
+  int List(const std::string& folder, std::vector<FolderItem>& items) override {
+    WIN32_FIND_DATAW data;
+    const std::wstring pattern = SystemPath(folder) + L"\\*";
+    const HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return windows::LastErrno();
+    int error = 0;
+    do {
+      std::string name = windows::Narrow(data.cFileName);
+      if (name != "." && name != "..") items.push_back({std::move(name), StatusOf(data)});
+    } while (::FindNextFileW(find, &data));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) error = windows::LastErrno();
+    ::FindClose(find);
+    return error;
+  }
+
+  int Read(const std::string& path, const ByteSink& sink) override {
+    const Handle in = OpenForReading(path);
+    if (!in) return windows::LastErrno();
+    return ReadInto(in.get(), sink, INVALID_HANDLE_VALUE);
+  }
+
+  // Reading the target text of a link needs the reparse data of the file
+  // system, which this build does not interpret: a link is reported, not copied.
+  int ReadLink(const std::string&, std::string&) override { return EOPNOTSUPP; }
+
+  int CopyRegularFile(const std::string& source, const std::string& destination, CopyMethod method,
+                      const ByteSink& sink) override {
+    const Handle in = OpenForReading(source);
+    if (!in) return windows::LastErrno();
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(in.get(), &info)) return windows::LastErrno();
+    if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+      return EINVAL;
+    }
+    if (method == CopyMethod::HardLink) {
+      if (!::CreateHardLinkW(SystemPath(destination).c_str(), SystemPath(source).c_str(),
+                             nullptr)) {
+        return windows::LastErrno();
+      }
+      const int error = ReadInto(in.get(), sink, INVALID_HANDLE_VALUE);
+      if (error != 0) ::DeleteFileW(SystemPath(destination).c_str());
+      return error;
+    }
+    const std::string temporary = TemporaryNameFor(destination);
+    Handle out = CreateNew(temporary);
+    if (!out) return windows::LastErrno();
+    int error = ReadInto(in.get(), sink, out.get());
+    if (error == 0 &&
+        !::SetFileTime(out.get(), nullptr, &info.ftLastAccessTime, &info.ftLastWriteTime)) {
+      error = windows::LastErrno();
+    }
+    if (error != 0) {
+      out.Close();
+      ::DeleteFileW(SystemPath(temporary).c_str());
+      return error;
+    }
+    error = Finish(out, temporary, destination);
+    if (error == 0 && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      ::SetFileAttributesW(SystemPath(destination).c_str(), info.dwFileAttributes);
+    }
+    return error;
+  }
+
+  int CopyLink(const std::string&, const std::string&) override { return EOPNOTSUPP; }
+
+  int MakeFolder(const std::string& path) override {
+    return ::CreateDirectoryW(SystemPath(path).c_str(), nullptr) ? 0 : windows::LastErrno();
+  }
+
+  int CopyFolderAttributes(const std::string& source, const std::string& destination) override {
+    const ItemStatus from = Status(source);
+    if (from.kind != ItemStatus::Kind::Folder) return from.error != 0 ? from.error : ENOTDIR;
+    const Handle folder(::CreateFileW(SystemPath(destination).c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder) return windows::LastErrno();
+    const auto ticks = static_cast<std::uint64_t>(from.mtime_ns / 100 + kEpochOffsetTicks);
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(ticks);
+    time.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return ::SetFileTime(folder.get(), nullptr, nullptr, &time) ? 0 : windows::LastErrno();
+  }
+
+  int WriteNewFile(const std::string& path, const std::string& content) override {
+    const std::string temporary = TemporaryNameFor(path);
+    Handle out = CreateNew(temporary);
+    if (!out) return windows::LastErrno();
+    DWORD put = 0;
+    const BOOL written =
+        ::WriteFile(out.get(), content.data(), static_cast<DWORD>(content.size()), &put, nullptr);
+    if (!written || put != content.size()) {
+      const int error = !written ? windows::LastErrno() : EIO;
+      out.Close();
+      ::DeleteFileW(SystemPath(temporary).c_str());
+      return error;
+    }
+    return Finish(out, temporary, path);
+  }
+};
+
+}  // namespace
+
+FileCopier& RealFileCopier() {
+  static SystemFileCopier copier;
+  return copier;
+}
+
+}  // namespace morvick::platform
