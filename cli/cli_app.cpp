@@ -1,6 +1,7 @@
 #include "cli/cli_app.h"
 
 #include "cli/cli_prompter.h"
+#include "cli/copy_verify.h"
 #include "cli/interrupt.h"
 #include "cli/journal_undo.h"
 #include "cli/output.h"
@@ -75,7 +76,11 @@ constexpr const char* kFewestHelp =
     "shows the bound: on the last line of the table, and as \"lowerBound\" in JSON,\n"
     "with \"provenOptimal\" for fewest (true when no plan can use fewer volumes).";
 
-void AddPlanOptions(CLI::App& command, PlanOptions& options, bool is_move) {
+// The commands that take an OUTPUT: move, which keeps a journal, and copy.
+enum class PlanCommand { Plan, Move, Copy };
+
+void AddPlanOptions(CLI::App& command, PlanOptions& options, PlanCommand kind) {
+  const bool is_move = kind != PlanCommand::Plan;
   options.input_option =
       command.add_option("INPUT", options.input, "the folder whose top-level entries are split");
   if (is_move) {
@@ -130,8 +135,8 @@ void AddPlanOptions(CLI::App& command, PlanOptions& options, bool is_move) {
       ->capture_default_str();
   command.add_option("--settings", options.settings_file,
                      "start from the values of this settings file");
-  if (is_move) {
-    command.add_flag("--yes,-y", options.yes, "answer the confirmation with yes");
+  if (is_move) command.add_flag("--yes,-y", options.yes, "answer the confirmation with yes");
+  if (kind == PlanCommand::Move) {
     command.add_option(
         "--journal", options.journal,
         "journal file to create (default: a new file in " + DefaultJournalFolder() + ")");
@@ -343,6 +348,30 @@ int RunMove(const PlanOptions& options) {
   return report.status == MoveReport::Status::SomeFailed ? kExitSomeFailed : kExitDone;
 }
 
+int RunCopy(const PlanOptions& options, const CopyCliOptions& copy_options) {
+  int exit_status = kExitDone;
+  const std::optional<PlanSettings> settings = ResolveSettings(options, true, exit_status);
+  if (!settings) return exit_status;
+
+  const InterruptGuard interrupt;
+  CommandState state;
+  CliPrompter prompter(ProcessConfirmPolicy(options.yes), stderr, stdin);
+  std::unique_ptr<ScanProgress> progress = MakeProgress(options.quiet);
+  CliPlanView form(*settings, state, progress.get());
+  if (const std::optional<int> status =
+          Investigate(state, form, prompter, progress.get(), *settings, FormatOf(options.format))) {
+    return *status;
+  }
+  if (form.cancelled()) {
+    Message("morvick-cli: the scan was interrupted; nothing was copied");
+    return kExitInterrupted;
+  }
+  CopyCliOptions copying = copy_options;
+  copying.quiet = options.quiet;
+  const int status = CopyPlanned(state, *settings, prompter, copying);
+  return status == kExitRefused && InterruptRequested() ? kExitInterrupted : status;
+}
+
 int RunUndo(const std::string& journal_path, bool yes, bool quiet) {
   const InterruptGuard interrupt;
   CliPrompter prompter(ProcessConfirmPolicy(yes), stderr, stdin);
@@ -384,12 +413,33 @@ int RunCli(int argc, char** argv) {
 
   PlanOptions plan_options;
   CLI::App* plan = app.add_subcommand("plan", "scan INPUT and print the plan");
-  AddPlanOptions(*plan, plan_options, false);
+  AddPlanOptions(*plan, plan_options, PlanCommand::Plan);
 
   PlanOptions move_options;
   CLI::App* move = app.add_subcommand(
       "move", "scan INPUT, print the plan and move its entries into volume folders below OUTPUT");
-  AddPlanOptions(*move, move_options, true);
+  AddPlanOptions(*move, move_options, PlanCommand::Move);
+
+  PlanOptions copy_options;
+  CopyCliOptions copy_flags;
+  CLI::App* copy = app.add_subcommand(
+      "copy",
+      "scan INPUT, print the plan and copy its entries into volume folders below OUTPUT, with an "
+      "index on every volume; INPUT stays as it is");
+  AddPlanOptions(*copy, copy_options, PlanCommand::Copy);
+  copy->add_flag("--link", copy_flags.link, "hard links instead of copies (one file system)");
+  copy->add_flag("--no-index", copy_flags.no_index,
+                 "write no index on the volumes and no catalogue");
+
+  std::string verify_target;
+  bool verify_quiet = false;
+  CLI::App* verify =
+      app.add_subcommand("verify",
+                         "read every file of a copied volume again and check it against "
+                         "the volume's index");
+  verify->add_option("TARGET", verify_target, "a volume folder, or a mounted disc, with its index")
+      ->required();
+  verify->add_flag("--quiet,-q", verify_quiet, "no progress line and no summary");
 
   std::string journal_path;
   bool undo_yes = false;
@@ -414,6 +464,8 @@ int RunCli(int argc, char** argv) {
 
   if (plan->parsed()) return RunPlan(plan_options);
   if (move->parsed()) return RunMove(move_options);
+  if (copy->parsed()) return RunCopy(copy_options, copy_flags);
+  if (verify->parsed()) return RunVerify(verify_target, verify_quiet);
   if (undo->parsed()) return RunUndo(journal_path, undo_yes, undo_quiet);
   return RunSettings(settings_file);
 }

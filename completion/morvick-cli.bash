@@ -1,6 +1,6 @@
 # bash completion for morvick-cli: the commands, their options, the values of
-# --method, --unit and --format, folders for INPUT and OUTPUT, and journals for
-# undo (those of the default journal folder too).
+# --method, --unit and --format, folders for INPUT, OUTPUT and TARGET, and
+# journals for undo (those of the default journal folder too).
 
 _morvick_cli_journal_folder() {
   if [[ ${XDG_STATE_HOME-} == /* ]]; then
@@ -39,7 +39,7 @@ _morvick_cli() {
   local command= i
   for ((i = 1; i < COMP_CWORD; i++)); do
     case ${COMP_WORDS[i]} in
-      plan | move | undo | settings)
+      plan | move | copy | verify | undo | settings)
         command=${COMP_WORDS[i]}
         break
         ;;
@@ -50,7 +50,7 @@ _morvick_cli() {
     if [[ $cur == -* ]]; then
       _morvick_cli_reply compgen -W '-h --help --version' -- "$cur"
     else
-      _morvick_cli_reply compgen -W 'plan move undo settings' -- "$cur"
+      _morvick_cli_reply compgen -W 'plan move copy verify undo settings' -- "$cur"
     fi
     return
   fi
@@ -61,6 +61,8 @@ _morvick_cli() {
   case $command in
     plan) options=$plan_options ;;
     move) options="$plan_options -y --yes --journal" ;;
+    copy) options="$plan_options -y --yes --link --no-index" ;;
+    verify) options='-h --help -q --quiet' ;;
     undo) options='-h --help -y --yes -q --quiet' ;;
     settings) options='-h --help --file' ;;
   esac
@@ -94,7 +96,7 @@ _morvick_cli() {
     return
   fi
   case $command in
-    plan | move)
+    plan | move | copy | verify)
       compopt -o filenames 2>/dev/null
       _morvick_cli_reply compgen -d -- "$cur"
       ;;

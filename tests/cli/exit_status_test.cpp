@@ -57,6 +57,20 @@ TEST(ExitStatus, RefusalsPrintTheProgramsTextAndChangeNothing) {
        true},
       // No terminal and no --yes: the question is shown and refused.
       {{"move", "IN", "OUT"}, kExitRefused, "よろしいですか？", true},
+      {{"copy", "IN", "IN", "--yes"},
+       kExitRefused,
+       "入力フォルダと出力フォルダが同じの為、処理できません。\n"},
+      // Copy leaves the input folder as it is, so nothing may be made in it.
+      {{"copy", "IN", input + "/out", "--yes"},
+       kExitRefused,
+       "morvick-cli: the output folder " + input + "/out lies in the input folder " + input +
+           ", which copy leaves as it is\n"},
+      {{"copy", "IN", "OUT"}, kExitRefused, "よろしいですか？", true},
+      {{"verify", "IN"},
+       kExitRefused,
+       "morvick-cli: cannot verify: no morvick-index.json in " + input + "\n"},
+      {{"verify", file}, kExitRefused, "morvick-cli: not a folder: " + file + "\n"},
+      {{"verify"}, kExitUsage, "TARGET is required", true},
       {{"undo", dir.Path("no-journal")}, kExitRefused, "cannot open the journal", true},
       {{"undo", file}, kExitRefused, "not a journal of morvick", true},
       {{"plan", "IN", "--method", "9"}, kExitUsage, "--method: not a packing method: 9", true},

@@ -1,0 +1,186 @@
+#include "cli/copy_verify.h"
+
+#include "cli/cli_app.h"
+#include "cli/cli_prompter.h"
+#include "cli/interrupt.h"
+#include "cli/output.h"
+#include "cli/plan_view.h"
+#include "cli/transfer_progress.h"
+#include "commands/path_rules.h"
+#include "commands/volume_copy.h"
+#include "commands/volume_verify.h"
+#include "common/path_messages.h"
+#include "moving/move_engine.h"
+#include "platform/folders.h"
+#include "platform/real_path.h"
+#include "platform/standard_streams.h"
+
+#include <memory>
+#include <optional>
+
+namespace morvick::cli {
+namespace {
+
+void Message(const std::string& text) { WriteOutput(stderr, text + "\n"); }
+
+std::unique_ptr<TransferProgress> MakeProgress(bool quiet, const char* tag) {
+  if (quiet || !platform::IsTerminal(2)) return nullptr;
+  return std::make_unique<TransferProgress>(stderr, tag);
+}
+
+// The folders of a copy, fixed as they really are. The input is left as it
+// is, so the output may not lie in it; hard links need one file system.
+std::optional<FixedFolders> FixCopyFolders(Prompter& prompter, const PlanSettings& settings,
+                                           bool link) {
+  const std::string& input_text = settings.form.input_text;
+  const std::string& output_text = settings.form.output_text;
+  if (!PlatformPathRules().CheckPathSyntax(prompter, output_text, "出力フォルダ")) {
+    return std::nullopt;
+  }
+  std::optional<std::string> input = platform::RealFolderPath(input_text);
+  std::optional<std::string> output = platform::RealFolderPath(output_text);
+  if (!input || !output) {
+    prompter.ShowMessage("フォルダを開けません: " + (!input ? input_text : output_text));
+    return std::nullopt;
+  }
+  if (*input == *output) {
+    prompter.ShowMessage(path_messages::kSameFolder);
+    return std::nullopt;
+  }
+  if (platform::IsSameOrBelow(*output, *input)) {
+    Message("morvick-cli: the output folder " + *output + " lies in the input folder " + *input +
+            ", which copy leaves as it is");
+    return std::nullopt;
+  }
+  if (link && !platform::IsSameFileSystem(*input, *output)) {
+    Message("morvick-cli: --link needs the input and output folders on one file system");
+    return std::nullopt;
+  }
+  return FixedFolders{std::move(*input), std::move(*output)};
+}
+
+std::int64_t PlannedBytes(const CopyPlan& plan) {
+  std::int64_t total = 0;
+  for (const TSplitEntry& entry : *plan.entries) {
+    if (entry.Volume > 0 && !(plan.skip_last && entry.Volume == plan.volume_count)) {
+      total += entry.Size;
+    }
+  }
+  return total;
+}
+
+const char* FindingName(VerifyFinding::Kind kind) {
+  switch (kind) {
+    case VerifyFinding::Kind::Missing: return "missing";
+    case VerifyFinding::Kind::Changed: return "changed";
+    case VerifyFinding::Kind::Extra: return "extra";
+  }
+  return "";
+}
+
+}  // namespace
+
+int CopyPlanned(const CommandState& state, const PlanSettings& settings, Prompter& prompter,
+                const CopyCliOptions& options) {
+  std::optional<FixedFolders> folders = FixCopyFolders(prompter, settings, options.link);
+  if (!folders) return kExitRefused;
+  // The naming as move reads it from the same settings.
+  CopyPlan plan{*folders, MoveInputsOf(settings).naming, state.EntryList.get(), state.VolumeCount,
+                settings.form.skip_last};
+  // The same refusal as move's: an output folder inside an entry (through a
+  // link among the entries) would be copied into itself.
+  MovePlan as_move;
+  as_move.folders = plan.folders;
+  as_move.naming = plan.naming;
+  as_move.entries = plan.entries;
+  as_move.volume_count = plan.volume_count;
+  as_move.skip_last = plan.skip_last;
+  if (!CheckOutputOutsideEntries(prompter, as_move)) return kExitRefused;
+  if (prompter.ConfirmYesNo("よろしいですか？") != Answer::Yes) return kExitRefused;
+
+  std::unique_ptr<TransferProgress> progress = MakeProgress(options.quiet, "[コピー中] ");
+  const std::int64_t total = PlannedBytes(plan);
+  CopyOptions copy;
+  copy.method = options.link ? platform::CopyMethod::HardLink : platform::CopyMethod::Copy;
+  copy.write_index = !options.no_index;
+  copy.stop_requested = [] { return InterruptRequested() || OutputFailed(); };
+  if (progress) {
+    copy.copied = [&progress, total](std::int64_t bytes) { progress->Update(bytes, total); };
+  }
+  const CopyReport report = CopyVolumes(plan, copy);
+  if (progress) progress->Finish();
+
+  for (const CopyFailure& failure : report.failures) {
+    Message("morvick-cli: cannot copy " + failure.path + ": " + failure.reason);
+  }
+  if (report.status == CopyReport::Status::Interrupted) {
+    const bool output_failed = OutputFailed();
+    Message(std::string("morvick-cli: ") +
+            (output_failed ? "output could not be written; the copy stopped"
+                           : "interrupted; the copy stopped between two files") +
+            "; the same command finishes it");
+    return output_failed ? kExitOutputFailed : kExitInterrupted;
+  }
+  if (!options.quiet) {
+    std::string text = "morvick-cli: " + std::to_string(report.entries_copied) + " entries copied";
+    if (report.files_kept > 0) {
+      text += " (" + std::to_string(report.files_kept) + " files already complete)";
+    }
+    if (report.entries_failed > 0) {
+      text += ", " + std::to_string(report.entries_failed) + " failed";
+    }
+    Message(text);
+    if (!options.no_index) {
+      Message("morvick-cli: set " + report.set_id + ", " + std::to_string(report.indexes.size()) +
+              " volume indexes" + (report.catalogue_written ? ", catalogue in " : "") +
+              (report.catalogue_written ? plan.folders.output : ""));
+    }
+  }
+  if (OutputFailed()) return kExitOutputFailed;
+  return report.status == CopyReport::Status::Done ? kExitDone : kExitSomeFailed;
+}
+
+int RunVerify(const std::string& target_text, bool quiet) {
+  const InterruptGuard interrupt;
+  const std::string target = platform::AbsolutePath(target_text);
+  if (!platform::IsExistingFolder(target)) {
+    Message("morvick-cli: not a folder: " + target);
+    return kExitRefused;
+  }
+  std::unique_ptr<TransferProgress> progress = MakeProgress(quiet, "[検証中] ");
+  VerifyOptions options;
+  options.stop_requested = [] { return InterruptRequested() || OutputFailed(); };
+  if (progress) {
+    options.progress = [&progress](std::int64_t done, std::int64_t total) {
+      progress->Update(done, total);
+    };
+  }
+  const VerifyReport report = VerifyVolume(target, options);
+  if (progress) progress->Finish();
+  if (report.status == VerifyReport::Status::NoIndex) {
+    Message("morvick-cli: cannot verify: " + report.error);
+    return kExitRefused;
+  }
+  if (report.status == VerifyReport::Status::Interrupted) {
+    Message("morvick-cli: interrupted");
+    return kExitInterrupted;
+  }
+  std::string out;
+  for (const VerifyFinding& finding : report.findings) {
+    out += std::string(FindingName(finding.kind)) + ": " + finding.path;
+    if (!finding.detail.empty()) out += " (" + finding.detail + ")";
+    out += '\n';
+  }
+  if (!WriteOutput(stdout, out)) return kExitOutputFailed;
+  if (!quiet) {
+    Message("morvick-cli: " + report.index.folder + ", volume " +
+            std::to_string(report.index.volume) + " of " +
+            std::to_string(report.index.volume_count) + " (set " + report.index.set_id +
+            "): " + std::to_string(report.files_checked) + " files checked, " +
+            (report.findings.empty() ? std::string("all match")
+                                     : std::to_string(report.findings.size()) + " differences"));
+  }
+  return report.status == VerifyReport::Status::Match ? kExitDone : kExitSomeFailed;
+}
+
+}  // namespace morvick::cli

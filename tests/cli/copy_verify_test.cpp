@@ -1,0 +1,131 @@
+#include "cli/cli_app.h"
+#include "commands/volume_index.h"
+#include "run_cli.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+namespace morvick::cli {
+namespace {
+
+using testing::NamesIn;
+using testing::PathExists;
+using testing::RunCliProgram;
+using testing::TakeManifest;
+using testing::TempDir;
+
+// An input folder of two volumes of 1,000 bytes, with nested and Japanese
+// names, a link and an entry larger than a volume.
+class CopyVerifyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    input_ = dir_.CreateDir("in");
+    dir_.WriteFile("in/a.txt", std::string(600, 'a'));
+    dir_.WriteFile("in/写真/日本語.jpg", std::string(500, 'j'));
+    dir_.WriteFile("in/deep/x/y/z.txt", std::string(300, 'z'));
+    dir_.CreateDir("in/deep/empty");
+    dir_.CreateSymlink("in/link", "a.txt");
+    dir_.WriteFile("in/too-big", std::string(1500, 't'));
+    before_ = TakeManifest(input_);
+  }
+
+  std::vector<std::string> PlanArgs(const std::string& command) const {
+    std::vector<std::string> args = {command, input_};
+    if (command != "plan") args.push_back(dir_.Path("out"));
+    for (const char* arg :
+         {"--size", "1000", "--unit", "bytes", "--base", "DVD", "--digits", "2"}) {
+      args.push_back(arg);
+    }
+    if (command != "plan") args.push_back("--yes");
+    return args;
+  }
+  testing::CliRun Copy() { return RunCliProgram(PlanArgs("copy"), dir_.path()); }
+  testing::CliRun Verify(const std::string& volume) {
+    return RunCliProgram({"verify", dir_.Path("out/" + volume)}, dir_.path());
+  }
+
+  TempDir dir_;
+  std::string input_;
+  testing::Manifest before_;
+};
+
+TEST_F(CopyVerifyTest, CopyPrintsThePlanLeavesTheInputAndVerifyChecksEachVolume) {
+  const testing::CliRun plan = RunCliProgram(PlanArgs("plan"), dir_.path());
+  const testing::CliRun copy = Copy();
+  ASSERT_EQ(copy.status, kExitDone) << copy.err;
+  EXPECT_EQ(copy.out, plan.out);
+  EXPECT_EQ(TakeManifest(input_), before_);
+  EXPECT_EQ(NamesIn(dir_.Path("out")),
+            (std::set<std::string>{"DVD01", "DVD02", kCatalogueJsonName, kCatalogueTsvName}));
+  EXPECT_FALSE(PathExists(dir_.Path("out/DVD01/too-big")));
+  EXPECT_FALSE(PathExists(dir_.Path("out/DVD02/too-big")));
+  for (const char* volume : {"DVD01", "DVD02"}) {
+    const testing::CliRun verify = Verify(volume);
+    EXPECT_EQ(verify.status, kExitDone) << verify.err;
+    EXPECT_EQ(verify.out, "");
+    EXPECT_NE(verify.err.find(std::string(volume) + ", volume "), std::string::npos) << verify.err;
+    EXPECT_NE(verify.err.find(" of 2 (set "), std::string::npos) << verify.err;
+  }
+
+  // The same copy again keeps everything and says so.
+  const testing::CliRun again = Copy();
+  EXPECT_EQ(again.status, kExitDone) << again.err;
+  EXPECT_NE(again.err.find("files already complete"), std::string::npos) << again.err;
+
+  // A byte changed and a file gone, on whichever volume holds them.
+  const std::string a = PathExists(dir_.Path("out/DVD01/a.txt")) ? "DVD01" : "DVD02";
+  const std::string z = PathExists(dir_.Path("out/DVD01/deep")) ? "DVD01" : "DVD02";
+  {
+    std::fstream file(dir_.Path("out/" + a + "/a.txt"),
+                      std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(599);
+    file.put('b');
+  }
+  ASSERT_EQ(unlink(dir_.Path("out/" + z + "/deep/x/y/z.txt").c_str()), 0);
+  const testing::CliRun changed = Verify(a);
+  EXPECT_EQ(changed.status, kExitSomeFailed);
+  EXPECT_NE(changed.out.find("changed: a.txt (sha256)\n"), std::string::npos) << changed.out;
+  const testing::CliRun missing = Verify(z);
+  EXPECT_EQ(missing.status, kExitSomeFailed);
+  EXPECT_NE(missing.out.find("missing: deep/x/y/z.txt\n"), std::string::npos) << missing.out;
+  EXPECT_EQ(TakeManifest(input_), before_);
+}
+
+// An item that cannot be copied fails its entry with 3, the rest is copied;
+// once it is gone, the same command finishes the copy.
+TEST_F(CopyVerifyTest, AFailedEntryEndsWithThreeAndASecondRunCompletes) {
+  const std::string fifo = dir_.Path("in/deep/x/pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  before_ = TakeManifest(input_);
+  const testing::CliRun first = Copy();
+  EXPECT_EQ(first.status, kExitSomeFailed) << first.err;
+  EXPECT_NE(first.err.find("morvick-cli: cannot copy " + fifo + ": not a file, folder or link"),
+            std::string::npos)
+      << first.err;
+  EXPECT_FALSE(PathExists(dir_.Path("out/") + kCatalogueJsonName));
+  EXPECT_EQ(TakeManifest(input_), before_);
+
+  ASSERT_EQ(unlink(fifo.c_str()), 0);
+  const testing::CliRun second = Copy();
+  EXPECT_EQ(second.status, kExitDone) << second.err;
+  EXPECT_TRUE(PathExists(dir_.Path("out/") + kCatalogueJsonName));
+  for (const char* volume : {"DVD01", "DVD02"}) EXPECT_EQ(Verify(volume).status, kExitDone);
+}
+
+TEST_F(CopyVerifyTest, NoIndexLeavesIndexAndCatalogueOut) {
+  std::vector<std::string> args = PlanArgs("copy");
+  args.push_back("--no-index");
+  const testing::CliRun copy = RunCliProgram(args, dir_.path());
+  ASSERT_EQ(copy.status, kExitDone) << copy.err;
+  EXPECT_EQ(NamesIn(dir_.Path("out")), (std::set<std::string>{"DVD01", "DVD02"}));
+  EXPECT_FALSE(PathExists(dir_.Path("out/DVD01/") + kIndexFileName));
+  EXPECT_EQ(Verify("DVD01").status, kExitRefused);
+}
+
+}  // namespace
+}  // namespace morvick::cli
