@@ -119,4 +119,32 @@ if [[ "$(cat "$work/衝突/入力/同じ名前.txt")" != moving ||
   exit 1
 fi
 
-echo "Round trip under Wine: $(echo "$before" | wc -l) items moved into $(echo "$moved" | wc -l) and back exactly"
+# Copy leaves the input as it was and fills the same volume folders; each
+# volume verifies against its index, and a changed byte is found.
+copied="$work/コピー先"
+run_cli 0 copy "$(windows_path "$in")" "$(windows_path "$copied")" --size 20000 --unit bytes \
+  --yes --quiet
+if [[ "$(manifest "$in")" != "$before" ]]; then
+  echo "error: the copy changed the input folder" >&2
+  exit 1
+fi
+# Windows keeps times to 100 ns: the copies' times are compared to that.
+to_100ns() { sed -E 's/(\.[0-9]{7})[0-9]*\t/\1\t/'; }
+copies=$(for volume in "$copied"/*/; do manifest "$volume"; done | grep -v 'morvick-index.json' |
+  LC_ALL=C sort | to_100ns)
+if [[ "$copies" != "$(echo "$before" | to_100ns)" ]]; then
+  diff <(echo "$before" | to_100ns) <(echo "$copies") >&2 || true
+  echo "error: the volume folders do not hold exactly copies of the input's entries" >&2
+  exit 1
+fi
+[[ -f "$copied/morvick-catalogue.tsv" ]] || { echo "error: no catalogue" >&2; exit 1; }
+for volume in "$copied"/*/; do run_cli 0 verify "$(windows_path "${volume%/}")" --quiet; done
+run_cli 0 copy "$(windows_path "$in")" "$(windows_path "$copied")" --size 20000 --unit bytes \
+  --yes --quiet
+changed=$(grep -l . "$copied"/*/ひらがな.bin)
+printf 'X' | dd of="$changed" bs=1 seek=100 conv=notrunc status=none
+run_cli 3 verify "$(windows_path "$(dirname "$changed")")"
+grep -q '^changed: ひらがな.bin (sha256)' "$work/last-output.txt" ||
+  { cat "$work/last-output.txt"; echo "error: verify missed a changed byte" >&2; exit 1; }
+
+echo "Round trip under Wine: $(echo "$before" | wc -l) items moved into $(echo "$moved" | wc -l) and back exactly, and copied and verified"
