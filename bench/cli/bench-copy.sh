@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# morvick-cli copy against cp -r of the same tree to the same disk, and
+# morvick-cli verify against sha256sum of the same files, in the same run.
+# Usage: bench/cli/bench-copy.sh [BUILD] [WORK] [MBYTES]
+#   BUILD defaults to build/release, WORK to /tmp/morvick-copy-bench, MBYTES
+#   (the size of the generated tree) to 256.
+# The tree: 32 top-level folders of files from 4 KiB to 2 MiB of random bytes,
+# nested two deep, and 200 small top-level files. Each command runs five times
+# in turns with its reference (the destination removed before each run); the
+# best wall times and their ratio are printed. Copy flushes every file to disk
+# before it gives it its name, so it is also set against cp -r followed by sync.
+set -euo pipefail
+build=${1:-build/release}
+work=${2:-/tmp/morvick-copy-bench}
+mbytes=${3:-256}
+cli="$build/cli/morvick-cli"
+[[ -x "$cli" ]] || { echo "build $build first (make bench)" >&2; exit 1; }
+
+tree="$work/tree"
+if [[ ! -f "$work/tree.done" ]]; then
+  rm -rf "$tree"
+  mkdir -p "$tree"
+  budget=$((mbytes * 1024 * 1024))
+  RANDOM=7
+  n=0
+  while ((budget > 0)); do
+    folder="$tree/folder$((n % 32))/sub$((n % 5))"
+    mkdir -p "$folder"
+    size=$(((RANDOM * 64 + RANDOM % 64) % (2 * 1024 * 1024) + 4096))
+    head -c "$size" /dev/urandom >"$folder/file$n.bin"
+    budget=$((budget - size))
+    n=$((n + 1))
+  done
+  for ((i = 0; i < 200; ++i)); do head -c $((i * 97 + 1)) /dev/urandom >"$tree/small$i.txt"; done
+  touch "$work/tree.done"
+fi
+files=$(find "$tree" -type f | wc -l)
+bytes=$(du -s --apparent-size -B1 "$tree" | cut -f1)
+
+# Best wall time of `command` over the runs, with `prepare` run untimed before each.
+timing=$(mktemp)
+trap 'rm -f "$timing"' EXIT
+run() {
+  local label=$1 prepare=$2 command=$3 start end
+  bash -c "$prepare"
+  sync
+  start=$(date +%s.%N)
+  bash -c "$command" >/dev/null 2>&1
+  end=$(date +%s.%N)
+  echo "$label $(echo "$end - $start" | bc)" >>"$timing"
+}
+best() { awk -v l="$1" '$1 == l && (!(l in b) || $2 < b[l]) { b[l] = $2 } END { print b[l] }' "$timing"; }
+
+q() { printf "%q" "$1"; }
+cat "$tree"/*/*/* "$tree"/*.txt >/dev/null  # warm the caches: both read from memory
+out_cp="$work/out-cp"
+out_copy="$work/out-copy"
+clean="rm -rf $(q "$out_cp") $(q "$out_copy")"
+for ((i = 0; i < 5; ++i)); do
+  run cp "$clean" "cp -r $(q "$tree") $(q "$out_cp")"
+  run cp_sync "$clean" "cp -r $(q "$tree") $(q "$out_cp") && sync"
+  run copy "$clean" "$(q "$cli") copy $(q "$tree") $(q "$out_copy") --size 64 --yes --quiet"
+done
+volumes=("$out_copy"/folder*)
+verify_all=""
+for volume in "${volumes[@]}"; do verify_all+="$(q "$cli") verify --quiet $(q "$volume"); "; done
+sums="find $(q "$out_copy") -type f ! -name 'morvick-*' -print0 | xargs -0 sha256sum"
+bash -c "$sums" >/dev/null
+for ((i = 0; i < 5; ++i)); do
+  run sha256sum true "$sums"
+  run verify true "$verify_all"
+done
+bash -c "$verify_all" || { echo "verify found differences" >&2; exit 1; }
+
+fs=$(stat -f -c %T "$work")
+cp_s=$(best cp)
+cp_sync_s=$(best cp_sync)
+copy_s=$(best copy)
+sum_s=$(best sha256sum)
+verify_s=$(best verify)
+printf 'tree: %s files, %s bytes on %s; %s volumes of 64 MB\n' "$files" "$bytes" "$fs" "${#volumes[@]}"
+awk -v a="$cp_s" -v s="$cp_sync_s" -v b="$copy_s" -v c="$sum_s" -v d="$verify_s" 'BEGIN {
+  printf "copy:   cp -r %.2f s, morvick-cli copy %.2f s (index and SHA-256 included), ratio %.2f\n", a, b, b / a
+  printf "        cp -r && sync %.2f s, ratio %.2f\n", s, b / s
+  printf "verify: sha256sum %.2f s, morvick-cli verify %.2f s, ratio %.2f\n", c, d, d / c }'
+rm -rf "$out_cp" "$out_copy"
