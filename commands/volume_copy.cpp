@@ -58,13 +58,13 @@ class VolumeCopier {
     const auto sink = [&hash, this](const char* data, std::size_t size) {
       hash.Update(data, size);
       report_.bytes += static_cast<std::int64_t>(size);
+      if (options_.copied) options_.copied(report_.bytes);
     };
     int error = copier_.CopyRegularFile(source, destination, options_.method, sink);
     if (error == EEXIST) return KeepEqualFile(source, destination, path, from, items);
     if (error != 0) return Fail(destination, std::strerror(error));
     item.sha256 = hash.HexDigest();
     items.push_back(std::move(item));
-    if (options_.copied) options_.copied(report_.bytes);
     return true;
   }
 

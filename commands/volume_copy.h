@@ -31,7 +31,7 @@ struct CopyOptions {
   bool write_index = true;
   platform::FileCopier* copier = nullptr;          // null: the real file system
   std::function<bool()> stop_requested;            // looked at before every file (Ctrl-C)
-  std::function<void(std::int64_t bytes)> copied;  // bytes read so far, after every file
+  std::function<void(std::int64_t bytes)> copied;  // bytes read so far, as they are read
 };
 
 // One item that could not be copied, or an index that could not be written.

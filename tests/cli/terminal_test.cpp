@@ -1,6 +1,7 @@
 #include "cli/cli_prompter.h"
 #include "cli/plan_output.h"
 #include "cli/progress.h"
+#include "cli/transfer_progress.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,38 @@ TEST(Progress, RedrawsAtMostTenTimesASecondAndClearsItsLine) {
   EXPECT_LE(static_cast<double>(draws), seconds * 10 + 1);
   EXPECT_EQ(text.substr(text.size() - 4), "\r\x1b[K");  // the line is cleared at the end
   EXPECT_NE(text.find("[検索中] 64 entries, 1,000 bytes"), std::string::npos) << text;
+}
+
+// The line of copy and verify: bytes of the total, the rate, and the time left
+// at that rate; neither before a byte is read, no time left without a total.
+TEST(Progress, TransferLineShowsBytesRateAndTimeLeft) {
+  struct Case {
+    std::int64_t done, total;
+    double seconds;
+    const char* line;
+  };
+  const Case cases[] = {
+      {0, 1000, 0.0, "[検証中] 0 / 1,000 bytes"},
+      {500000000, 1500000000, 2.0,
+       "[検証中] 500,000,000 / 1,500,000,000 bytes, 250.0 MB/s, "
+       "0:00:04 left"},
+      {1000000, 3601000000, 1.0,
+       "[検証中] 1,000,000 / 3,601,000,000 bytes, 1.0 MB/s, 1:00:00 left"},
+      {3000000, 0, 1.0, "[検証中] 3,000,000 bytes, 3.0 MB/s"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TransferProgress::LineText("[検証中] ", c.done, c.total, c.seconds), c.line);
+  }
+  MemoryStream out;
+  {
+    TransferProgress progress(out.get(), "[コピー中] ");
+    progress.Update(10, 20);  // the first call draws at once
+    progress.Update(15, 20);  // within a tenth of a second: not drawn
+  }
+  const std::string text = out.text();
+  EXPECT_EQ(text.rfind("\r[コピー中] 10 / 20 bytes", 0), 0u) << text;
+  EXPECT_EQ(text.find("15 / 20"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 4), "\r\x1b[K");
 }
 
 TEST(TableText, WidthsAndReplacements) {
