@@ -101,7 +101,8 @@ class VolumeCopier {
     if (options_.stop_requested && options_.stop_requested()) throw Interrupted{};
     std::string target;
     if (const int error = copier_.ReadLink(source, target); error != 0) {
-      return Fail(source, std::strerror(error));
+      return Fail(source, error == EOPNOTSUPP ? "a link, which this system cannot copy"
+                                              : std::strerror(error));
     }
     int error = copier_.CopyLink(source, destination);
     if (error == EEXIST) {

@@ -117,6 +117,27 @@ TEST_F(CopyVerifyTest, AFailedEntryEndsWithThreeAndASecondRunCompletes) {
   for (const char* volume : {"DVD01", "DVD02"}) EXPECT_EQ(Verify(volume).status, kExitDone);
 }
 
+// On a terminal: the question is asked there, Ctrl-C at it copies nothing;
+// verify shows its progress line and clears it.
+TEST_F(CopyVerifyTest, OnATerminal) {
+  std::vector<std::string> args = PlanArgs("copy");
+  args.pop_back();  // no --yes
+  const testing::CliRun interrupted =
+      testing::RunCliOnTerminal(args, dir_.path(), "よろしいですか？", "");
+  EXPECT_EQ(interrupted.status, kExitInterrupted) << interrupted.err;
+  EXPECT_FALSE(PathExists(dir_.Path("out")));
+
+  const testing::CliRun copy =
+      testing::RunCliOnTerminal(args, dir_.path(), "よろしいですか？", "y\n");
+  ASSERT_EQ(copy.status, kExitDone) << copy.err;
+  const testing::CliRun verify =
+      testing::RunCliOnTerminal({"verify", dir_.Path("out/DVD01")}, dir_.path(), "[検証中] ", "\n");
+  EXPECT_EQ(verify.status, kExitDone) << verify.err;
+  EXPECT_NE(verify.err.find(" bytes"), std::string::npos) << verify.err;
+  EXPECT_NE(verify.err.find("\r\x1b[K"), std::string::npos) << verify.err;
+  EXPECT_EQ(TakeManifest(input_), before_);
+}
+
 TEST_F(CopyVerifyTest, NoIndexLeavesIndexAndCatalogueOut) {
   std::vector<std::string> args = PlanArgs("copy");
   args.push_back("--no-index");
