@@ -76,14 +76,15 @@ constexpr const char* kFewestHelp =
     "shows the bound: on the last line of the table, and as \"lowerBound\" in JSON,\n"
     "with \"provenOptimal\" for fewest (true when no plan can use fewer volumes).";
 
-// The commands that take an OUTPUT: move, which keeps a journal, and copy.
+// The commands that make a plan: plan prints it, move (with a journal) and
+// copy carry it out below an OUTPUT.
 enum class PlanCommand { Plan, Move, Copy };
 
 void AddPlanOptions(CLI::App& command, PlanOptions& options, PlanCommand kind) {
-  const bool is_move = kind != PlanCommand::Plan;
+  const bool has_output = kind != PlanCommand::Plan;
   options.input_option =
       command.add_option("INPUT", options.input, "the folder whose top-level entries are split");
-  if (is_move) {
+  if (has_output) {
     options.output_option =
         command.add_option("OUTPUT", options.output, "the folder that receives the volume folders");
   }
@@ -135,7 +136,7 @@ void AddPlanOptions(CLI::App& command, PlanOptions& options, PlanCommand kind) {
       ->capture_default_str();
   command.add_option("--settings", options.settings_file,
                      "start from the values of this settings file");
-  if (is_move) command.add_flag("--yes,-y", options.yes, "answer the confirmation with yes");
+  if (has_output) command.add_flag("--yes,-y", options.yes, "answer the confirmation with yes");
   if (kind == PlanCommand::Move) {
     command.add_option(
         "--journal", options.journal,

@@ -1,6 +1,6 @@
 #pragma once
 
-// morvick-cli: plan, move, undo and settings on the command line.
+// morvick-cli: plan, move, copy, verify, undo and settings on the command line.
 
 namespace morvick::cli {
 
