@@ -1,7 +1,14 @@
 #include "common/sha256.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#include <immintrin.h>
+#define MORVICK_SHA_EXTENSIONS 1
+#endif
 
 namespace morvick {
 namespace {
@@ -18,7 +25,85 @@ constexpr std::array<std::uint32_t, 64> kRound = {
 
 constexpr std::uint32_t Rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 
+#ifdef MORVICK_SHA_EXTENSIONS
+bool CpuHasShaExtensions() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
+  const bool ssse3_sse41 = (c & (1u << 9)) != 0 && (c & (1u << 19)) != 0;
+  if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+  return ssse3_sse41 && (b & (1u << 29)) != 0;
+}
+
+// The blocks through the CPU's SHA instructions (about four times the speed
+// of the portable rounds): the state is kept as ABEF and CDGH, each round
+// pair takes two message words, and the schedule runs four words at a time.
+__attribute__((target("sha,sse4.1,ssse3"))) void ShaExtensionBlocks(std::uint32_t* state,
+                                                                    const std::uint8_t* data,
+                                                                    std::size_t blocks) {
+  const __m128i byte_swap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+  __m128i cdab = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0xB1);
+  __m128i cdgh =
+      _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4)), 0x1B);
+  __m128i abef = _mm_alignr_epi8(cdab, cdgh, 8);
+  cdgh = _mm_blend_epi16(cdgh, cdab, 0xF0);
+  for (; blocks > 0; --blocks, data += 64) {
+    const __m128i abef_before = abef;
+    const __m128i cdgh_before = cdgh;
+    __m128i words[4];
+    for (int i = 0; i < 4; ++i) {
+      words[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i)),
+                                  byte_swap);
+    }
+    for (int i = 0; i < 16; ++i) {
+      __m128i message = _mm_add_epi32(
+          words[i % 4], _mm_loadu_si128(reinterpret_cast<const __m128i*>(&kRound[4 * i])));
+      cdgh = _mm_sha256rnds2_epu32(cdgh, abef, message);
+      message = _mm_shuffle_epi32(message, 0x0E);
+      abef = _mm_sha256rnds2_epu32(abef, cdgh, message);
+      if (i < 12) {
+        // Words 4i+16 to 4i+19 from the four groups before them.
+        __m128i next = _mm_sha256msg1_epu32(words[i % 4], words[(i + 1) % 4]);
+        next = _mm_add_epi32(next, _mm_alignr_epi8(words[(i + 3) % 4], words[(i + 2) % 4], 4));
+        words[i % 4] = _mm_sha256msg2_epu32(next, words[(i + 3) % 4]);
+      }
+    }
+    abef = _mm_add_epi32(abef, abef_before);
+    cdgh = _mm_add_epi32(cdgh, cdgh_before);
+  }
+  const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
+  const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_blend_epi16(feba, dchg, 0xF0));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), _mm_alignr_epi8(dchg, feba, 8));
+}
+#endif
+
+std::atomic<bool>& AccelerationWanted() {
+  static std::atomic<bool> wanted{true};
+  return wanted;
+}
+
 }  // namespace
+
+bool Sha256Accelerated() {
+#ifdef MORVICK_SHA_EXTENSIONS
+  static const bool available = CpuHasShaExtensions();
+  return available && AccelerationWanted().load(std::memory_order_relaxed);
+#else
+  return false;
+#endif
+}
+
+void SetSha256Acceleration(bool enabled) { AccelerationWanted() = enabled; }
+
+void Sha256::Blocks(const std::uint8_t* data, std::size_t blocks) {
+#ifdef MORVICK_SHA_EXTENSIONS
+  if (Sha256Accelerated()) {
+    ShaExtensionBlocks(state_.data(), data, blocks);
+    return;
+  }
+#endif
+  for (; blocks > 0; --blocks, data += 64) Block(data);
+}
 
 Sha256::Sha256()
     : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
@@ -71,10 +156,12 @@ void Sha256::Update(const void* data, std::size_t size) {
     bytes += take;
     size -= take;
     if (buffered_ < buffer_.size()) return;
-    Block(buffer_.data());
+    Blocks(buffer_.data(), 1);
     buffered_ = 0;
   }
-  for (; size >= 64; bytes += 64, size -= 64) Block(bytes);
+  Blocks(bytes, size / 64);
+  bytes += size / 64 * 64;
+  size %= 64;
   std::memcpy(buffer_.data(), bytes, size);
   buffered_ = size;
 }

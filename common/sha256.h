@@ -21,6 +21,7 @@ class Sha256 {
 
  private:
   void Block(const std::uint8_t* block);
+  void Blocks(const std::uint8_t* data, std::size_t blocks);
 
   std::array<std::uint32_t, 8> state_;
   std::array<std::uint8_t, 64> buffer_{};
@@ -29,5 +30,10 @@ class Sha256 {
 };
 
 std::string Sha256Hex(std::string_view bytes);
+
+// True when the CPU's SHA instructions do the work (x86 with the SHA
+// extensions), unless turned off: the tests check both ways.
+bool Sha256Accelerated();
+void SetSha256Acceleration(bool enabled);
 
 }  // namespace morvick
