@@ -8,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace morvick::cli {
 namespace {
@@ -135,6 +137,38 @@ TEST_F(CopyVerifyTest, OnATerminal) {
   EXPECT_EQ(verify.status, kExitDone) << verify.err;
   EXPECT_NE(verify.err.find(" bytes"), std::string::npos) << verify.err;
   EXPECT_NE(verify.err.find("\r\x1b[K"), std::string::npos) << verify.err;
+  EXPECT_EQ(TakeManifest(input_), before_);
+}
+
+// Unlike a move, a copy may go to another file system; hard links may not.
+TEST_F(CopyVerifyTest, CopiesToAnotherFileSystemButLinksOnlyWithinOne) {
+  struct stat here {};
+  struct stat shm {};
+  if (stat(dir_.path().c_str(), &here) != 0 || stat("/dev/shm", &shm) != 0 ||
+      here.st_dev == shm.st_dev) {
+    GTEST_SKIP() << "no second file system at /dev/shm";
+  }
+  char pattern[] = "/dev/shm/morvick-copy-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string other = pattern;
+  // Removed however the test ends.
+  const std::unique_ptr<const std::string, void (*)(const std::string*)> remove(
+      &other, [](const std::string* path) { std::filesystem::remove_all(*path); });
+  std::vector<std::string> args = PlanArgs("copy");
+  args[2] = other + "/out";
+  std::vector<std::string> linked = args;
+  linked.push_back("--link");
+  const testing::CliRun refused = RunCliProgram(linked, dir_.path());
+  EXPECT_EQ(refused.status, kExitRefused);
+  EXPECT_NE(refused.err.find("--link needs the input and output folders on one file system"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_FALSE(PathExists(other + "/out"));
+
+  const testing::CliRun copy = RunCliProgram(args, dir_.path());
+  EXPECT_EQ(copy.status, kExitDone) << copy.err;
+  const testing::CliRun verify = RunCliProgram({"verify", other + "/out/DVD01"}, dir_.path());
+  EXPECT_EQ(verify.status, kExitDone) << verify.err;
   EXPECT_EQ(TakeManifest(input_), before_);
 }
 
