@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace morvick::platform {
@@ -147,9 +148,43 @@ class SystemFileCopier final : public FileCopier {
     return ReadInto(in.get(), sink, INVALID_HANDLE_VALUE);
   }
 
-  // Reading the target text of a link needs the reparse data of the file
-  // system, which this build does not interpret: a link is reported, not copied.
-  int ReadLink(const std::string&, std::string&) override { return EOPNOTSUPP; }
+  // The target text of a symbolic link or a junction, from its reparse data
+  // (the name it shows, as the user made it).
+  int ReadLink(const std::string& path, std::string& target) override {
+    const Handle link(::CreateFileW(
+        SystemPath(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!link) return windows::LastErrno();
+    alignas(8) unsigned char data[MAXIMUM_REPARSE_DATA_BUFFER_SIZE];
+    DWORD size = 0;
+    if (!::DeviceIoControl(link.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data, sizeof data,
+                           &size, nullptr)) {
+      return windows::LastErrno();
+    }
+    // Tag (4 bytes), data length and a reserved word (2 each), then the
+    // offsets and lengths of the substitute and print names (2 bytes each),
+    // then for a symbolic link 4 bytes of flags, then the names.
+    DWORD tag = 0;
+    std::memcpy(&tag, data, sizeof tag);
+    std::size_t names = 0;
+    if (tag == IO_REPARSE_TAG_SYMLINK) {
+      names = 20;
+    } else if (tag == IO_REPARSE_TAG_MOUNT_POINT) {
+      names = 16;
+    } else {
+      return EOPNOTSUPP;
+    }
+    USHORT field[4];
+    std::memcpy(field, data + 8, sizeof field);
+    const bool has_print_name = field[3] != 0;
+    const USHORT offset = has_print_name ? field[2] : field[0];
+    const USHORT length = has_print_name ? field[3] : field[1];
+    if (names + offset + length > size) return EINVAL;
+    std::wstring text(length / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), data + names + offset, length);
+    target = windows::Narrow(text);
+    return 0;
+  }
 
   int CopyRegularFile(const std::string& source, const std::string& destination, CopyMethod method,
                       const ByteSink& sink) override {
@@ -189,7 +224,31 @@ class SystemFileCopier final : public FileCopier {
     return error;
   }
 
-  int CopyLink(const std::string&, const std::string&) override { return EOPNOTSUPP; }
+  // The link is made under a temporary name and moved to its own, which
+  // moves the link itself and never replaces. A link to a folder (or a
+  // junction) becomes a folder link.
+  int CopyLink(const std::string& source, const std::string& destination) override {
+    std::string target;
+    if (const int error = ReadLink(source, target); error != 0) return error;
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(source).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return windows::LastErrno();
+    DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) flags |= SYMBOLIC_LINK_FLAG_DIRECTORY;
+    const std::string temporary = TemporaryNameFor(destination);
+    if (!::CreateSymbolicLinkW(SystemPath(temporary).c_str(), windows::Wide(target).c_str(),
+                               flags)) {
+      return windows::LastErrno();
+    }
+    const int error = RealFileMover().RenameNoReplace(temporary, destination);
+    if (error != 0) {
+      if ((flags & SYMBOLIC_LINK_FLAG_DIRECTORY) != 0) {
+        ::RemoveDirectoryW(SystemPath(temporary).c_str());
+      } else {
+        ::DeleteFileW(SystemPath(temporary).c_str());
+      }
+    }
+    return error;
+  }
 
   int MakeFolder(const std::string& path) override {
     return ::CreateDirectoryW(SystemPath(path).c_str(), nullptr) ? 0 : windows::LastErrno();
