@@ -49,13 +49,13 @@ timespec TimeOf(std::int64_t ns) {
   return time;
 }
 
-// A name beside `destination` that no other copy uses: ".<name>.morvick-<pid>-<n>".
+// A name beside `destination` that no other copy uses: ".morvick-<pid>-<n>.tmp".
+// The item's own name is left out, so that a name near the file system's
+// limit still has a temporary name.
 std::string TemporaryNameFor(const std::string& destination) {
   static std::atomic<unsigned> counter{0};
-  const std::string folder = ParentFolder(destination);
-  const std::string name = destination.substr(destination.find_last_of('/') + 1);
-  return JoinPath(folder, "." + name + ".morvick-" + std::to_string(::getpid()) + "-" +
-                              std::to_string(counter++));
+  return JoinPath(ParentFolder(destination), ".morvick-" + std::to_string(::getpid()) + "-" +
+                                                 std::to_string(counter++) + ".tmp");
 }
 
 int ReadInto(int fd, const ByteSink& sink, int write_fd) {

@@ -64,14 +64,13 @@ ItemStatus StatusOf(const WIN32_FIND_DATAW& data) {
   return status;
 }
 
-// A name beside `destination` that no other copy uses: ".<name>.morvick-<pid>-<n>".
+// A name beside `destination` that no other copy uses: ".morvick-<pid>-<n>.tmp".
+// The item's own name is left out, so that a name near the file system's
+// limit still has a temporary name.
 std::string TemporaryNameFor(const std::string& destination) {
   static std::atomic<unsigned> counter{0};
-  const std::size_t slash = destination.find_last_of("\\/");
-  const std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
-  return JoinPath(ParentFolder(destination), "." + name + ".morvick-" +
-                                                 std::to_string(::GetCurrentProcessId()) + "-" +
-                                                 std::to_string(counter++));
+  return JoinPath(ParentFolder(destination), ".morvick-" + std::to_string(::GetCurrentProcessId()) +
+                                                 "-" + std::to_string(counter++) + ".tmp");
 }
 
 Handle OpenForReading(const std::string& path) {

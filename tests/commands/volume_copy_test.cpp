@@ -86,6 +86,10 @@ class VolumeCopyTest : public ::testing::Test {
     dir_.WriteFile("in/full", std::string(100, 'f'));
     dir_.WriteFile("in/huge", std::string(500, 'h'));
     dir_.CreateSymlink("in/top-link", "a.txt");
+    // A name of 255 bytes, the most a name may have: its temporary name must fit too.
+    std::string longest;
+    while (longest.size() + 3 <= 255) longest += "長";
+    dir_.WriteFile("in/nested/" + longest, "long name");
     form_.edits = {"100", dir_.Path("in"), dir_.Path("out"), "CD"};
     form_.unit_index = 1;
     RunInvestigate(state_, form_, prompter_, PlatformPathRules());
