@@ -1,6 +1,7 @@
 #include "commands/volume_index.h"
 
 #include "common/json_text.h"
+#include "platform/real_path.h"
 
 #include <chrono>
 #include <cstdio>
@@ -41,6 +42,17 @@ Json VolumeJson(const VolumeIndex& index) {
               {"volumes", index.volume_count},
               {"folder", index.folder},
               {"items", std::move(items)}};
+}
+
+// A path below a volume's root: names joined by "/", none empty, "." or "..",
+// so that nothing an index says can lead out of the volume.
+bool IsPathBelowRoot(std::string_view path) {
+  while (true) {
+    const std::size_t slash = path.find('/');
+    if (!platform::IsPlainName(path.substr(0, slash))) return false;
+    if (slash == std::string_view::npos) return true;
+    path.remove_prefix(slash + 1);
+  }
 }
 
 void AppendTsvField(std::string& out, std::string_view text) {
@@ -110,6 +122,10 @@ std::optional<VolumeIndex> ParseIndex(std::string_view text, std::string& error)
     for (const Json& entry : json.at("items")) {
       IndexItem item;
       item.path = entry.at("path").get<std::string>();
+      if (!IsPathBelowRoot(item.path)) {
+        error = "a path that leads out of the volume: " + item.path;
+        return std::nullopt;
+      }
       const std::string type = entry.at("type").get<std::string>();
       if (type == "file") {
         item.type = IndexItem::Type::File;

@@ -302,6 +302,15 @@ TEST_F(VolumeCopyTest, VerifyFindsChangedMissingAndExtraItems) {
   EXPECT_EQ(found, (std::set<std::string>{"changed a.txt sha256", "missing " + gone + " ",
                                           "extra added "}));
   EXPECT_EQ(VerifyVolume(dir_.Path("in"), {}).status, VerifyReport::Status::NoIndex);
+
+  // An index whose paths lead out of the volume is no index to read by.
+  for (const char* path : {"../in/a.txt", "/etc/passwd", "a//b", "x/./y", ""}) {
+    VolumeIndex crafted = IndexOf(1);
+    crafted.items = {{IndexItem::Type::File, path, 1, 0, Sha256Hex("a"), {}}};
+    std::string error;
+    EXPECT_FALSE(ParseIndex(IndexText(crafted), error)) << path;
+    EXPECT_NE(error.find("leads out of the volume"), std::string::npos) << error;
+  }
 }
 
 }  // namespace
