@@ -3,7 +3,6 @@
 #include "common/sha256.h"
 #include "moving/move_step.h"
 #include "platform/file_io.h"
-#include "platform/file_mover.h"
 #include "platform/real_path.h"
 
 #include <algorithm>
@@ -155,9 +154,14 @@ bool WillCopy(const TSplitEntry& entry, const CopyPlan& plan) {
 
 // Makes the folders on the way to a volume folder and the folder itself.
 int MakeVolumeFolder(platform::FileCopier& copier, const std::string& folder) {
-  for (const std::string& missing :
-       MissingFolders(platform::RealFileMover(), platform::JoinPath(folder, "-"))) {
-    const int error = copier.MakeFolder(missing);
+  std::vector<std::string> missing;  // innermost first
+  for (std::string path = folder;
+       !platform::IsRootPath(path) && path != "." && copier.Status(path).kind == Kind::Missing;
+       path = platform::ParentFolder(path)) {
+    missing.push_back(path);
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    const int error = copier.MakeFolder(*it);
     if (error != 0 && error != EEXIST) return error;
   }
   return copier.Status(folder).kind == Kind::Folder ? 0 : ENOTDIR;

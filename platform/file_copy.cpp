@@ -18,6 +18,17 @@
 namespace morvick::platform {
 namespace {
 
+// Gives a finished temporary file its final name in the same folder, through
+// the folder held for the rename, never replacing what is there.
+int RenameIntoPlace(const std::string& temporary, const std::string& destination) {
+  HeldFolder folder;
+  if (const int error = HoldFolder(ParentFolder(destination), folder); error != 0) return error;
+  const auto name_of = [](const std::string& path) {
+    return path.substr(path.find_last_of("/") + 1);
+  };
+  return RealFileMover().RenameNoReplace(folder, name_of(temporary), folder, name_of(destination));
+}
+
 constexpr std::size_t kChunk = 1 << 20;
 
 ItemStatus StatusOf(const struct stat& info) {
@@ -91,7 +102,7 @@ int Finish(FileDescriptor& fd, const std::string& temporary, const std::string& 
   }
   const int close_error = fd.Close();
   if (error == 0) error = close_error;
-  if (error == 0) error = RealFileMover().RenameNoReplace(temporary, destination);
+  if (error == 0) error = RenameIntoPlace(temporary, destination);
   if (error != 0) ::unlink(temporary.c_str());
   return error;
 }
@@ -190,7 +201,7 @@ class SystemFileCopier final : public FileCopier {
     if (::symlink(target.c_str(), temporary.c_str()) != 0) return errno;
     const timespec times[2] = {info.st_mtim, info.st_mtim};
     ::utimensat(AT_FDCWD, temporary.c_str(), times, AT_SYMLINK_NOFOLLOW);
-    const int error = RealFileMover().RenameNoReplace(temporary, destination);
+    const int error = RenameIntoPlace(temporary, destination);
     if (error != 0) ::unlink(temporary.c_str());
     return error;
   }
@@ -221,7 +232,7 @@ class SystemFileCopier final : public FileCopier {
     if (error == 0 && ::fsync(out.get()) != 0) error = errno;
     const int close_error = out.Close();
     if (error == 0) error = close_error;
-    if (error == 0) error = RealFileMover().RenameNoReplace(temporary, path);
+    if (error == 0) error = RenameIntoPlace(temporary, path);
     if (error != 0) ::unlink(temporary.c_str());
     return error;
   }

@@ -14,6 +14,17 @@
 namespace morvick::platform {
 namespace {
 
+// Gives a finished temporary file its final name in the same folder, through
+// the folder held for the rename, never replacing what is there.
+int RenameIntoPlace(const std::string& temporary, const std::string& destination) {
+  HeldFolder folder;
+  if (const int error = HoldFolder(ParentFolder(destination), folder); error != 0) return error;
+  const auto name_of = [](const std::string& path) {
+    return path.substr(path.find_last_of("\\/") + 1);
+  };
+  return RealFileMover().RenameNoReplace(folder, name_of(temporary), folder, name_of(destination));
+}
+
 using windows::SystemPath;
 
 constexpr DWORD kChunk = 1 << 20;
@@ -105,7 +116,7 @@ int Finish(Handle& out, const std::string& temporary, const std::string& destina
   int error = ::FlushFileBuffers(out.get()) ? 0 : windows::LastErrno();
   const int close_error = out.Close();
   if (error == 0) error = close_error;
-  if (error == 0) error = RealFileMover().RenameNoReplace(temporary, destination);
+  if (error == 0) error = RenameIntoPlace(temporary, destination);
   if (error != 0) ::DeleteFileW(SystemPath(temporary).c_str());
   return error;
 }
@@ -238,7 +249,7 @@ class SystemFileCopier final : public FileCopier {
                                flags)) {
       return windows::LastErrno();
     }
-    const int error = RealFileMover().RenameNoReplace(temporary, destination);
+    const int error = RenameIntoPlace(temporary, destination);
     if (error != 0) {
       if ((flags & SYMBOLIC_LINK_FLAG_DIRECTORY) != 0) {
         ::RemoveDirectoryW(SystemPath(temporary).c_str());
