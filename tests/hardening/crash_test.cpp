@@ -1,5 +1,6 @@
 // Crashes at random moments: morvick-cli move killed with SIGKILL and taken
-// back with morvick-cli undo, and a settings save killed while it writes.
+// back with morvick-cli undo, an undo killed and finished by the next, and a
+// settings save killed while it writes.
 
 #include "hardening_support.h"
 #include "settings/ini_file.h"
@@ -18,6 +19,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace morvick {
 namespace {
@@ -159,6 +161,60 @@ std::size_t LeftoverTemporaryFiles(const std::string& folder) {
   for (const std::string& name : testing::NamesIn(folder))
     count += name.find(".tmp") != std::string::npos;
   return count;
+}
+
+// An undo killed at a random moment leaves its steps in the move's journal:
+// the next undo of the same journal finishes it, whatever the moment was.
+TEST(CrashSafety, UndoKilledAtRandomThenFinished) {
+  const std::int64_t entries = testing::Scaled(160, 2000);
+  const int kills = static_cast<int>(testing::Scaled(6, 30));
+  TempDir dir;
+  MakeMoveTree(dir, entries);
+  const Manifest before = TakeManifest(dir.Path("in"));
+
+  std::mt19937 random = SeededGenerator();
+  std::chrono::microseconds undo_time{0};
+  for (int kill = 0; kill <= kills; ++kill) {
+    const std::string journal = dir.Path("undo-" + std::to_string(kill) + ".jsonl");
+    std::string err;
+    ASSERT_EQ(testing::RunCli(MoveArguments(dir, journal), dir.path(), &err), 0) << err;
+    const std::vector<std::string> undo = {"undo", journal, "--yes", "--quiet"};
+    if (kill == 0) {
+      // One whole undo to learn how long an undo takes here.
+      const auto start = Clock::now();
+      ASSERT_EQ(testing::RunCli(undo, dir.path(), &err), 0) << err;
+      undo_time = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
+      ASSERT_EQ(DiffManifests(before, TakeManifest(dir.Path("in"))), "");
+      continue;
+    }
+    const std::chrono::microseconds wait(
+        std::uniform_int_distribution<std::int64_t>(0, undo_time.count() * 11 / 10)(random));
+    SCOPED_TRACE("kill " + std::to_string(kill) + " after " + std::to_string(wait.count()) + " us");
+    const testing::CliProcess first = testing::StartCli(undo, dir.path());
+    std::this_thread::sleep_for(wait);
+    ::kill(first.pid, SIGKILL);
+    const int status = testing::WaitCli(first);
+    std::int64_t still_out = 0;
+    for (const std::string& volume : testing::NamesIn(dir.Path("out"))) {
+      still_out += static_cast<std::int64_t>(testing::NamesIn(dir.Path("out/" + volume)).size());
+    }
+    // A killed undo that had finished its work before the kill refuses the
+    // second run (the journal says undone); any other is finished by it.
+    std::string again_err;
+    const int again = testing::RunCli(undo, dir.path(), &again_err);
+    const bool finished = again == 0 || (status != 128 + SIGKILL && still_out == 0);
+    EXPECT_TRUE(finished) << again_err;
+    const std::string diff = DiffManifests(before, TakeManifest(dir.Path("in")));
+    EXPECT_EQ(diff, "");
+    EXPECT_TRUE(testing::NamesIn(dir.Path("out")).empty());
+    testing::Summary(
+        "undo killed " + std::to_string(kill) + "/" + std::to_string(kills),
+        "SIGKILL after " + std::to_string(wait.count() / 1000) + " ms (" +
+            (status == 128 + SIGKILL ? "killed" : "had ended") + ", " + std::to_string(still_out) +
+            " of " + std::to_string(entries) + " entries still out)",
+        diff.empty() && finished ? "the second undo restored the manifest" : "NOT RESTORED");
+    if (!diff.empty()) break;
+  }
 }
 
 TEST(CrashSafety, SettingsSaveKilledLeavesTheOldOrTheNewFile) {
