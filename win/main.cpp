@@ -1,0 +1,43 @@
+// morvick.exe: start-up of the Win32 window. Makes the process aware of each
+// monitor's dots per inch, initialises OLE, creates the main window from the
+// settings, shows it, offers to take back moves cut short, and runs the loop
+// until the close prompt grants the close. The exit code is 0 in every case.
+
+#include "common/error_guard.h"
+#include "win/dpi.h"
+#include "win/main_window.h"
+#include "win/message_loop.h"
+#include "win/win_prompter.h"
+
+#include <windows.h>
+// After windows.h, which they need.
+#include <commctrl.h>
+#include <ole2.h>
+
+int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*command_line*/,
+                    int show_command) {
+  using namespace morvick;
+  win::EnablePerMonitorDpiAwareness();
+  const HRESULT ole = OleInitialize(nullptr);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES |
+                                                     ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
+                                                     ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  win::Win32Prompter prompter;
+  {
+    win::TForm1 form(prompter, win::DefaultWindowFiles());
+    const bool created = RunGuarded(prompter, [&form] { form.Create(); });
+    if (created) {
+      prompter.SetOwner(form.handle());
+      form.SetClosedHandler([] { PostQuitMessage(0); });
+      RunGuarded(prompter, [&form] { form.FormCreate(); });
+      form.Show(show_command);
+      PostMessageW(form.handle(), win::kOfferRecoveryMessage, 0, 0);
+      win::RunMessageLoop(form.handle());
+      prompter.SetOwner(nullptr);
+    }
+  }
+  if (SUCCEEDED(ole)) OleUninitialize();
+  return 0;
+}

@@ -1,0 +1,212 @@
+#pragma once
+
+// TForm1 on Win32: the main window built from the shared control table, its
+// handlers on the shared plan commands and settings, and the one dispatch of
+// its controls' WM_COMMAND, WM_NOTIFY and WM_HSCROLL messages.
+
+#include "commands/command_state.h"
+#include "commands/form_values.h"
+#include "commands/main_window_controls.h"
+#include "commands/plan_values.h"
+#include "commands/pump_throttle.h"
+#include "common/prompter.h"
+#include "engine/tree_store.h"
+#include "win/list_view.h"
+#include "win/tree_view.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace morvick {
+class PathRules;
+struct MoveReport;
+}  // namespace morvick
+
+namespace morvick::win {
+
+// The files the main window reads and writes.
+struct WindowFiles {
+  std::string settings_path;   // the INI settings file
+  std::string presets_path;    // the preset list the drop-down is built from
+  std::string journal_folder;  // where the journals of the window's moves are kept
+};
+
+// The files of this installation and this user, as morvick-cli.exe finds them.
+WindowFiles DefaultWindowFiles();
+
+// Menu commands of "&Property".
+inline constexpr int kHelp1Command = 1201;
+inline constexpr int kSetting1Command = 1202;
+inline constexpr int kAbout1Command = 1203;
+
+// A private message: the start-up offer to take back moves cut short, posted
+// so that it runs once the window is up and its loop is running.
+inline constexpr UINT kOfferRecoveryMessage = WM_APP + 1;
+
+class TForm1 : public LiveInputs, public PlanSink {
+ public:
+  TForm1(Prompter& prompter, WindowFiles files);
+  ~TForm1() override;
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // Creates the window, hidden, with every control of the table at the
+  // design scaled to the monitor's dots per inch. Raises Error when it cannot.
+  void Create();
+  HWND handle() const { return window_; }
+  // Centres the window on its monitor's work area (the first time), shows it
+  // and gives ListView2 the focus.
+  void Show(int show_command);
+  // Called once the close prompt has granted the close and the window is gone.
+  void SetClosedHandler(std::function<void()> closed) { closed_ = std::move(closed); }
+
+  // Clears the flags, loads the settings and the preset list. Raises when the
+  // preset file cannot be read; the settings are loaded by then.
+  void FormCreate();
+
+  // The handlers, public so that start-up and the tests can drive them.
+  void Button1Click();
+  void Button4Click();
+  void Button5Click();
+  void Button6Click();
+  void Button7Click();
+  void OfferRecovery();
+  void Edit4Change();
+  void UpDown1Click(bool up);
+  void RadioGroup1Click();
+  void ComboBox2Change();
+  // The close prompt and the settings save; true when the window may close.
+  bool FormCloseQuery();
+
+  CommandState& state() { return state_; }
+  const std::vector<std::string>& PresetNames() const { return preset_names_; }
+
+  // A control of the table by its designer name (nullptr for none), and the
+  // items of RadioGroup1 and the arrows of SpinEdit1, which the table does not name.
+  HWND Control(std::string_view name) const;
+  HWND RadioItem(int index) const;
+  HWND SpinArrows() const { return spin_arrows_; }
+  HMENU Menu() const { return menu_; }
+  int Dpi() const { return dpi_; }
+
+  const VirtualListView& EntryListView() const { return list_view1_; }
+  const VirtualListView& VolumeListView() const { return list_view2_; }
+
+  // What the controls hold, and the same put back into them.
+  FormValues ReadFormValues() const;
+  void ApplyFormValues(const FormValues& form);
+  std::string StatusText() const;
+
+  // LiveInputs: ComboBox3's text, CheckBox2 and RadioGroup1.
+  std::string ClusterSizeText() const override;
+  bool SkipLastVolume() const override;
+  std::optional<int> PackingMethodAfterScan() const override { return RadioGroup1Index(); }
+
+  // PlanSink: ListView1, ListView2, TreeView1 and the status bar.
+  void ClearPlan() override;
+  void ShowPlan(const PlanRows& plan) override;
+  void ClearTree() override;
+  TreeStore* Tree() override { return &tree_store_; }
+  void PumpEvents() override;
+  void BeginTreeUpdate() override;
+  void EndTreeUpdate() override;
+  void PumpEventsWhilePacking() override { PumpEvents(); }
+  void SetStatusText(const std::string& text) override;
+
+  // The least time between two event pumps of a scan (0: pump after every entry).
+  void SetPumpInterval(int milliseconds) {
+    pump_throttle_.SetInterval(std::chrono::milliseconds(milliseconds));
+  }
+
+ private:
+  struct Placed {
+    const ControlSpec* spec;
+    HWND handle;
+  };
+  struct FontDeleter {
+    void operator()(HFONT font) const {
+      if (font) DeleteObject(font);
+    }
+  };
+  using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK ContainerProc(HWND container, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR id, DWORD_PTR data);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnCommand(int id, int code);
+  bool OnNotify(const NMHDR& header, LRESULT& result);
+  void OnTrackBar();
+  void OnClose();
+  void OnDpiChanged(int dpi, const RECT* suggested);
+  // Sizes the window so that its client area is the design's at its dots per
+  // inch, at the top-left corner of `suggested` when one is given.
+  void FitClientArea(const RECT* suggested);
+  LRESULT OnMeasureItem(MEASUREITEMSTRUCT& item) const;
+  void DrawPresetItem(const DRAWITEMSTRUCT& item) const;
+
+  // main_window_layout.cpp: the controls of the table, the menu, and their
+  // places, sizes and fonts at the window's dots per inch.
+  void BuildControls();
+  HWND MakeControl(const ControlSpec& spec, HWND container, int id);
+  void BuildMenu();
+  void ArrangeTabOrder();
+  void LayOut();
+  void PlaceControl(const Placed& placed);
+  void FitLabel(HWND label, const ControlRect& designed) const;
+  void UpdateRadioTabStop();
+
+  // Runs a handler; an error that escapes it goes to the error box.
+  template <typename Handler>
+  void Guarded(Handler&& handler);
+  // A journal that could not be written ended Move or Undo before anything moved.
+  void ShowJournalFailure(const MoveReport& report);
+
+  std::string TextOf(std::string_view name) const;
+  void SetTextOf(std::string_view name, const std::string& text);
+  bool Checked(std::string_view name) const;
+  void SetChecked(std::string_view name, bool checked);
+  int RadioGroup1Index() const;
+  void SetRadioGroup1Index(int index);
+  int TrackBarPosition() const;
+  int ComboBox3Index() const;
+
+  Prompter& prompter_;
+  const WindowFiles files_;
+  const PathRules& path_rules_;
+  CommandState state_;
+  TreeStore tree_store_;
+  std::vector<std::string> preset_names_;  // PresetNames, parallel to ComboBox2
+  // What ListView2 reads: the totals of the plan shown and the naming of its
+  // "フォルダ" column (that of the plan, then the inputs' after every change).
+  std::vector<std::int64_t> volume_totals_;
+  VolumeNaming volume_naming_;
+  int tree_update_depth_ = 0;
+  PumpThrottle pump_throttle_;
+  bool close_after_scan_ = false;
+  bool cluster_text_typed_ = false;
+  bool shown_once_ = false;
+  int last_track_position_ = 0;
+  std::function<void()> closed_;
+
+  HWND window_ = nullptr;
+  HMENU menu_ = nullptr;
+  int dpi_ = 96;
+  Font font_;
+  Font bold_font_;
+  std::vector<Placed> controls_;
+  std::vector<HWND> radio_items_;
+  HWND spin_arrows_ = nullptr;
+  HWND focus_ = nullptr;  // the control that had the focus when the window was left
+  VirtualListView list_view1_;
+  VirtualListView list_view2_;
+  StoreTreeView tree_view1_{tree_store_};
+};
+
+}  // namespace morvick::win
