@@ -1,0 +1,511 @@
+// The Win32 main window, created in this process and driven as a user would:
+// text set with its change notification, buttons clicked, items chosen, arrows
+// pressed. Message boxes are answered by a scripted prompter; results are read
+// back from the controls themselves.
+
+#include "commands/main_window_controls.h"
+#include "commands/plan_commands.h"
+#include "commands/row_colours.h"
+#include "platform/windows/wide.h"
+#include "settings/settings_io.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+#include "win/dpi.h"
+#include "win/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+#undef CreateFile
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace morvick {
+
+// Found by argument-dependent lookup from the assertions.
+bool operator==(const ControlRect& a, const ControlRect& b) {
+  return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+}
+std::ostream& operator<<(std::ostream& out, const ControlRect& rect) {
+  return out << rect.left << "," << rect.top << " " << rect.width << "x" << rect.height;
+}
+
+namespace win {
+namespace {
+
+using platform::windows::Narrow;
+using platform::windows::Wide;
+using testing::NamesIn;
+using testing::ScriptedPrompter;
+using testing::TempDir;
+
+std::string TextOf(HWND window) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+  return Narrow(text);
+}
+
+// The rectangle of `control` in its parent's client area.
+ControlRect RectOf(HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    temp_.WriteFile("presets.dat", "\"CD-R 74分 (650MB)\",675164160\r\n\"小さい\",1024\r\n");
+    form_ = std::make_unique<TForm1>(
+        prompter_,
+        WindowFiles{temp_.Path("morvick.ini"), temp_.Path("presets.dat"), temp_.Path("journals")});
+    form_->Create();
+    form_->SetClosedHandler([this] { closed_ = true; });
+    form_->FormCreate();
+    form_->Show(SW_SHOWNORMAL);
+    form_->SetPumpInterval(0);
+    ASSERT_TRUE(prompter_.boxes().empty()) << prompter_.texts().front();
+  }
+
+  HWND Control(std::string_view name) const {
+    const HWND control = form_->Control(name);
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+
+  // The notifications a user's input gives: typing into a box, a click, a
+  // choice from a list, a key pressed on a control.
+  void Type(std::string_view name, const std::string& text) {
+    const HWND control = Control(name);
+    SetWindowTextW(control, Wide(text).c_str());  // an edit box tells EN_CHANGE itself
+    if (GetDlgItem(control, 1001) != nullptr) {   // a combo box's edit field
+      SendMessageW(GetParent(control), WM_COMMAND,
+                   MAKEWPARAM(GetDlgCtrlID(control), CBN_EDITCHANGE),
+                   reinterpret_cast<LPARAM>(control));
+    }
+  }
+  void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
+  void Click(std::string_view name) { Click(Control(name)); }
+  void Choose(std::string_view name, int index) {
+    const HWND box = Control(name);
+    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(box));
+  }
+  void PressKey(std::string_view name, WPARAM key) {
+    SendMessageW(Control(name), WM_KEYDOWN, key, 0);
+    SendMessageW(Control(name), WM_KEYUP, key, 0);
+  }
+  // A click on the upper or lower arrow of an up-down control.
+  void ClickArrow(HWND arrows, bool up) {
+    RECT client{};
+    GetClientRect(arrows, &client);
+    const LPARAM at = MAKELPARAM(client.right / 2, up ? client.bottom / 4 : client.bottom * 3 / 4);
+    SendMessageW(arrows, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(arrows, WM_LBUTTONUP, 0, at);
+  }
+
+  int RowCount(std::string_view list) const {
+    return static_cast<int>(SendMessageW(Control(list), LVM_GETITEMCOUNT, 0, 0));
+  }
+  std::string Cell(std::string_view list, int row, int column) const {
+    wchar_t text[512] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = static_cast<int>(std::size(text));
+    SendMessageW(Control(list), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+    return Narrow(text);
+  }
+  // The background a row is given when the list paints it, asked as the list asks.
+  COLORREF PaintedBackground(std::string_view list, int row) {
+    const HWND control = Control(list);
+    NMLVCUSTOMDRAW draw{};
+    draw.nmcd.hdr = {control, static_cast<UINT_PTR>(GetDlgCtrlID(control)),
+                     static_cast<UINT>(NM_CUSTOMDRAW)};
+    draw.nmcd.dwDrawStage = CDDS_PREPAINT;
+    EXPECT_EQ(SendMessageW(GetParent(control), WM_NOTIFY, draw.nmcd.hdr.idFrom,
+                           reinterpret_cast<LPARAM>(&draw)),
+              CDRF_NOTIFYITEMDRAW);
+    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+    draw.clrTextBk = CLR_DEFAULT;
+    SendMessageW(GetParent(control), WM_NOTIFY, draw.nmcd.hdr.idFrom,
+                 reinterpret_cast<LPARAM>(&draw));
+    return draw.clrTextBk;
+  }
+  static COLORREF ColourValue(RowColour colour) {
+    if (colour == RowColour::Normal) return CLR_DEFAULT;
+    const Rgb rgb = RgbOf(colour);
+    return RGB(rgb.red, rgb.green, rgb.blue);
+  }
+
+  TempDir temp_;
+  ScriptedPrompter prompter_;
+  std::unique_ptr<TForm1> form_;
+  bool closed_ = false;
+};
+
+// ---- Layout --------------------------------------------------------------------
+
+class LayoutTest : public WindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LayoutTest, EveryControlOfTheTableAtItsPlaceScaledToTheDpi) {
+  const int dpi = GetParam();
+  if (dpi != form_->Dpi()) {
+    RECT suggested{10, 10, 900, 700};
+    SendMessageW(form_->handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+  }
+  ASSERT_EQ(form_->Dpi(), dpi);
+  RECT client{};
+  GetClientRect(form_->handle(), &client);
+  EXPECT_EQ(client.right, Scale(kMainWindow.client_width, dpi));
+  EXPECT_EQ(client.bottom, Scale(kMainWindow.client_height, dpi));
+  EXPECT_EQ(TextOf(form_->handle()), "Morvick");
+
+  for (const ControlSpec& spec : MainWindowControls()) {
+    SCOPED_TRACE(spec.name);
+    const HWND control = Control(spec.name);
+    ASSERT_NE(control, nullptr);
+    const HWND container = spec.container == std::string_view(kMainWindowName)
+                               ? form_->handle()
+                               : form_->Control(spec.container);
+    EXPECT_EQ(GetParent(control), container);
+    const ControlRect designed = Scale(spec.rect, dpi);
+    ControlRect shown = RectOf(control);
+    switch (spec.kind) {
+      case ControlKind::Label:
+        // Labels grow with their text, from their designed corner.
+        EXPECT_EQ(shown.left, designed.left);
+        EXPECT_EQ(shown.top, designed.top);
+        EXPECT_GE(shown.width, designed.width);
+        EXPECT_GE(shown.height, designed.height);
+        break;
+      case ControlKind::StatusBar:
+        EXPECT_EQ(shown,
+                  (ControlRect{0, client.bottom - designed.height, client.right, designed.height}));
+        break;
+      case ControlKind::SpinEdit: {
+        const ControlRect arrows = RectOf(form_->SpinArrows());
+        EXPECT_EQ(GetParent(form_->SpinArrows()), container);
+        EXPECT_EQ(arrows.left + arrows.width, designed.left + designed.width);
+        EXPECT_EQ(arrows.left, shown.left + shown.width);
+        shown.width += arrows.width;
+        EXPECT_EQ(shown, designed);
+        break;
+      }
+      default: EXPECT_EQ(shown, designed);
+    }
+    EXPECT_EQ(IsWindowVisible(control), TRUE);
+
+    // Captions, items and columns.
+    switch (spec.kind) {
+      case ControlKind::Button:
+      case ControlKind::CheckBox:
+      case ControlKind::GroupBox:
+      case ControlKind::RadioGroup: EXPECT_EQ(TextOf(control), spec.caption); break;
+      case ControlKind::Label:
+        if (spec.name != std::string_view("Label5")) {
+          EXPECT_EQ(TextOf(control), spec.caption);
+        }
+        break;
+      case ControlKind::DropDownList:
+      case ControlKind::EditableDropDown: {
+        ASSERT_EQ(SendMessageW(control, CB_GETCOUNT, 0, 0),
+                  static_cast<LRESULT>(spec.items.size()));
+        for (std::size_t i = 0; i < spec.items.size(); ++i) {
+          wchar_t item[64] = {};
+          SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+          EXPECT_EQ(Narrow(item), spec.items[i]);
+        }
+        break;
+      }
+      case ControlKind::ListView: {
+        const HWND header = reinterpret_cast<HWND>(SendMessageW(control, LVM_GETHEADER, 0, 0));
+        ASSERT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0),
+                  static_cast<LRESULT>(spec.columns.size()));
+        for (std::size_t i = 0; i < spec.columns.size(); ++i) {
+          wchar_t title[64] = {};
+          LVCOLUMNW column{};
+          column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+          column.pszText = title;
+          column.cchTextMax = static_cast<int>(std::size(title));
+          ASSERT_TRUE(SendMessageW(control, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column)));
+          EXPECT_EQ(Narrow(title), spec.columns[i].title);
+          EXPECT_EQ(column.cx, Scale(spec.columns[i].width, dpi));
+          EXPECT_EQ((column.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT,
+                    spec.columns[i].right_aligned);
+        }
+        break;
+      }
+      default: break;
+    }
+
+    // "ＭＳ Ｐゴシック" 9 points on every control with text; the sample name in bold.
+    if (spec.kind == ControlKind::TrackBar || spec.kind == ControlKind::UpDown) continue;
+    LOGFONTW font{};
+    ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
+                           sizeof font, &font));
+    EXPECT_EQ(Narrow(font.lfFaceName), "ＭＳ Ｐゴシック");
+    EXPECT_EQ(font.lfHeight, -MulDiv(9, dpi, 72));
+    EXPECT_EQ(font.lfWeight, spec.name == std::string_view("Label5") ? FW_BOLD : FW_NORMAL);
+  }
+
+  for (std::size_t i = 0; i < kPackingItems.size(); ++i) {
+    const HWND item = form_->RadioItem(static_cast<int>(i));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(GetParent(item), Control("RadioGroup1"));
+    EXPECT_EQ(TextOf(item), kPackingItems[i]);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dpi, LayoutTest, ::testing::Values(96, 144));
+
+TEST_F(WindowTest, MenuTabOrderAndFocusAsDesigned) {
+  wchar_t caption[64] = {};
+  GetMenuStringW(form_->Menu(), 0, caption, 64, MF_BYPOSITION);
+  EXPECT_EQ(Narrow(caption), kPropertyMenu.caption);
+  const HMENU property = GetSubMenu(form_->Menu(), 0);
+  ASSERT_EQ(GetMenuItemCount(property), static_cast<int>(kPropertyMenuItems.size()));
+  for (std::size_t i = 0; i < kPropertyMenuItems.size(); ++i) {
+    GetMenuStringW(property, static_cast<UINT>(i), caption, 64, MF_BYPOSITION);
+    EXPECT_EQ(Narrow(caption), kPropertyMenuItems[i].caption);
+  }
+
+  EXPECT_EQ(GetFocus(), Control("ListView2"));
+
+  // Tab from the first stop visits the chain of the table and comes round;
+  // the radio group stands for its chosen item.
+  Click(form_->RadioItem(3));
+  const std::vector<const ControlSpec*> chain = MainWindowTabChain();
+  const auto expected = [this](const ControlSpec* spec) {
+    return spec->kind == ControlKind::RadioGroup ? form_->RadioItem(3) : Control(spec->name);
+  };
+  HWND at = expected(chain.front());
+  for (std::size_t i = 1; i <= chain.size(); ++i) {
+    at = GetNextDlgTabItem(form_->handle(), at, FALSE);
+    EXPECT_EQ(at, expected(chain[i % chain.size()])) << "after " << chain[i - 1]->name;
+  }
+}
+
+// ---- Investigate, Move and Undo ---------------------------------------------------
+
+class PlanTest : public WindowTest {
+ protected:
+  void MakeInput() {
+    temp_.CreateFile("入力/日本語の文書.txt", 3000);
+    temp_.CreateFile("入力/写真 2024/夏の海.jpg", 9000);
+    temp_.CreateFile("入力/写真 2024/冬/雪.png", 4000);
+    temp_.CreateFile("入力/ひらがな.bin", 12000);
+    temp_.CreateFile("入力/ｶﾀｶﾅ半角.dat", 7000);
+    temp_.CreateFile("入力/絵文字😀.txt", 500);
+    temp_.CreateDir("入力/空のフォルダ");
+    input_ = temp_.Path("入力");
+    output_ = temp_.Path("出力 フォルダ");
+  }
+  void FillInputs() {
+    Type("Edit1", "20000");
+    Choose("ComboBox1", kUnitBytes);
+    Type("Edit2", input_);
+    Type("Edit3", output_);
+    Click(form_->RadioItem(6));  // first-fit by decreasing size
+  }
+  std::set<std::string> EntryNames() {
+    std::set<std::string> names;
+    for (int row = 0; row < RowCount("ListView1"); ++row) names.insert(Cell("ListView1", row, 1));
+    return names;
+  }
+
+  std::string input_;
+  std::string output_;
+  const std::set<std::string> entries_ = {"日本語の文書.txt", "写真 2024",   "ひらがな.bin",
+                                          "ｶﾀｶﾅ半角.dat",     "絵文字😀.txt", "空のフォルダ"};
+};
+
+TEST_F(PlanTest, InvestigateMoveAndUndoThroughTheControls) {
+  MakeInput();
+  FillInputs();
+  Click("Button1");
+  ASSERT_EQ(prompter_.texts(), std::vector<std::string>{});
+
+  // The plan: 35,500 bytes in volumes of 20,000.
+  EXPECT_EQ(EntryNames(), entries_);
+  ASSERT_EQ(RowCount("ListView2"), 2);
+  EXPECT_EQ(Cell("ListView2", 0, 1), "folder00001");
+  EXPECT_EQ(Cell("ListView2", 1, 1), "folder00002");
+  for (int row = 0; row < RowCount("ListView1"); ++row) {
+    if (Cell("ListView1", row, 1) != "写真 2024") continue;
+    EXPECT_EQ(Cell("ListView1", row, 0), "1");  // the largest goes first
+    EXPECT_EQ(Cell("ListView1", row, 2), "13,000");
+    EXPECT_EQ(Cell("ListView1", row, 4), "Folder");
+  }
+  EXPECT_EQ(form_->StatusText(),
+            "[検索終了] 分割数 (2)個  総容量 (35,500)bytes / クラスタSize (0)bytes");
+
+  // Odd volumes sky blue; with the last volume kept back, the last row yellow.
+  for (int row = 0; row < RowCount("ListView1"); ++row) {
+    const RowColour expected =
+        Cell("ListView1", row, 0) == "1" ? RowColour::SkyBlue : RowColour::Normal;
+    EXPECT_EQ(PaintedBackground("ListView1", row), ColourValue(expected)) << row;
+  }
+  EXPECT_EQ(PaintedBackground("ListView2", 0), ColourValue(RowColour::SkyBlue));
+  EXPECT_EQ(PaintedBackground("ListView2", 1), ColourValue(RowColour::Normal));
+  Click("CheckBox2");
+  EXPECT_EQ(PaintedBackground("ListView2", 1), ColourValue(RowColour::Yellow));
+  Click("CheckBox2");
+
+  // The tree: the top level at once, a folder's children once it is opened.
+  const HWND tree = Control("TreeView1");
+  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 6);
+  HTREEITEM photos = TreeView_GetRoot(tree);
+  wchar_t name[64] = {};
+  TVITEMW item{};
+  item.mask = TVIF_TEXT;
+  item.pszText = name;
+  item.cchTextMax = 64;
+  for (; photos != nullptr; photos = TreeView_GetNextSibling(tree, photos)) {
+    item.hItem = photos;
+    TreeView_GetItem(tree, &item);
+    if (Narrow(name) == "写真 2024") break;
+  }
+  ASSERT_NE(photos, nullptr);
+  TreeView_Expand(tree, photos, TVE_EXPAND);
+  std::set<std::string> children;
+  for (HTREEITEM child = TreeView_GetChild(tree, photos); child != nullptr;
+       child = TreeView_GetNextSibling(tree, child)) {
+    item.hItem = child;
+    TreeView_GetItem(tree, &item);
+    children.insert(Narrow(name));
+  }
+  EXPECT_EQ(children, (std::set<std::string>{"夏の海.jpg", "冬"}));
+
+  // Move, answering Yes: every entry into its volume folder.
+  prompter_.Clear();
+  prompter_.Answer(Answer::Yes);
+  Click("Button5");
+  EXPECT_EQ(prompter_.texts(),
+            (std::vector<std::string>{"よろしいですか？", "フォルダを移動しました。"}));
+  EXPECT_TRUE(NamesIn(input_).empty());
+  EXPECT_EQ(NamesIn(output_), (std::set<std::string>{"folder00001", "folder00002"}));
+  std::set<std::string> moved = NamesIn(output_ + "\\folder00001");
+  moved.merge(NamesIn(output_ + "\\folder00002"));
+  EXPECT_EQ(moved, entries_);
+  EXPECT_EQ(NamesIn(output_ + "\\folder00001\\写真 2024"),
+            (std::set<std::string>{"夏の海.jpg", "冬"}));
+  EXPECT_EQ(form_->StatusText(),
+            "[更新終了] 分割数 (2)個  総容量 (35,500)bytes/ クラスタSize (0)bytes");
+  ASSERT_EQ(NamesIn(temp_.Path("journals")).size(), 1u);
+
+  // Undo, answering Yes: everything back, the volume folders gone.
+  prompter_.Clear();
+  prompter_.Answer(Answer::Yes);
+  Click("Button7");
+  EXPECT_EQ(prompter_.texts(),
+            (std::vector<std::string>{"よろしいですか？", "フォルダを移動しました。"}));
+  EXPECT_EQ(NamesIn(input_), entries_);
+  EXPECT_TRUE(NamesIn(output_).empty());
+  EXPECT_EQ(form_->StatusText(),
+            "[Undo終了] 分割数 (2)個  総容量 (35,500)bytes/ クラスタSize (0)bytes");
+
+  // A second Undo is refused by the flags.
+  prompter_.Clear();
+  Click("Button7");
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"Undoが終了してる為、処理できません。"});
+}
+
+TEST_F(PlanTest, CancelReachesTheScanThroughTheEventPump) {
+  for (int i = 0; i < 200; ++i) temp_.CreateFile("多い/ファイル" + std::to_string(i) + ".txt", 10);
+  Type("Edit2", temp_.Path("多い"));
+  // The click waits in the queue until the scan pumps it, after its first entry.
+  PostMessageW(Control("Button6"), BM_CLICK, 0, 0);
+  Click("Button1");
+  EXPECT_LT(RowCount("ListView1"), 200);
+  EXPECT_EQ(form_->StatusText().rfind("[検索終了] 分割数 (", 0), 0u) << form_->StatusText();
+  EXPECT_TRUE(form_->state().SearchDone);
+  EXPECT_FALSE(form_->state().CancelRequested);
+  // The request is used up: the next investigation sees every entry.
+  Click("Button1");
+  EXPECT_EQ(RowCount("ListView1"), 200);
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{});
+}
+
+TEST_F(PlanTest, AnErrorInAHandlerEndsInTheErrorBox) {
+  MakeInput();
+  FillInputs();
+  Type("ComboBox3", "abc");
+  Click("Button1");
+  ASSERT_EQ(prompter_.boxes().size(), 1u);
+  EXPECT_EQ(prompter_.boxes()[0].kind, BoxKind::Error);
+  EXPECT_EQ(prompter_.boxes()[0].text, "'abc' は整数ではありません.");
+  // The investigation stays cut short: Move is refused.
+  prompter_.Clear();
+  Click("Button5");
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"検索中の為、処理できません。"});
+  EXPECT_NE(form_->handle(), nullptr);
+}
+
+// ---- The other handlers --------------------------------------------------------------
+
+TEST_F(WindowTest, ArrowsTrackBarAndSpinEditReachTheirHandlers) {
+  Type("Edit1", "650");
+  ClickArrow(Control("UpDown1"), true);
+  EXPECT_EQ(TextOf(Control("Edit1")), "651");
+  ClickArrow(Control("UpDown1"), false);
+  ClickArrow(Control("UpDown1"), false);
+  EXPECT_EQ(TextOf(Control("Edit1")), "649");
+  Type("Edit1", "650MB");
+  ClickArrow(Control("UpDown1"), true);
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"分割サイズは数値でなければなりません"});
+  EXPECT_EQ(TextOf(Control("Edit1")), "650MB");
+
+  // The sample name follows Edit4, TrackBar1 and SpinEdit1.
+  Type("Edit4", "vol");
+  EXPECT_EQ(TextOf(Control("Label5")), "vol00001");
+  PressKey("TrackBar1", VK_RIGHT);
+  EXPECT_EQ(TextOf(Control("Label5")), "vol000001");
+  Type("SpinEdit1", "41");
+  EXPECT_EQ(TextOf(Control("Label5")), "vol000041");
+  ClickArrow(form_->SpinArrows(), true);
+  EXPECT_EQ(TextOf(Control("Label5")), "vol000042");
+}
+
+TEST_F(WindowTest, APresetPutsItsSizeInBytes) {
+  ASSERT_EQ(form_->PresetNames().size(), 3u);
+  EXPECT_EQ(form_->PresetNames()[1], "CD-R 74分 (650MB)");
+  Choose("ComboBox2", 1);
+  EXPECT_EQ(TextOf(Control("Edit1")), "675164160");
+  EXPECT_EQ(SendMessageW(Control("ComboBox1"), CB_GETCURSEL, 0, 0), kUnitBytes);
+  Choose("ComboBox2", 0);  // the header chooses nothing
+  EXPECT_EQ(TextOf(Control("Edit1")), "675164160");
+}
+
+TEST_F(WindowTest, TheExitButtonAsksAndSavesTheSettings) {
+  Type("Edit4", "disc");
+  Click("CheckBox1");
+  prompter_.Answer(Answer::Cancel);
+  Click("Button4");
+  EXPECT_FALSE(closed_);
+  EXPECT_TRUE(IsWindow(form_->handle()));
+  EXPECT_FALSE(testing::PathExists(temp_.Path("morvick.ini")));
+
+  prompter_.Answer(Answer::Yes);
+  Click("Button4");
+  EXPECT_TRUE(closed_);
+  EXPECT_EQ(prompter_.texts(), (std::vector<std::string>{kClosePromptText, kClosePromptText}));
+  const SettingsValues saved = LoadSettings(temp_.Path("morvick.ini"));
+  EXPECT_EQ(saved.base_name, "disc");
+  EXPECT_TRUE(saved.seq_flag);
+  EXPECT_EQ(saved.size, "650");
+}
+
+}  // namespace
+}  // namespace win
+}  // namespace morvick
