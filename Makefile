@@ -9,7 +9,7 @@ CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps configure build run test test-asan format format-check bench fuzz hardening \
-  screenshot dist install package windows test-windows clean
+  screenshot dist install package windows test-windows screenshot-windows clean
 
 # An optimised build without tests or benchmarks, for installing and packaging.
 DIST_DIR := build/dist
@@ -81,17 +81,23 @@ package: dist
 	@cd $(DIST_DIR) && cpack -G DEB
 	@bash scripts/check-package.sh $(DIST_DIR)
 
-# The core, morvick-cli.exe and the core tests for 64-bit Windows, cross-built
-# with MinGW-w64 and linked statically (build/windows).
+# The core, the Win32 window morvick.exe, morvick-cli.exe and the tests for
+# 64-bit Windows, cross-built with MinGW-w64 and linked statically (build/windows).
 windows:
 	@bash scripts/install-deps.sh scripts/deps-windows.txt
 	@cmake --preset windows $(CMAKE_FLAGS) >/dev/null
 	@cmake --build build/windows -j $(JOBS)
 
-# Those tests under Wine, headless, then a plan, move and undo round trip of
-# morvick-cli.exe on a folder with Japanese names.
+# Those tests under Wine, headless, the Win32 window's tests on an X server of
+# their own, then a plan, move and undo round trip of morvick-cli.exe on a
+# folder with Japanese names.
 test-windows: windows
 	@bash scripts/test-windows.sh build/windows
+
+# A picture of the Win32 window under Wine after an investigation of a
+# generated sample folder (build/windows/main-window.png).
+screenshot-windows: windows
+	@bash scripts/screenshot-windows.sh build/windows
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
