@@ -270,6 +270,8 @@ void TForm1::OnCommand(int id, int code) {
   const std::string_view name = spec->name;
   if (code == BN_CLICKED) {
     if (name == "Button1") return Button1Click();  // guards itself
+    if (name == "Button2") return Guarded([this] { Button2Click(); });
+    if (name == "Button3") return Guarded([this] { Button3Click(); });
     if (name == "Button4") return Guarded([this] { Button4Click(); });
     if (name == "Button5") return Guarded([this] { Button5Click(); });
     if (name == "Button6") return Guarded([this] { Button6Click(); });
@@ -400,6 +402,15 @@ void TForm1::Button1Click() {
     close_after_scan_ = false;
     PostMessageW(window_, WM_CLOSE, 0, 0);
   }
+}
+
+void TForm1::Button2Click() { BrowseInto("Edit2"); }
+
+void TForm1::Button3Click() { BrowseInto("Edit3"); }
+
+void TForm1::BrowseInto(std::string_view name) {
+  std::string path = TextOf(name);
+  if (folder_picker_->BrowseForFolder(path)) SetTextOf(name, path);
 }
 
 void TForm1::Button4Click() { SendMessageW(window_, WM_CLOSE, 0, 0); }

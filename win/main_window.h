@@ -11,6 +11,7 @@
 #include "commands/pump_throttle.h"
 #include "common/prompter.h"
 #include "engine/tree_store.h"
+#include "win/folder_picker.h"
 #include "win/list_view.h"
 #include "win/tree_view.h"
 
@@ -72,6 +73,8 @@ class TForm1 : public LiveInputs, public PlanSink {
 
   // The handlers, public so that start-up and the tests can drive them.
   void Button1Click();
+  void Button2Click();
+  void Button3Click();
   void Button4Click();
   void Button5Click();
   void Button6Click();
@@ -83,6 +86,12 @@ class TForm1 : public LiveInputs, public PlanSink {
   void ComboBox2Change();
   // The close prompt and the settings save; true when the window may close.
   bool FormCloseQuery();
+
+  // Replaces the folder browser (the tests answer it); nullptr restores the
+  // shell's. The window does not own it.
+  void SetFolderPicker(FolderPicker* picker) {
+    folder_picker_ = picker != nullptr ? picker : &shell_picker_;
+  }
 
   CommandState& state() { return state_; }
   const std::vector<std::string>& PresetNames() const { return preset_names_; }
@@ -168,6 +177,8 @@ class TForm1 : public LiveInputs, public PlanSink {
   // A journal that could not be written ended Move or Undo before anything moved.
   void ShowJournalFailure(const MoveReport& report);
 
+  // Button2Click and Button3Click: the browser's choice into the box `name`.
+  void BrowseInto(std::string_view name);
   std::string TextOf(std::string_view name) const;
   void SetTextOf(std::string_view name, const std::string& text);
   bool Checked(std::string_view name) const;
@@ -194,6 +205,8 @@ class TForm1 : public LiveInputs, public PlanSink {
   bool shown_once_ = false;
   int last_track_position_ = 0;
   std::function<void()> closed_;
+  ShellFolderPicker shell_picker_;
+  FolderPicker* folder_picker_ = &shell_picker_;
 
   HWND window_ = nullptr;
   HMENU menu_ = nullptr;

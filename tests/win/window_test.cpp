@@ -21,6 +21,7 @@
 #undef CreateFile
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -475,6 +476,35 @@ TEST_F(WindowTest, ArrowsTrackBarAndSpinEditReachTheirHandlers) {
   EXPECT_EQ(TextOf(Control("Label5")), "vol000041");
   ClickArrow(form_->SpinArrows(), true);
   EXPECT_EQ(TextOf(Control("Label5")), "vol000042");
+}
+
+// A folder browser that answers from a script and remembers where it opened.
+class ScriptedFolderPicker : public FolderPicker {
+ public:
+  bool BrowseForFolder(std::string& path) override {
+    opened_on.push_back(path);
+    if (!choice) return false;
+    path = *choice;
+    return true;
+  }
+  std::optional<std::string> choice;
+  std::vector<std::string> opened_on;
+};
+
+TEST_F(WindowTest, EachFolderButtonFillsItsOwnBox) {
+  ScriptedFolderPicker picker;
+  form_->SetFolderPicker(&picker);
+  Type("Edit2", "C:\\入力");
+  Type("Edit3", "D:\\出力");
+  picker.choice = "C:\\";  // as the shell gives it: a root keeps its backslash
+  Click("Button2");
+  EXPECT_EQ(TextOf(Control("Edit2")), "C:\\");
+  EXPECT_EQ(TextOf(Control("Edit3")), "D:\\出力");
+  picker.choice.reset();  // cancelled
+  Click("Button3");
+  EXPECT_EQ(TextOf(Control("Edit3")), "D:\\出力");
+  EXPECT_EQ(picker.opened_on, (std::vector<std::string>{"C:\\入力", "D:\\出力"}));
+  form_->SetFolderPicker(nullptr);
 }
 
 TEST_F(WindowTest, APresetPutsItsSizeInBytes) {

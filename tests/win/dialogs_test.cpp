@@ -1,12 +1,18 @@
-// The Win32 message boxes of the prompter, read and answered from inside
-// their own modal loop: a thread timer fires there once the box is up.
+// The Win32 message boxes of the prompter and the shell's folder browser,
+// read and answered from inside their own modal loops: a thread timer fires
+// there once the dialog is up.
 
 #include "platform/windows/wide.h"
+#include "support/temp_dir.h"
+#include "win/folder_picker.h"
 #include "win/win_prompter.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <ole2.h>
+#undef CreateFile
 
 #include <string>
 #include <vector>
@@ -109,6 +115,58 @@ INSTANTIATE_TEST_SUITE_P(
                 Answer::Cancel, "確認", kYesNoCancel, IDYES},
         BoxCase{BoxKind::Confirm, kButtonYes | kButtonNo | kButtonCancel, Gesture::CloseBox,
                 Answer::Cancel, "確認", kYesNoCancel, IDYES}));
+
+// ---- The folder browser ---------------------------------------------------------
+
+// The browser's answer once it is up: OK or Cancel, and its instruction text.
+thread_local int browser_command = IDOK;
+thread_local std::string* browser_texts = nullptr;
+
+BOOL CALLBACK CollectTexts(HWND window, LPARAM texts) {
+  reinterpret_cast<std::string*>(texts)->append(TextOf(window)).append("\n");
+  return TRUE;
+}
+
+void CALLBACK AnswerBrowser(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND browser = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&browser));
+  if (browser == nullptr) return;
+  KillTimer(nullptr, timer);
+  EnumChildWindows(browser, CollectTexts, reinterpret_cast<LPARAM>(browser_texts));
+  PostMessageW(browser, WM_COMMAND, MAKEWPARAM(browser_command, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(browser, browser_command)));
+}
+
+class FolderBrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+  void TearDown() override { OleUninitialize(); }
+
+  bool Browse(int command, std::string& path) {
+    browser_command = command;
+    browser_texts = &texts_;
+    SetTimer(nullptr, 0, 10, AnswerBrowser);
+    return ShellFolderPicker().BrowseForFolder(path);
+  }
+
+  testing::TempDir temp_;
+  std::string texts_;
+};
+
+TEST_F(FolderBrowserTest, OpensOnTheTypedFolderAndGivesItBackOnOk) {
+  const std::string folder = temp_.CreateDir("選ぶ\\日本語のフォルダ");
+  std::string path = folder;
+  EXPECT_TRUE(Browse(IDOK, path));
+  EXPECT_EQ(path, folder);
+  EXPECT_NE(texts_.find(kFolderPickerTitle), std::string::npos) << texts_;
+}
+
+TEST_F(FolderBrowserTest, CancelLeavesThePathAsItWas) {
+  std::string path = temp_.CreateDir("残る");
+  const std::string typed = path;
+  EXPECT_FALSE(Browse(IDCANCEL, path));
+  EXPECT_EQ(path, typed);
+}
 
 }  // namespace
 }  // namespace morvick::win
