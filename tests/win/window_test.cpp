@@ -18,8 +18,11 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+#include <psapi.h>
 #undef CreateFile
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 #include <optional>
 #include <set>
@@ -295,6 +298,25 @@ TEST_F(WindowTest, MenuTabOrderAndFocusAsDesigned) {
     at = GetNextDlgTabItem(form_->handle(), at, FALSE);
     EXPECT_EQ(at, expected(chain[i % chain.size()])) << "after " << chain[i - 1]->name;
   }
+}
+
+TEST_F(WindowTest, TheManifestBringsTheCommonControlsOfVersion6) {
+  // The side-by-side comctl32 of version 6, which only a manifest asks for,
+  // is among the modules of the process.
+  HMODULE modules[512] = {};
+  DWORD needed = 0;
+  ASSERT_TRUE(K32EnumProcessModules(GetCurrentProcess(), modules, sizeof modules, &needed));
+  std::vector<std::string> controls;
+  for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < std::size(modules); ++i) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(modules[i], path, MAX_PATH);
+    std::string name = Narrow(path);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name.find("comctl32") != std::string::npos) controls.push_back(name);
+  }
+  EXPECT_TRUE(std::any_of(controls.begin(), controls.end(), [](const std::string& name) {
+    return name.find("common-controls_6595b64144ccf1df_6.") != std::string::npos;
+  })) << ::testing::PrintToString(controls);
 }
 
 // ---- Investigate, Move and Undo ---------------------------------------------------
