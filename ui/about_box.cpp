@@ -1,52 +1,58 @@
 #include "ui/about_box.h"
 
+#include "commands/about_box_controls.h"
 #include "ui/program_look.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
+#include <map>
+#include <string_view>
+
 namespace morvick::ui {
 
 TAboutBox1::TAboutBox1(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("TAboutBox1"));
-  setWindowTitle(QStringLiteral("バージョン情報"));
+  setObjectName(QString::fromLatin1(kAboutBox.name));
+  setWindowTitle(QString::fromUtf8(kAboutBox.caption));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setFont(ProgramFont());
-  setFixedSize(251, 165);
+  setFixedSize(kAboutBox.client_width, kAboutBox.client_height);
   setModal(true);
 
-  auto* panel = new QFrame(this);
-  panel->setObjectName(QStringLiteral("Panel1"));
-  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  panel->setLineWidth(2);
-  panel->setGeometry(8, 8, 233, 113);
-
-  auto* icon = new QLabel(panel);
-  icon->setObjectName(QStringLiteral("ProgramIcon"));
-  icon->setGeometry(8, 8, 49, 41);
-  icon->setScaledContents(true);
-  icon->setPixmap(ProgramIcon().pixmap(32, 32));
-
-  auto* product = new QLabel(QStringLiteral("プロダクト名     Morvick"), panel);
-  product->setObjectName(QStringLiteral("ProductName"));
-  product->setGeometry(72, 24, 120, 12);
-
-  auto* version = new QLabel(QStringLiteral("バージョン番号 1.9"), panel);
-  version->setObjectName(QStringLiteral("Version"));
-  version->setGeometry(72, 48, 95, 12);
-
-  auto* note = new QLabel(QStringLiteral("フォルダ分割ツール"), panel);
-  note->setObjectName(QStringLiteral("Comments"));
-  note->setGeometry(72, 72, 128, 12);
-  for (QLabel* label : {product, version, note}) FitLabel(label);
-
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  ok->setObjectName(QStringLiteral("OKButton"));
-  ok->setGeometry(79, 132, 75, 25);
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  std::map<std::string_view, QWidget*> made{{kAboutBox.name, this}};
+  QFrame* panel = nullptr;
+  QPushButton* ok = nullptr;
+  for (const AboutControlSpec& spec : kAboutBoxControls) {
+    QWidget* container = made.at(spec.container);
+    const std::string_view name = spec.name;
+    QWidget* widget = nullptr;
+    if (name == "Panel1") {
+      panel = new QFrame(container);
+      panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+      panel->setLineWidth(2);
+      widget = panel;
+    } else if (name == "ProgramIcon") {
+      auto* icon = new QLabel(container);
+      icon->setScaledContents(true);
+      icon->setPixmap(ProgramIcon().pixmap(32, 32));
+      widget = icon;
+    } else if (name == "OKButton") {
+      ok = new QPushButton(QString::fromUtf8(spec.text), container);
+      ok->setDefault(true);
+      connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+      widget = ok;
+    } else {
+      widget = new QLabel(QString::fromUtf8(spec.text), container);
+    }
+    widget->setObjectName(QString::fromLatin1(spec.name));
+    widget->setGeometry(spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height);
+    if (auto* label = qobject_cast<QLabel*>(widget); label != nullptr && !label->text().isEmpty()) {
+      FitLabel(label);
+    }
+    made[spec.name] = widget;
+  }
 
   setTabOrder(panel, ok);
   ok->setFocus();
