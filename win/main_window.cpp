@@ -13,6 +13,7 @@
 #include "settings/settings_paths.h"
 #include "win/dpi.h"
 #include "win/message_loop.h"
+#include "win/program_look.h"
 
 #include <commctrl.h>
 
@@ -45,7 +46,8 @@ void RegisterWindowClass(WNDPROC procedure) {
   window_class.lpfnWndProc = procedure;
   window_class.hInstance = GetModuleHandleW(nullptr);
   window_class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  window_class.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  window_class.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
+  window_class.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kWindowClass;
   if (RegisterClassExW(&window_class) == 0) throw Error("ウィンドウを作成できません");
@@ -253,6 +255,7 @@ LRESULT TForm1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void TForm1::OnCommand(int id, int code) {
+  if (id == kAbout1Command) return Guarded([this] { About1Click(); });
   const ControlSpec* spec = nullptr;
   for (const Placed& placed : controls_) {
     if (GetDlgCtrlID(placed.handle) == id) spec = placed.spec;
@@ -453,7 +456,7 @@ void TForm1::Edit4Change() {
   volume_naming_ = NamingOf(ReadFormValues());
   const HWND label = Control("Label5");
   SetWindowTextW(label, Wide(volume_naming_.FolderName(1)).c_str());
-  FitLabel(label, FindMainWindowControl("Label5")->rect);
+  FitLabel(label, Scale(FindMainWindowControl("Label5")->rect, dpi_));
   list_view2_.Refresh();
 }
 
@@ -484,6 +487,8 @@ void TForm1::ComboBox2Change() {
   SetTextOf("Edit1", choice->size_text);
   SendMessageW(Control("ComboBox1"), CB_SETCURSEL, static_cast<WPARAM>(choice->unit), 0);
 }
+
+void TForm1::About1Click() { about_box_.ShowModal(window_); }
 
 // ---- Form values ---------------------------------------------------------------
 

@@ -11,6 +11,7 @@
 #include "commands/pump_throttle.h"
 #include "common/prompter.h"
 #include "engine/tree_store.h"
+#include "win/about_box.h"
 #include "win/folder_picker.h"
 #include "win/list_view.h"
 #include "win/tree_view.h"
@@ -84,6 +85,7 @@ class TForm1 : public LiveInputs, public PlanSink {
   void UpDown1Click(bool up);
   void RadioGroup1Click();
   void ComboBox2Change();
+  void About1Click();
   // The close prompt and the settings save; true when the window may close.
   bool FormCloseQuery();
 
@@ -168,7 +170,6 @@ class TForm1 : public LiveInputs, public PlanSink {
   void ArrangeTabOrder();
   void LayOut();
   void PlaceControl(const Placed& placed);
-  void FitLabel(HWND label, const ControlRect& designed) const;
   void UpdateRadioTabStop();
 
   // Runs a handler; an error that escapes it goes to the error box.
@@ -205,6 +206,7 @@ class TForm1 : public LiveInputs, public PlanSink {
   bool shown_once_ = false;
   int last_track_position_ = 0;
   std::function<void()> closed_;
+  TAboutBox1 about_box_;
   ShellFolderPicker shell_picker_;
   FolderPicker* folder_picker_ = &shell_picker_;
 

@@ -8,6 +8,7 @@
 #include "platform/windows/wide.h"
 #include "win/dpi.h"
 #include "win/main_window.h"
+#include "win/program_look.h"
 
 #include <commctrl.h>
 
@@ -34,9 +35,6 @@ constexpr int kRadioItemLeft = 8;
 constexpr int kRadioItemTop = 16;
 // The lines a dropped-down list shows before it scrolls.
 constexpr int kDroppedItems = 12;
-
-constexpr const wchar_t* kProgramFontFace = L"ＭＳ Ｐゴシック";
-constexpr int kProgramFontPoints = 9;
 
 struct WindowKind {
   const wchar_t* window_class;
@@ -125,9 +123,10 @@ void TForm1::BuildMenu() {
   constexpr int commands[] = {kHelp1Command, kSetting1Command, kAbout1Command};
   static_assert(std::size(commands) == kPropertyMenuItems.size());
   for (std::size_t i = 0; i < kPropertyMenuItems.size(); ++i) {
-    // The help, the preset editor and the About box are not part of this
-    // window yet: their entries are there, greyed.
-    AppendMenuW(property, MF_STRING | MF_GRAYED, static_cast<UINT_PTR>(commands[i]),
+    // The help and the preset editor are not part of this window yet: their
+    // entries are there, greyed.
+    const UINT state = commands[i] == kAbout1Command ? MF_ENABLED : MF_GRAYED;
+    AppendMenuW(property, MF_STRING | state, static_cast<UINT_PTR>(commands[i]),
                 Wide(kPropertyMenuItems[i].caption).c_str());
   }
   AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(property),
@@ -245,20 +244,8 @@ void TForm1::ArrangeTabOrder() {
 }
 
 void TForm1::LayOut() {
-  // "ＭＳ Ｐゴシック" 9 points; where it is missing, the font mapper picks the
-  // nearest Japanese font, as for any Windows program that asks for it.
-  LOGFONTW logical{};
-  logical.lfHeight = -MulDiv(kProgramFontPoints, dpi_, 72);
-  logical.lfWeight = FW_NORMAL;
-  logical.lfCharSet = SHIFTJIS_CHARSET;
-  logical.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  logical.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  logical.lfQuality = DEFAULT_QUALITY;
-  logical.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
-  wcsncpy(logical.lfFaceName, kProgramFontFace, LF_FACESIZE - 1);
-  Font font(CreateFontIndirectW(&logical));
-  logical.lfWeight = FW_BOLD;
-  Font bold(CreateFontIndirectW(&logical));
+  Font font(CreateProgramFont(dpi_, false));
+  Font bold(CreateProgramFont(dpi_, true));
   for (const Placed& placed : controls_) PlaceControl(placed);
   // The controls hold the new fonts now; the old ones may go.
   font_ = std::move(font);
@@ -267,7 +254,9 @@ void TForm1::LayOut() {
     const HFONT chosen =
         placed.spec->name == std::string_view("Label5") ? bold_font_.get() : font_.get();
     SendMessageW(placed.handle, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
-    if (placed.spec->kind == ControlKind::Label) FitLabel(placed.handle, placed.spec->rect);
+    if (placed.spec->kind == ControlKind::Label) {
+      FitLabel(placed.handle, Scale(placed.spec->rect, dpi_));
+    }
   }
   for (HWND item : radio_items_) {
     SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
@@ -343,26 +332,6 @@ void TForm1::PlaceControl(const Placed& placed) {
       break;
     default: place(control, rect.left, rect.top, rect.width, rect.height); break;
   }
-}
-
-void TForm1::FitLabel(HWND label, const ControlRect& designed) const {
-  // A label grows with its text and never shrinks below its design.
-  const int length = GetWindowTextLengthW(label);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(label, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  const HDC dc = GetDC(label);
-  const HGDIOBJ old =
-      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
-  RECT needed{0, 0, 0, 0};
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
-            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, old);
-  ReleaseDC(label, dc);
-  const ControlRect rect = Scale(designed, dpi_);
-  SetWindowPos(label, nullptr, 0, 0, std::max<int>(rect.width, needed.right),
-               std::max<int>(rect.height, needed.bottom),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm1::UpdateRadioTabStop() {

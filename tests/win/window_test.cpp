@@ -3,6 +3,7 @@
 // pressed. Message boxes are answered by a scripted prompter; results are read
 // back from the controls themselves.
 
+#include "commands/about_box_controls.h"
 #include "commands/main_window_controls.h"
 #include "commands/plan_commands.h"
 #include "commands/row_colours.h"
@@ -317,6 +318,79 @@ TEST_F(WindowTest, TheManifestBringsTheCommonControlsOfVersion6) {
   EXPECT_TRUE(std::any_of(controls.begin(), controls.end(), [](const std::string& name) {
     return name.find("common-controls_6595b64144ccf1df_6.") != std::string::npos;
   })) << ::testing::PrintToString(controls);
+}
+
+// What the About box showed while it was up, read from inside its modal loop.
+struct AboutSeen {
+  std::string caption;
+  RECT client{};
+  std::vector<std::string> texts;        // by kAboutBoxControls' order
+  std::vector<ControlRect> rects;        // the same
+  std::vector<bool> in_their_container;  // the same
+  bool has_icon = false;
+};
+thread_local AboutSeen* about_seen = nullptr;
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+void CALLBACK ReadAndCloseAbout(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND box = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&box));
+  if (box == nullptr) return;  // not up yet: the timer fires again
+  KillTimer(nullptr, timer);
+  AboutSeen& seen = *about_seen;
+  seen.caption = TextOf(box);
+  GetClientRect(box, &seen.client);
+  const HWND panel = GetDlgItem(box, kFirstAboutControlId);
+  for (std::size_t i = 0; i < kAboutBoxControls.size(); ++i) {
+    const AboutControlSpec& spec = kAboutBoxControls[i];
+    const int id = spec.name == std::string_view("OKButton")
+                       ? IDOK
+                       : kFirstAboutControlId + static_cast<int>(i);
+    const HWND container = spec.container == std::string_view("Panel1") ? panel : box;
+    const HWND control = GetDlgItem(container, id);
+    seen.texts.push_back(TextOf(control));
+    seen.rects.push_back(RectOf(control));
+    seen.in_their_container.push_back(control != nullptr && GetParent(control) == container);
+    if (spec.name == std::string_view("ProgramIcon")) {
+      seen.has_icon = SendMessageW(control, STM_GETICON, 0, 0) != 0;
+    }
+  }
+  PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+}
+
+TEST_F(WindowTest, AboutShowsTheBoxOfTheLayoutUntilOk) {
+  AboutSeen seen;
+  about_seen = &seen;
+  SetTimer(nullptr, 0, 10, ReadAndCloseAbout);
+  SendMessageW(form_->handle(), WM_COMMAND, MAKEWPARAM(kAbout1Command, 0), 0);
+  EXPECT_EQ(seen.caption, kAboutBox.caption);
+  EXPECT_EQ(seen.client.right, Scale(kAboutBox.client_width, form_->Dpi()));
+  EXPECT_EQ(seen.client.bottom, Scale(kAboutBox.client_height, form_->Dpi()));
+  ASSERT_EQ(seen.texts.size(), kAboutBoxControls.size());
+  for (std::size_t i = 0; i < kAboutBoxControls.size(); ++i) {
+    const AboutControlSpec& spec = kAboutBoxControls[i];
+    SCOPED_TRACE(spec.name);
+    EXPECT_TRUE(seen.in_their_container[i]);
+    EXPECT_EQ(seen.texts[i], spec.text);
+    const ControlRect designed = Scale(spec.rect, form_->Dpi());
+    EXPECT_EQ(seen.rects[i].left, designed.left);
+    EXPECT_EQ(seen.rects[i].top, designed.top);
+    // Labels grow with their text; the rest are as designed.
+    EXPECT_GE(seen.rects[i].width, designed.width);
+    EXPECT_GE(seen.rects[i].height, designed.height);
+    if (std::string_view(spec.text).empty() || spec.name == std::string_view("OKButton")) {
+      EXPECT_EQ(seen.rects[i], designed);
+    }
+  }
+  EXPECT_TRUE(seen.has_icon);
+  EXPECT_TRUE(IsWindowEnabled(form_->handle()));  // the modal box has given the window back
 }
 
 // ---- Investigate, Move and Undo ---------------------------------------------------

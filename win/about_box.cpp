@@ -1,0 +1,115 @@
+#include "win/about_box.h"
+
+#include "commands/about_box_controls.h"
+#include "common/error.h"
+#include "platform/windows/wide.h"
+#include "win/dpi.h"
+#include "win/program_look.h"
+
+#include <map>
+#include <string_view>
+
+namespace morvick::win {
+namespace {
+
+using platform::windows::Wide;
+
+// An empty dialog: the controls are made when it opens, at its dots per inch.
+struct alignas(4) EmptyDialog {
+  DLGTEMPLATE header;
+  WORD menu;
+  WORD window_class;
+  WORD title;
+};
+
+}  // namespace
+
+void TAboutBox1::ShowModal(HWND owner) {
+  EmptyDialog empty{};
+  empty.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &empty.header, owner, DialogProc,
+                          reinterpret_cast<LPARAM>(this));
+  if (font_ != nullptr) {
+    DeleteObject(font_);
+    font_ = nullptr;
+  }
+}
+
+INT_PTR CALLBACK TAboutBox1::DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG: try { reinterpret_cast<TAboutBox1*>(lparam)->Build(dialog);
+      } catch (...) {
+        EndDialog(dialog, IDCANCEL);
+      }
+      SetFocus(GetDlgItem(dialog, IDOK));
+      return FALSE;  // the focus is set
+    case WM_COMMAND:
+      // OK, Escape and the close box all close it; the result is not used.
+      if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) EndDialog(dialog, IDOK);
+      return TRUE;
+    default: return FALSE;
+  }
+}
+
+void TAboutBox1::Build(HWND dialog) {
+  const int dpi = DpiOfWindow(dialog);
+  font_ = CreateProgramFont(dpi, false);
+  SetWindowTextW(dialog, Wide(kAboutBox.caption).c_str());
+
+  std::map<std::string_view, HWND> made{{kAboutBox.name, dialog}};
+  for (std::size_t i = 0; i < kAboutBoxControls.size(); ++i) {
+    const AboutControlSpec& spec = kAboutBoxControls[i];
+    const std::string_view name = spec.name;
+    const ControlRect rect = Scale(spec.rect, dpi);
+    const wchar_t* window_class = L"STATIC";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD ex_style = 0;
+    int id = kFirstAboutControlId + static_cast<int>(i);
+    if (name == "Panel1") {
+      ex_style = WS_EX_CLIENTEDGE;  // a sunken bevel
+      style |= WS_CLIPSIBLINGS;
+    } else if (name == "ProgramIcon") {
+      style |= SS_ICON | SS_REALSIZECONTROL;  // stretched to the picture's size
+    } else if (name == "OKButton") {
+      window_class = L"BUTTON";
+      style |= BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP;
+      id = IDOK;
+    } else {
+      style |= SS_LEFT | SS_NOPREFIX;
+    }
+    const HWND control = CreateWindowExW(
+        ex_style, window_class, Wide(spec.text).c_str(), style, rect.left, rect.top, rect.width,
+        rect.height, made.at(spec.container), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        GetModuleHandleW(nullptr), nullptr);
+    if (control == nullptr) throw Error("コントロールを作成できません");
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (name == "ProgramIcon") {
+      SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(ProgramIcon(32)), 0);
+      SetWindowPos(control, nullptr, rect.left, rect.top, rect.width, rect.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (!std::string_view(spec.text).empty() && name != "OKButton") {
+      FitLabel(control, rect);
+    }
+    made[spec.name] = control;
+  }
+
+  // Its client area as designed, centred on the monitor.
+  RECT outer{0, 0, Scale(kAboutBox.client_width, dpi), Scale(kAboutBox.client_height, dpi)};
+  AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+  const int width = outer.right - outer.left;
+  const int height = outer.bottom - outer.top;
+  SetWindowPos(dialog, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+  RECT client{};
+  GetClientRect(dialog, &client);
+  const int wide = width + Scale(kAboutBox.client_width, dpi) - client.right;
+  const int high = height + Scale(kAboutBox.client_height, dpi) - client.bottom;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  SetWindowPos(dialog, nullptr, work.left + (work.right - work.left - wide) / 2,
+               work.top + (work.bottom - work.top - high) / 2, wide, high, SWP_NOZORDER);
+}
+
+}  // namespace morvick::win
