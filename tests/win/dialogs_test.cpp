@@ -118,9 +118,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- The folder browser ---------------------------------------------------------
 
-// The browser's answer once it is up: OK or Cancel, and its instruction text.
+// The browser's answer once it is up: OK or Cancel, given once its status
+// line shows `browser_status` (when set: the shell fills the tree and
+// selects the folder after the browser has opened), and its texts.
 thread_local int browser_command = IDOK;
+thread_local std::string browser_status;
 thread_local std::string* browser_texts = nullptr;
+thread_local int browser_ticks = 0;
+constexpr int kBrowserPatience = 1000;  // timer ticks of 10 ms
 
 BOOL CALLBACK CollectTexts(HWND window, LPARAM texts) {
   reinterpret_cast<std::string*>(texts)->append(TextOf(window)).append("\n");
@@ -131,8 +136,12 @@ void CALLBACK AnswerBrowser(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND browser = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&browser));
   if (browser == nullptr) return;
-  KillTimer(nullptr, timer);
+  browser_texts->clear();
   EnumChildWindows(browser, CollectTexts, reinterpret_cast<LPARAM>(browser_texts));
+  const bool status_shown = browser_status.empty() ||
+                            browser_texts->find("\n" + browser_status + "\n") != std::string::npos;
+  if (!status_shown && ++browser_ticks < kBrowserPatience) return;
+  KillTimer(nullptr, timer);
   PostMessageW(browser, WM_COMMAND, MAKEWPARAM(browser_command, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(browser, browser_command)));
 }
@@ -142,8 +151,10 @@ class FolderBrowserTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
   void TearDown() override { OleUninitialize(); }
 
-  bool Browse(int command, std::string& path) {
+  bool Browse(int command, std::string& path, const std::string& status = "") {
     browser_command = command;
+    browser_status = status;
+    browser_ticks = 0;
     browser_texts = &texts_;
     SetTimer(nullptr, 0, 10, AnswerBrowser);
     return ShellFolderPicker().BrowseForFolder(path);
@@ -156,9 +167,11 @@ class FolderBrowserTest : public ::testing::Test {
 TEST_F(FolderBrowserTest, OpensOnTheTypedFolderAndGivesItBackOnOk) {
   const std::string folder = temp_.CreateDir("選ぶ\\日本語のフォルダ");
   std::string path = folder;
-  EXPECT_TRUE(Browse(IDOK, path));
+  // Confirmed once the status line names the typed folder, highlighted.
+  EXPECT_TRUE(Browse(IDOK, path, folder));
   EXPECT_EQ(path, folder);
   EXPECT_NE(texts_.find(kFolderPickerTitle), std::string::npos) << texts_;
+  EXPECT_NE(texts_.find("\n" + folder + "\n"), std::string::npos) << texts_;
 }
 
 TEST_F(FolderBrowserTest, CancelLeavesThePathAsItWas) {
