@@ -1,12 +1,15 @@
 // morvick.exe: start-up of the Win32 window. Makes the process aware of each
-// monitor's dots per inch, initialises OLE, creates the main window from the
-// settings, shows it, offers to take back moves cut short, and runs the loop
-// until the close prompt grants the close. The exit code is 0 in every case.
+// monitor's dots per inch, reads the Windows version, initialises OLE, checks
+// the version, creates the main window from the settings, shows it, offers to
+// take back moves cut short, and runs the loop until the close prompt grants
+// the close. The exit code is 0 in every case.
 
 #include "common/error_guard.h"
+#include "platform/windows/wide.h"
 #include "win/dpi.h"
 #include "win/main_window.h"
 #include "win/message_loop.h"
+#include "win/platform_version.h"
 #include "win/win_prompter.h"
 
 #include <windows.h>
@@ -18,7 +21,16 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
                     int show_command) {
   using namespace morvick;
   win::EnablePerMonitorDpiAwareness();
+  const PlatformVersion version = win::CurrentPlatformVersion();
   const HRESULT ole = OleInitialize(nullptr);
+  if (const auto refusal = VersionGateRefusal(version)) {
+    // No title is set yet: the box is captioned with the executable's name.
+    using platform::windows::Wide;
+    MessageBoxW(nullptr, Wide(*refusal).c_str(),
+                Wide(DefaultApplicationTitle(win::ExecutablePath())).c_str(), MB_OK);
+    if (SUCCEEDED(ole)) OleUninitialize();
+    return 0;
+  }
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES |
                                                      ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
                                                      ICC_STANDARD_CLASSES};

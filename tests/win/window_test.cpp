@@ -13,6 +13,7 @@
 #include "support/temp_dir.h"
 #include "win/dpi.h"
 #include "win/main_window.h"
+#include "win/platform_version.h"
 
 #include <gtest/gtest.h>
 
@@ -391,6 +392,15 @@ TEST_F(WindowTest, AboutShowsTheBoxOfTheLayoutUntilOk) {
   }
   EXPECT_TRUE(seen.has_icon);
   EXPECT_TRUE(IsWindowEnabled(form_->handle()));  // the modal box has given the window back
+}
+
+TEST(VersionGate, TheRunningWindowsPassesWithItsRealVersion) {
+  // The manifest names Windows 10, so the system does not report an older one.
+  const PlatformVersion version = CurrentPlatformVersion();
+  EXPECT_EQ(version.platform_id, static_cast<unsigned>(VER_PLATFORM_WIN32_NT));
+  EXPECT_GE(version.major, 6u);
+  EXPECT_FALSE(VersionGateRefusal(version).has_value());
+  EXPECT_EQ(DefaultApplicationTitle(ExecutablePath()), "win_window_tests");
 }
 
 // ---- Investigate, Move and Undo ---------------------------------------------------
