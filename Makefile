@@ -9,7 +9,8 @@ CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps configure build run test test-asan format format-check bench fuzz hardening \
-  screenshot dist install package windows test-windows screenshot-windows clean
+  screenshot dist install package windows test-windows screenshot-windows \
+  package-windows clean
 
 # An optimised build without tests or benchmarks, for installing and packaging.
 DIST_DIR := build/dist
@@ -98,6 +99,11 @@ test-windows: windows
 # generated sample folder (build/windows/main-window.png).
 screenshot-windows: windows
 	@bash scripts/screenshot-windows.sh build/windows
+
+# morvick.exe, morvick-cli.exe, the shipped presets and the licence as one
+# zip (build/windows/morvick-VERSION-win64.zip), then its checks.
+package-windows: windows
+	@bash scripts/package-windows.sh build/windows
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
