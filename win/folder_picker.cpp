@@ -23,7 +23,10 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM parameter, LPARAM
   switch (message) {
     case BFFM_INITIALIZED:
       // Opens on the typed folder, passed as it is, also when it names none.
+      // Asked again once the browser's loop runs: a browser that fills its
+      // tree after this message (Wine's, at times) has no item to select yet.
       SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
+      PostMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
       break;
     case BFFM_SELCHANGED: {
       // The status line shows the highlighted folder's path, or nothing.
