@@ -5,6 +5,7 @@
 #include "platform/folders.h"
 #include "platform/real_path.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace morvick {
@@ -14,7 +15,13 @@ namespace {
   throw Error("'" + path + "' をドラッグできません: " + std::strerror(errno_value));
 }
 
+constexpr std::int64_t kDragDistance = 5;
+
 }  // namespace
+
+bool FarEnoughToDrag(std::int64_t x, std::int64_t y, std::int64_t origin_x, std::int64_t origin_y) {
+  return std::llabs(x - origin_x) >= kDragDistance || std::llabs(y - origin_y) >= kDragDistance;
+}
 
 std::vector<std::string> VolumeEntryNames(const EntryList& entries, std::int32_t volume) {
   std::vector<std::string> names;

@@ -11,6 +11,10 @@
 
 namespace morvick {
 
+// Whether the pointer, pressed at the origin, has moved far enough to start a
+// drag: 5 pixels or more from it in x or in y.
+bool FarEnoughToDrag(std::int64_t x, std::int64_t y, std::int64_t origin_x, std::int64_t origin_y);
+
 // The names of the entries of `volume`, in plan order.
 std::vector<std::string> VolumeEntryNames(const EntryList& entries, std::int32_t volume);
 

@@ -13,15 +13,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 
-#include <cstdlib>
-
 namespace morvick::ui {
-namespace {
-
-// The pointer must travel this far from the press, in x or in y, to drag.
-constexpr std::int64_t kDragDistance = 5;
-
-}  // namespace
 
 // ---- Folder picker -----------------------------------------------------------
 
@@ -59,10 +51,7 @@ void TForm1::ListView2MouseMove(int x, int y) {
 
   if (ListView2->SelectedRow() < 0) return;
   if (!list2_left_pressed_) return;
-  if (std::llabs(std::int64_t{x} - DragOriginX) < kDragDistance &&
-      std::llabs(std::int64_t{y} - DragOriginY) < kDragDistance) {
-    return;
-  }
+  if (!FarEnoughToDrag(x, y, DragOriginX, DragOriginY)) return;
   // From here on the press belongs to the drag: the list must not go on
   // selecting rows under the pointer, nor start a second drag.
   EndListView2Press();

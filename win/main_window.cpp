@@ -4,8 +4,10 @@
 #include "commands/path_rules.h"
 #include "commands/plan_commands.h"
 #include "commands/split_size_step.h"
+#include "commands/volume_items.h"
 #include "common/error.h"
 #include "common/error_guard.h"
+#include "common/text_rules.h"
 #include "moving/journal_files.h"
 #include "platform/windows/wide.h"
 #include "settings/presets.h"
@@ -16,6 +18,7 @@
 #include "win/program_look.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -198,6 +201,37 @@ LRESULT CALLBACK TForm1::ContainerProc(HWND container, UINT message, WPARAM wpar
     default: break;
   }
   return DefSubclassProc(container, message, wparam, lparam);
+}
+
+LRESULT CALLBACK TForm1::ListView2Proc(HWND list, UINT message, WPARAM wparam, LPARAM lparam,
+                                       UINT_PTR /*id*/, DWORD_PTR data) {
+  auto* form = reinterpret_cast<TForm1*>(data);
+  const int x = GET_X_LPARAM(lparam);
+  const int y = GET_Y_LPARAM(lparam);
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      form->list2_left_pressed_ = true;
+      form->Guarded([form, x, y] { form->ListView2MouseDown(true, x, y); });
+      break;  // then the list's own handling: the selection
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+      form->Guarded([form, x, y] { form->ListView2MouseDown(false, x, y); });
+      break;
+    case WM_LBUTTONUP: form->list2_left_pressed_ = false; break;
+    case WM_MOUSEMOVE: {
+      // A release the list took in its own loop, where this could not see it.
+      if ((wparam & MK_LBUTTON) == 0) form->list2_left_pressed_ = false;
+      const bool was_pressed = form->list2_left_pressed_;
+      form->Guarded([form, x, y] { form->ListView2MouseMove(x, y); });
+      // The move that began a drag (or failed to) is not the list's any more.
+      if (was_pressed && !form->list2_left_pressed_) return 0;
+      break;
+    }
+    case WM_NCDESTROY: RemoveWindowSubclass(list, &TForm1::ListView2Proc, 0); break;
+    default: break;
+  }
+  return DefSubclassProc(list, message, wparam, lparam);
 }
 
 LRESULT TForm1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -489,6 +523,40 @@ void TForm1::ComboBox2Change() {
 }
 
 void TForm1::About1Click() { about_box_.ShowModal(window_); }
+
+void TForm1::ListView2MouseDown(bool left_button, int x, int y) {
+  if (!left_button) return;
+  DragOriginX = x;
+  DragOriginY = y;
+}
+
+void TForm1::ListView2MouseMove(int x, int y) {
+  // The naming inputs as they are now: the folder dragged is the one the
+  // row's "フォルダ" column shows.
+  const FormValues form = ReadFormValues();
+  const std::string output_path = path_rules_.WithTrailingBackslash(form.output_text);
+  const VolumeNaming naming = NamingOf(form);
+
+  const HWND list = Control("ListView2");
+  if (ListView_GetNextItem(list, -1, LVNI_SELECTED) < 0) return;
+  if (!list2_left_pressed_) return;
+  if (!FarEnoughToDrag(x, y, DragOriginX, DragOriginY)) return;
+  // From here on the press belongs to the drag: the list must not go on
+  // selecting rows under the pointer, nor start a second drag.
+  SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  list2_left_pressed_ = false;
+  const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+  if (selected < 0) return;
+
+  const std::int32_t volume = ParseInt32(list_view2_.Text(selected, 0));
+  const std::vector<std::string> names =
+      state_.EntryList ? VolumeEntryNames(*state_.EntryList, volume) : std::vector<std::string>();
+  const std::string folder = output_path + naming.FolderName(volume);
+  // Every item must be there; a missing one is named in the error box.
+  VolumeItemPaths(folder, names);
+  const DataObjectPtr data = BuildVolumeDataObject(folder, names);
+  if (data) drag_runner_->Run(*data, DROPEFFECT_COPY);
+}
 
 // ---- Form values ---------------------------------------------------------------
 

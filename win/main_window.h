@@ -15,6 +15,7 @@
 #include "win/folder_picker.h"
 #include "win/list_view.h"
 #include "win/tree_view.h"
+#include "win/volume_drag.h"
 
 #include <windows.h>
 
@@ -86,6 +87,18 @@ class TForm1 : public LiveInputs, public PlanSink {
   void RadioGroup1Click();
   void ComboBox2Change();
   void About1Click();
+  // The drag-out of a volume; positions are in ListView2's client area. A
+  // press of the left button sets the origin; a move of 5 pixels or more
+  // from it in x or y, with the button still down on a selected row, drags
+  // the items of that row's volume folder.
+  void ListView2MouseDown(bool left_button, int x, int y);
+  void ListView2MouseMove(int x, int y);
+  POINT DragOrigin() const { return {DragOriginX, DragOriginY}; }
+  // Replaces the drag loop (the tests look at the data); nullptr restores
+  // the real one. The window does not own it.
+  void SetDragRunner(DragRunner* runner) {
+    drag_runner_ = runner != nullptr ? runner : &ole_drag_runner_;
+  }
   // The close prompt and the settings save; true when the window may close.
   bool FormCloseQuery();
 
@@ -148,6 +161,8 @@ class TForm1 : public LiveInputs, public PlanSink {
   using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK ListView2Proc(HWND list, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR id, DWORD_PTR data);
   static LRESULT CALLBACK ContainerProc(HWND container, UINT message, WPARAM wparam, LPARAM lparam,
                                         UINT_PTR id, DWORD_PTR data);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
@@ -207,6 +222,13 @@ class TForm1 : public LiveInputs, public PlanSink {
   int last_track_position_ = 0;
   std::function<void()> closed_;
   TAboutBox1 about_box_;
+  // The drag-out of ListView2: the last left press, and whether the list
+  // holds a left press that has not been released.
+  LONG DragOriginX = 0;
+  LONG DragOriginY = 0;
+  bool list2_left_pressed_ = false;
+  OleDragRunner ole_drag_runner_;
+  DragRunner* drag_runner_ = &ole_drag_runner_;
   ShellFolderPicker shell_picker_;
   FolderPicker* folder_picker_ = &shell_picker_;
 

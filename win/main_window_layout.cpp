@@ -149,6 +149,7 @@ void TForm1::BuildControls() {
   }
   list_view1_.Attach(Control("ListView1"));
   list_view2_.Attach(Control("ListView2"));
+  SetWindowSubclass(Control("ListView2"), ListView2Proc, 0, reinterpret_cast<DWORD_PTR>(this));
   tree_view1_.Attach(Control("TreeView1"));
   list_view1_.SetColourRule(EntryRowColour);
   list_view2_.SetColourRule([this](std::string_view caption) {

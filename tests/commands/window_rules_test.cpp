@@ -1,9 +1,10 @@
-// The window's rules that need no toolkit: size stepping, row colours and the
-// throttle of the event pump.
+// The window's rules that need no toolkit: size stepping, row colours, the
+// throttle of the event pump and the distance that starts a drag.
 
 #include "commands/pump_throttle.h"
 #include "commands/row_colours.h"
 #include "commands/split_size_step.h"
+#include "commands/volume_items.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,18 @@
 
 namespace morvick {
 namespace {
+
+TEST(VolumeDrag, StartsFivePixelsFromThePressInXOrY) {
+  struct Case {
+    int x, y;
+    bool drags;
+  };
+  const Case cases[] = {{0, 0, false}, {4, 4, false}, {-4, -4, false}, {5, 0, true},
+                        {0, 5, true},  {-5, 0, true}, {4, -5, true},   {-4, 3, false}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(FarEnoughToDrag(100 + c.x, 50 + c.y, 100, 50), c.drags) << c.x << "," << c.y;
+  }
+}
 
 TEST(SplitSizeStep, StepsWrapsAndRefusesNonNumbers) {
   struct Case {

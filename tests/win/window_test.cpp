@@ -13,6 +13,7 @@
 #include "support/temp_dir.h"
 #include "win/dpi.h"
 #include "win/main_window.h"
+#include "win/message_loop.h"
 #include "win/platform_version.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 #include <psapi.h>
+#include <shellapi.h>
 #undef CreateFile
 
 #include <algorithm>
@@ -526,6 +528,105 @@ TEST_F(PlanTest, InvestigateMoveAndUndoThroughTheControls) {
   prompter_.Clear();
   Click("Button7");
   EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"Undoが終了してる為、処理できません。"});
+}
+
+// A drag loop that looks at the data it is given: the files it offers.
+class RecordingDragRunner : public DragRunner {
+ public:
+  DWORD Run(IDataObject& data, DWORD allowed_effects) override {
+    ++runs;
+    allowed = allowed_effects;
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (SUCCEEDED(data.GetData(&format, &medium))) {
+      const auto drop = static_cast<HDROP>(medium.hGlobal);
+      const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+      for (UINT i = 0; i < count; ++i) {
+        wchar_t file[MAX_PATH] = {};
+        DragQueryFileW(drop, i, file, MAX_PATH);
+        files.insert(Narrow(file));
+      }
+      ReleaseStgMedium(&medium);
+    }
+    return DROPEFFECT_COPY;
+  }
+  int runs = 0;
+  DWORD allowed = 0;
+  std::set<std::string> files;
+};
+
+class DragTest : public PlanTest {
+ protected:
+  void SetUp() override {
+    PlanTest::SetUp();
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    form_->SetDragRunner(&runner_);
+  }
+  void TearDown() override {
+    form_->SetDragRunner(nullptr);
+    OleUninitialize();
+  }
+  // A press on the first row of ListView2, then moves with the button down,
+  // `moves` from the press point.
+  POINT PressAndMove(std::vector<POINT> moves) {
+    const HWND list = Control("ListView2");
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    RECT row{};
+    ListView_GetItemRect(list, 0, &row, LVIR_BOUNDS);
+    const POINT at{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+    const auto point = [at](POINT by) { return MAKELPARAM(at.x + by.x, at.y + by.y); };
+    for (const POINT& by : moves) PostMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, point(by));
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point({0, 0}));
+    PumpPendingMessages(form_->handle());
+    return at;
+  }
+
+  RecordingDragRunner runner_;
+};
+
+TEST_F(DragTest, FivePixelsFromThePressDragTheItemsOfTheSelectedVolume) {
+  MakeInput();
+  FillInputs();
+  Click("Button1");
+  prompter_.Answer(Answer::Yes);
+  Click("Button5");
+  prompter_.Clear();
+
+  const POINT at = PressAndMove({{4, -4}, {-4, 4}});
+  EXPECT_EQ(form_->DragOrigin().x, at.x);
+  EXPECT_EQ(form_->DragOrigin().y, at.y);
+  EXPECT_EQ(runner_.runs, 0);  // within 4 pixels in both directions
+
+  PressAndMove({{3, 3}, {0, 5}, {5, 0}});
+  EXPECT_EQ(runner_.runs, 1);  // once: the press belongs to the drag
+  EXPECT_EQ(runner_.allowed, static_cast<DWORD>(DROPEFFECT_COPY));
+  std::set<std::string> expected;
+  for (const std::string& name : NamesIn(output_ + "\\folder00001")) {
+    expected.insert(output_ + "\\folder00001\\" + name);
+  }
+  EXPECT_EQ(runner_.files, expected);
+  EXPECT_FALSE(expected.empty());
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{});
+
+  // A right press records no origin.
+  const HWND list = Control("ListView2");
+  PostMessageW(list, WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
+  SendMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+  PumpPendingMessages(form_->handle());
+  EXPECT_EQ(form_->DragOrigin().x, at.x);
+}
+
+TEST_F(DragTest, AVolumeNotMovedYetEndsInTheErrorBox) {
+  MakeInput();
+  FillInputs();
+  Click("Button1");
+  PressAndMove({{0, 6}});
+  EXPECT_EQ(runner_.runs, 0);
+  ASSERT_EQ(prompter_.boxes().size(), 1u);
+  EXPECT_EQ(prompter_.boxes()[0].kind, BoxKind::Error);
+  EXPECT_EQ(
+      prompter_.boxes()[0].text.rfind("'" + output_ + "\\folder00001' をドラッグできません", 0), 0u)
+      << prompter_.boxes()[0].text;
 }
 
 TEST_F(PlanTest, CancelReachesTheScanThroughTheEventPump) {
