@@ -616,6 +616,25 @@ TEST_F(DragTest, FivePixelsFromThePressDragTheItemsOfTheSelectedVolume) {
   EXPECT_EQ(form_->DragOrigin().x, at.x);
 }
 
+TEST(VolumeDropSource, EscapeOrTheRightButtonCancelsReleasingTheLeftDrops) {
+  struct Case {
+    BOOL escape;
+    DWORD keys;
+    HRESULT answer;
+  };
+  const Case cases[] = {
+      {TRUE, MK_LBUTTON, DRAGDROP_S_CANCEL},  {FALSE, MK_LBUTTON | MK_RBUTTON, DRAGDROP_S_CANCEL},
+      {FALSE, MK_RBUTTON, DRAGDROP_S_CANCEL}, {FALSE, 0, DRAGDROP_S_DROP},
+      {FALSE, MK_SHIFT, DRAGDROP_S_DROP},     {FALSE, MK_LBUTTON | MK_CONTROL, S_OK},
+  };
+  VolumeDropSource source;
+  for (const Case& c : cases) {
+    EXPECT_EQ(source.QueryContinueDrag(c.escape, c.keys), c.answer) << c.escape << " " << c.keys;
+  }
+  EXPECT_EQ(source.GiveFeedback(DROPEFFECT_COPY), DRAGDROP_S_USEDEFAULTCURSORS);
+  EXPECT_EQ(source.GiveFeedback(DROPEFFECT_NONE), DRAGDROP_S_USEDEFAULTCURSORS);
+}
+
 TEST_F(DragTest, AVolumeNotMovedYetEndsInTheErrorBox) {
   MakeInput();
   FillInputs();
