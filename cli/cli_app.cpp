@@ -287,24 +287,53 @@ int RunPlan(const PlanOptions& options) {
   return form.cancelled() ? kExitInterrupted : kExitDone;
 }
 
+// What move and copy share: the settings, Ctrl-C, the question, and the plan
+// printed before anything changes.
+class PlannedCommand {
+ public:
+  PlannedCommand(PlanSettings settings, const PlanOptions& options)
+      : settings_(std::move(settings)),
+        prompter_(ProcessConfirmPolicy(options.yes), stderr, stdin),
+        progress_(MakeProgress(options.quiet)),
+        form_(settings_, state_, progress_.get()) {}
+
+  // Plans and prints the plan. The exit status when the command ends there;
+  // `what` names what an interrupted scan did not do ("moved").
+  std::optional<int> Plan(const PlanOptions& options, const char* what) {
+    if (const std::optional<int> status = Investigate(state_, form_, prompter_, progress_.get(),
+                                                      settings_, FormatOf(options.format))) {
+      return status;
+    }
+    if (form_.cancelled()) {
+      Message(std::string("morvick-cli: the scan was interrupted; nothing was ") + what);
+      return kExitInterrupted;
+    }
+    return std::nullopt;
+  }
+
+  const PlanSettings& settings() const { return settings_; }
+  CommandState& state() { return state_; }
+  CliPrompter& prompter() { return prompter_; }
+  CliPlanView& form() { return form_; }
+
+ private:
+  const InterruptGuard interrupt_;
+  PlanSettings settings_;
+  CommandState state_;
+  CliPrompter prompter_;
+  std::unique_ptr<ScanProgress> progress_;
+  CliPlanView form_;
+};
+
 int RunMove(const PlanOptions& options) {
   int exit_status = kExitDone;
-  const std::optional<PlanSettings> settings = ResolveSettings(options, true, exit_status);
+  std::optional<PlanSettings> settings = ResolveSettings(options, true, exit_status);
   if (!settings) return exit_status;
-
-  const InterruptGuard interrupt;
-  CommandState state;
-  CliPrompter prompter(ProcessConfirmPolicy(options.yes), stderr, stdin);
-  std::unique_ptr<ScanProgress> progress = MakeProgress(options.quiet);
-  CliPlanView form(*settings, state, progress.get());
-  if (const std::optional<int> status =
-          Investigate(state, form, prompter, progress.get(), *settings, FormatOf(options.format))) {
-    return *status;
-  }
-  if (form.cancelled()) {
-    Message("morvick-cli: the scan was interrupted; nothing was moved");
-    return kExitInterrupted;
-  }
+  PlannedCommand command(std::move(*settings), options);
+  if (const std::optional<int> status = command.Plan(options, "moved")) return *status;
+  CommandState& state = command.state();
+  CliPrompter& prompter = command.prompter();
+  CliPlanView& form = command.form();
 
   bool journal_begun = false;
   MoveOptions move_options;
@@ -323,8 +352,8 @@ int RunMove(const PlanOptions& options) {
   move_options.stop_requested = [] { return InterruptRequested() || OutputFailed(); };
   MoveReport report;
   try {
-    report = MoveCommand(state, MoveInputsOf(*settings), form, form, prompter, PlatformPathRules(),
-                         move_options);
+    report = MoveCommand(state, MoveInputsOf(command.settings()), form, form, prompter,
+                         PlatformPathRules(), move_options);
   } catch (const Error& error) {
     prompter.ShowError(error.what());
     return journal_begun ? kExitSomeFailed : kExitRefused;
@@ -351,25 +380,13 @@ int RunMove(const PlanOptions& options) {
 
 int RunCopy(const PlanOptions& options, const CopyCliOptions& copy_options) {
   int exit_status = kExitDone;
-  const std::optional<PlanSettings> settings = ResolveSettings(options, true, exit_status);
+  std::optional<PlanSettings> settings = ResolveSettings(options, true, exit_status);
   if (!settings) return exit_status;
-
-  const InterruptGuard interrupt;
-  CommandState state;
-  CliPrompter prompter(ProcessConfirmPolicy(options.yes), stderr, stdin);
-  std::unique_ptr<ScanProgress> progress = MakeProgress(options.quiet);
-  CliPlanView form(*settings, state, progress.get());
-  if (const std::optional<int> status =
-          Investigate(state, form, prompter, progress.get(), *settings, FormatOf(options.format))) {
-    return *status;
-  }
-  if (form.cancelled()) {
-    Message("morvick-cli: the scan was interrupted; nothing was copied");
-    return kExitInterrupted;
-  }
+  PlannedCommand command(std::move(*settings), options);
+  if (const std::optional<int> status = command.Plan(options, "copied")) return *status;
   CopyCliOptions copying = copy_options;
   copying.quiet = options.quiet;
-  const int status = CopyPlanned(state, *settings, prompter, copying);
+  const int status = CopyPlanned(command.state(), command.settings(), command.prompter(), copying);
   return status == kExitRefused && InterruptRequested() ? kExitInterrupted : status;
 }
 
