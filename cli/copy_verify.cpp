@@ -6,11 +6,8 @@
 #include "cli/output.h"
 #include "cli/plan_view.h"
 #include "cli/transfer_progress.h"
-#include "commands/path_rules.h"
 #include "commands/volume_copy.h"
 #include "commands/volume_verify.h"
-#include "common/path_messages.h"
-#include "moving/move_engine.h"
 #include "platform/folders.h"
 #include "platform/real_path.h"
 #include "platform/standard_streams.h"
@@ -26,37 +23,6 @@ void Message(const std::string& text) { WriteOutput(stderr, text + "\n"); }
 std::unique_ptr<TransferProgress> MakeProgress(bool quiet, const char* tag) {
   if (quiet || !platform::IsTerminal(2)) return nullptr;
   return std::make_unique<TransferProgress>(stderr, tag);
-}
-
-// The folders of a copy, fixed as they really are. The input is left as it
-// is, so the output may not lie in it; hard links need one file system.
-std::optional<FixedFolders> FixCopyFolders(Prompter& prompter, const PlanSettings& settings,
-                                           bool link) {
-  const std::string& input_text = settings.form.input_text;
-  const std::string& output_text = settings.form.output_text;
-  if (!PlatformPathRules().CheckPathSyntax(prompter, output_text, "出力フォルダ")) {
-    return std::nullopt;
-  }
-  std::optional<std::string> input = platform::RealFolderPath(input_text);
-  std::optional<std::string> output = platform::RealFolderPath(output_text);
-  if (!input || !output) {
-    prompter.ShowMessage("フォルダを開けません: " + (!input ? input_text : output_text));
-    return std::nullopt;
-  }
-  if (*input == *output) {
-    prompter.ShowMessage(path_messages::kSameFolder);
-    return std::nullopt;
-  }
-  if (platform::IsSameOrBelow(*output, *input)) {
-    Message("morvick-cli: the output folder " + *output + " lies in the input folder " + *input +
-            ", which copy leaves as it is");
-    return std::nullopt;
-  }
-  if (link && !platform::IsSameFileSystem(*input, *output)) {
-    Message("morvick-cli: --link needs the input and output folders on one file system");
-    return std::nullopt;
-  }
-  return FixedFolders{std::move(*input), std::move(*output)};
 }
 
 std::int64_t PlannedBytes(const CopyPlan& plan) {
@@ -82,20 +48,21 @@ const char* FindingName(VerifyFinding::Kind kind) {
 
 int CopyPlanned(const CommandState& state, const PlanSettings& settings, Prompter& prompter,
                 const CopyCliOptions& options) {
-  std::optional<FixedFolders> folders = FixCopyFolders(prompter, settings, options.link);
-  if (!folders) return kExitRefused;
   // The naming as move reads it from the same settings.
-  CopyPlan plan{*folders, MoveInputsOf(settings).naming, state.EntryList.get(), state.VolumeCount,
-                settings.form.skip_last};
-  // The same refusal as move's: an output folder inside an entry (through a
-  // link among the entries) would be copied into itself.
-  MovePlan as_move;
-  as_move.folders = plan.folders;
-  as_move.naming = plan.naming;
-  as_move.entries = plan.entries;
-  as_move.volume_count = plan.volume_count;
-  as_move.skip_last = plan.skip_last;
-  if (!CheckOutputOutsideEntries(prompter, as_move)) return kExitRefused;
+  const CopyPreparation prepared =
+      PrepareCopy(prompter, state, MoveInputsOf(settings), settings.form.skip_last, options.link);
+  const CopyPlan& plan = prepared.plan;
+  switch (prepared.refusal) {
+    case CopyRefusal::None: break;
+    case CopyRefusal::Shown: return kExitRefused;
+    case CopyRefusal::OutputInInput:
+      Message("morvick-cli: the output folder " + plan.folders.output +
+              " lies in the input folder " + plan.folders.input + ", which copy leaves as it is");
+      return kExitRefused;
+    case CopyRefusal::LinkAcrossFileSystems:
+      Message("morvick-cli: --link needs the input and output folders on one file system");
+      return kExitRefused;
+  }
   if (prompter.ConfirmYesNo("よろしいですか？") != Answer::Yes) return kExitRefused;
 
   std::unique_ptr<TransferProgress> progress = MakeProgress(options.quiet, "[コピー中] ");

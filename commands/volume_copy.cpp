@@ -1,8 +1,12 @@
 #include "commands/volume_copy.h"
 
+#include "commands/path_rules.h"
+#include "common/path_messages.h"
 #include "common/sha256.h"
+#include "moving/move_engine.h"
 #include "moving/move_step.h"
 #include "platform/file_io.h"
+#include "platform/folders.h"
 #include "platform/real_path.h"
 
 #include <algorithm>
@@ -191,6 +195,52 @@ int WriteOrKeep(platform::FileCopier& copier, const std::string& path, const std
 }
 
 }  // namespace
+
+CopyPreparation PrepareCopy(Prompter& prompter, const CommandState& state, const MoveInputs& inputs,
+                            bool skip_last, bool link) {
+  CopyPreparation prepared;
+  prepared.refusal = CopyRefusal::Shown;
+  const std::string& input_text = inputs.input_text;
+  const std::string& output_text = inputs.output_text;
+  if (!PlatformPathRules().CheckPathSyntax(prompter, output_text, "出力フォルダ")) return prepared;
+  std::optional<std::string> input = platform::RealFolderPath(input_text);
+  std::optional<std::string> output = platform::RealFolderPath(output_text);
+  if (!input || !output) {
+    prompter.ShowMessage("フォルダを開けません: " + (!input ? input_text : output_text));
+    return prepared;
+  }
+  if (*input == *output) {
+    prompter.ShowMessage(path_messages::kSameFolder);
+    return prepared;
+  }
+  CopyPlan& plan = prepared.plan;
+  plan.folders = FixedFolders{std::move(*input), std::move(*output)};
+  plan.naming = inputs.naming;
+  plan.entries = state.EntryList.get();
+  plan.volume_count = state.VolumeCount;
+  plan.skip_last = skip_last;
+  if (platform::IsSameOrBelow(plan.folders.output, plan.folders.input)) {
+    prepared.refusal = CopyRefusal::OutputInInput;
+    return prepared;
+  }
+  if (link && !platform::IsSameFileSystem(plan.folders.input, plan.folders.output)) {
+    prepared.refusal = CopyRefusal::LinkAcrossFileSystems;
+    return prepared;
+  }
+  // Move's refusal: an output folder inside an entry (through a link among
+  // the entries) would be copied into itself.
+  if (plan.entries) {
+    MovePlan as_move;
+    as_move.folders = plan.folders;
+    as_move.naming = plan.naming;
+    as_move.entries = plan.entries;
+    as_move.volume_count = plan.volume_count;
+    as_move.skip_last = plan.skip_last;
+    if (!CheckOutputOutsideEntries(prompter, as_move)) return prepared;
+  }
+  prepared.refusal = CopyRefusal::None;
+  return prepared;
+}
 
 CopyReport CopyVolumes(const CopyPlan& plan, const CopyOptions& options) {
   CopyReport report;

@@ -6,7 +6,10 @@
 // second run over the same plan finishes what the first left: what is already
 // complete and equal is kept, and nothing is ever replaced.
 
+#include "commands/command_state.h"
+#include "commands/plan_values.h"
 #include "commands/volume_index.h"
+#include "common/prompter.h"
 #include "engine/entry.h"
 #include "moving/folder_paths.h"
 #include "platform/file_copy.h"
@@ -52,6 +55,27 @@ struct CopyReport {
   bool catalogue_written = false;
   std::vector<CopyFailure> failures;
 };
+
+// Why the folders of a copy were refused, for the front end to word; the
+// path rules' own refusals have been shown through the prompter (Shown).
+enum class CopyRefusal {
+  None,
+  Shown,
+  OutputInInput,         // the input stays as it is, so the output may not lie in it
+  LinkAcrossFileSystems  // hard links need one file system
+};
+
+struct CopyPreparation {
+  CopyRefusal refusal = CopyRefusal::None;
+  CopyPlan plan;  // when not refused
+};
+
+// The plan of a copy from the plan of the latest investigation and the folder
+// and naming inputs: the folders fixed as they really are, and refused as
+// Move refuses them where the same reason holds (an output folder inside an
+// entry that would be copied).
+CopyPreparation PrepareCopy(Prompter& prompter, const CommandState& state, const MoveInputs& inputs,
+                            bool skip_last, bool link);
 
 // Copies every planned entry into its volume folder. Entries without a volume
 // are never copied, nor those of the last volume when the plan says so.

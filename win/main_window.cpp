@@ -8,7 +8,6 @@
 #include "common/error.h"
 #include "common/error_guard.h"
 #include "common/text_rules.h"
-#include "moving/journal_files.h"
 #include "platform/windows/wide.h"
 #include "settings/presets.h"
 #include "settings/settings_io.h"
