@@ -38,7 +38,7 @@ std::string PadLeft(const std::string& text, std::size_t width) {
 
 // The titles of a list's columns, as the window shows them.
 template <std::size_t N>
-std::array<std::string, N> TitlesOf(const std::array<ListColumnSpec, N>& columns) {
+std::array<std::string, N> TitlesOf(const std::array<ColumnEntry, N>& columns) {
   std::array<std::string, N> titles;
   for (std::size_t i = 0; i < N; ++i) titles[i] = columns[i].title;
   return titles;

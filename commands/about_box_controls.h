@@ -10,9 +10,9 @@
 
 namespace morvick {
 
-inline constexpr WindowSpec kAboutBox = {"TAboutBox1", "バージョン情報", 251, 165};
+inline constexpr WindowEntry kAboutBox = {"TAboutBox1", "バージョン情報", 251, 165};
 
-struct AboutControlSpec {
+struct AboutControlEntry {
   const char* name;
   const char* container;  // kAboutBox.name, or the panel
   ControlRect rect;
@@ -21,7 +21,7 @@ struct AboutControlSpec {
 
 // The panel with a raised inner and a lowered outer bevel, the program icon
 // stretched to its picture's size, the three labels and the default button.
-inline constexpr std::array<AboutControlSpec, 6> kAboutBoxControls = {{
+inline constexpr std::array<AboutControlEntry, 6> kAboutBoxControls = {{
     {"Panel1", "TAboutBox1", {8, 8, 233, 113}, ""},
     {"ProgramIcon", "Panel1", {8, 8, 49, 41}, ""},
     {"ProductName", "Panel1", {72, 24, 120, 12}, "プロダクト名     Morvick"},

@@ -11,7 +11,7 @@ constexpr const char* kWindow = kMainWindowName;
 
 // From the top left to the bottom right, as the window is drawn.
 // clang-format off
-constexpr ControlSpec kControls[] = {
+constexpr ControlEntry kControls[] = {
     {ListView, "ListView2", kWindow, {8, 8, 241, 201}, "", 11, false, {}, kVolumeListColumns},
     {ListView, "ListView1", kWindow, {256, 8, 529, 201}, "", 6, false, {}, kEntryListColumns},
     {TreeView, "TreeView1", kWindow, {496, 224, 289, 81}, "", 12, false},
@@ -53,17 +53,17 @@ constexpr ControlSpec kControls[] = {
 };
 // clang-format on
 
-void AppendTabChain(std::string_view container, std::vector<const ControlSpec*>& chain) {
-  std::vector<const ControlSpec*> ordered;
-  for (const ControlSpec& control : kControls) {
+void AppendTabChain(std::string_view container, std::vector<const ControlEntry*>& chain) {
+  std::vector<const ControlEntry*> ordered;
+  for (const ControlEntry& control : kControls) {
     if (control.container == container && control.tab_order != kNoTabOrder) {
       ordered.push_back(&control);
     }
   }
-  std::stable_sort(ordered.begin(), ordered.end(), [](const ControlSpec* a, const ControlSpec* b) {
-    return a->tab_order < b->tab_order;
-  });
-  for (const ControlSpec* control : ordered) {
+  std::stable_sort(
+      ordered.begin(), ordered.end(),
+      [](const ControlEntry* a, const ControlEntry* b) { return a->tab_order < b->tab_order; });
+  for (const ControlEntry* control : ordered) {
     if (control->kind == GroupBox) {
       AppendTabChain(control->name, chain);
     } else if (control->tab_stop) {
@@ -74,17 +74,17 @@ void AppendTabChain(std::string_view container, std::vector<const ControlSpec*>&
 
 }  // namespace
 
-std::span<const ControlSpec> MainWindowControls() { return kControls; }
+std::span<const ControlEntry> MainWindowControls() { return kControls; }
 
-const ControlSpec* FindMainWindowControl(std::string_view name) {
-  for (const ControlSpec& control : kControls) {
+const ControlEntry* FindMainWindowControl(std::string_view name) {
+  for (const ControlEntry& control : kControls) {
     if (control.name == name) return &control;
   }
   return nullptr;
 }
 
-std::vector<const ControlSpec*> MainWindowTabChain() {
-  std::vector<const ControlSpec*> chain;
+std::vector<const ControlEntry*> MainWindowTabChain() {
+  std::vector<const ControlEntry*> chain;
   AppendTabChain(kMainWindowName, chain);
   return chain;
 }

@@ -40,7 +40,7 @@ struct ControlRect {
   int height = 0;
 };
 
-struct ListColumnSpec {
+struct ColumnEntry {
   const char* title;  // UTF-8
   int width;
   bool right_aligned;
@@ -48,7 +48,7 @@ struct ListColumnSpec {
 
 inline constexpr int kNoTabOrder = -1;
 
-struct ControlSpec {
+struct ControlEntry {
   ControlKind kind;
   const char* name;       // the designer name
   const char* container;  // kMainWindowName, or the group box that holds it
@@ -56,18 +56,18 @@ struct ControlSpec {
   const char* caption;  // UTF-8; a box's initial text; "" for none
   int tab_order;        // among the controls of the same container; kNoTabOrder for none
   bool tab_stop;        // Tab stops here (a group box is entered instead)
-  std::span<const char* const> items = {};       // the items of a list or of the radio group
-  std::span<const ListColumnSpec> columns = {};  // the columns of a list view
+  std::span<const char* const> items = {};    // the items of a list or of the radio group
+  std::span<const ColumnEntry> columns = {};  // the columns of a list view
 };
 
-struct WindowSpec {
+struct WindowEntry {
   const char* name;
   const char* caption;
   int client_width;  // under the caption and the menu bar, status bar included
   int client_height;
 };
 
-inline constexpr WindowSpec kMainWindow = {"TForm1", "Morvick", 792, 546};
+inline constexpr WindowEntry kMainWindow = {"TForm1", "Morvick", 792, 546};
 inline constexpr const char* kMainWindowName = kMainWindow.name;
 
 // The status bar's one panel; being the last, it reaches the right end of the bar.
@@ -75,12 +75,12 @@ inline constexpr int kStatusPanelWidth = 50;
 
 // ListView2 (volumes) and ListView1 (entries), left to right; the cells are
 // EntryCellText's and VolumeCellText's columns.
-inline constexpr std::array<ListColumnSpec, 3> kVolumeListColumns = {{
+inline constexpr std::array<ColumnEntry, 3> kVolumeListColumns = {{
     {"No", 35, false},
     {"フォルダ", 80, false},
     {"サイズ", 100, true},
 }};
-inline constexpr std::array<ListColumnSpec, 5> kEntryListColumns = {{
+inline constexpr std::array<ColumnEntry, 5> kEntryListColumns = {{
     {"No", 35, false},
     {"名前", 160, false},
     {"サイズ", 100, true},
@@ -100,27 +100,27 @@ inline constexpr std::array<const char*, 8> kPackingItems = {"名前(昇順)",
 static_assert(kPackingItems.size() == kLastPackingIndex + 1);
 
 // The menu bar holds one menu, "&Property".
-struct MenuItemSpec {
+struct MenuItemEntry {
   const char* name;
   const char* caption;
 };
 inline constexpr const char* kMenuBarName = "MainMenu1";
-inline constexpr MenuItemSpec kPropertyMenu = {"Property1", "&Property"};
-inline constexpr std::array<MenuItemSpec, 3> kPropertyMenuItems = {{
+inline constexpr MenuItemEntry kPropertyMenu = {"Property1", "&Property"};
+inline constexpr std::array<MenuItemEntry, 3> kPropertyMenuItems = {{
     {"Help1", "&Help"},
     {"Setting1", "&Setting"},
     {"About1", "&About"},
 }};
 
 // Every control of the main window; a container comes before its controls.
-std::span<const ControlSpec> MainWindowControls();
+std::span<const ControlEntry> MainWindowControls();
 // The control named `name`, nullptr when there is none.
-const ControlSpec* FindMainWindowControl(std::string_view name);
+const ControlEntry* FindMainWindowControl(std::string_view name);
 
 // The controls Tab visits, in order: those of the window in ascending tab
 // order, entering each group box in the tab order of its own controls and
 // skipping the controls without a tab stop. A radio group stands for its
 // chosen item.
-std::vector<const ControlSpec*> MainWindowTabChain();
+std::vector<const ControlEntry*> MainWindowTabChain();
 
 }  // namespace morvick

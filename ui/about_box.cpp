@@ -24,9 +24,9 @@ TAboutBox1::TAboutBox1(QWidget* parent) : QDialog(parent) {
   std::map<std::string_view, QWidget*> made{{kAboutBox.name, this}};
   QFrame* panel = nullptr;
   QPushButton* ok = nullptr;
-  for (const AboutControlSpec& spec : kAboutBoxControls) {
-    QWidget* container = made.at(spec.container);
-    const std::string_view name = spec.name;
+  for (const AboutControlEntry& entry : kAboutBoxControls) {
+    QWidget* container = made.at(entry.container);
+    const std::string_view name = entry.name;
     QWidget* widget = nullptr;
     if (name == "Panel1") {
       panel = new QFrame(container);
@@ -39,19 +39,19 @@ TAboutBox1::TAboutBox1(QWidget* parent) : QDialog(parent) {
       icon->setPixmap(ProgramIcon().pixmap(32, 32));
       widget = icon;
     } else if (name == "OKButton") {
-      ok = new QPushButton(QString::fromUtf8(spec.text), container);
+      ok = new QPushButton(QString::fromUtf8(entry.text), container);
       ok->setDefault(true);
       connect(ok, &QPushButton::clicked, this, &QDialog::accept);
       widget = ok;
     } else {
-      widget = new QLabel(QString::fromUtf8(spec.text), container);
+      widget = new QLabel(QString::fromUtf8(entry.text), container);
     }
-    widget->setObjectName(QString::fromLatin1(spec.name));
-    widget->setGeometry(spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height);
+    widget->setObjectName(QString::fromLatin1(entry.name));
+    widget->setGeometry(entry.rect.left, entry.rect.top, entry.rect.width, entry.rect.height);
     if (auto* label = qobject_cast<QLabel*>(widget); label != nullptr && !label->text().isEmpty()) {
       FitLabel(label);
     }
-    made[spec.name] = widget;
+    made[entry.name] = widget;
   }
 
   setTabOrder(panel, ok);

@@ -166,7 +166,7 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   using ControlsByName = std::map<std::string_view, QWidget*>;
   void BuildControls();
   // One control of the window's table, made in its container.
-  QWidget* MakeControl(const ControlSpec& spec, QWidget* container);
+  QWidget* MakeControl(const ControlEntry& entry, QWidget* container);
   void BuildMenu();
   // Sizes the window so that the area under the menu bar is the designed one.
   void FitClientArea();

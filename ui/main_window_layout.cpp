@@ -42,26 +42,26 @@ constexpr int kUpDownMaximum = 32767;
 // ComboBox2's fixed item height.
 constexpr int kPresetItemHeight = 14;
 
-QString CaptionOf(const ControlSpec& spec) { return QString::fromUtf8(spec.caption); }
+QString CaptionOf(const ControlEntry& entry) { return QString::fromUtf8(entry.caption); }
 
 // Names a freshly made control and places it in its container.
 template <typename Widget>
-Widget* Place(Widget* widget, const ControlSpec& spec) {
-  widget->setObjectName(QString::fromLatin1(spec.name));
-  widget->setGeometry(spec.rect.left, spec.rect.top, spec.rect.width, spec.rect.height);
+Widget* Place(Widget* widget, const ControlEntry& entry) {
+  widget->setObjectName(QString::fromLatin1(entry.name));
+  widget->setGeometry(entry.rect.left, entry.rect.top, entry.rect.width, entry.rect.height);
   return widget;
 }
 
-std::vector<ListColumn> ColumnsOf(const ControlSpec& spec) {
+std::vector<ListColumn> ColumnsOf(const ControlEntry& entry) {
   std::vector<ListColumn> columns;
-  for (const ListColumnSpec& column : spec.columns) {
+  for (const ColumnEntry& column : entry.columns) {
     columns.push_back({QString::fromUtf8(column.title), column.width, column.right_aligned});
   }
   return columns;
 }
 
-void AddItems(QComboBox* box, const ControlSpec& spec) {
-  for (const char* item : spec.items) box->addItem(QString::fromUtf8(item));
+void AddItems(QComboBox* box, const ControlEntry& entry) {
+  for (const char* item : entry.items) box->addItem(QString::fromUtf8(item));
 }
 
 // The control of the table named `name`, as the type its kind was built as.
@@ -86,8 +86,8 @@ void TForm1::BuildControls() {
   setCentralWidget(client);
 
   ControlsByName controls{{kMainWindowName, client}};
-  for (const ControlSpec& spec : MainWindowControls()) {
-    controls[spec.name] = MakeControl(spec, controls.at(spec.container));
+  for (const ControlEntry& entry : MainWindowControls()) {
+    controls[entry.name] = MakeControl(entry, controls.at(entry.container));
   }
   Button1 = Built<QPushButton>(controls, "Button1");
   Button2 = Built<QPushButton>(controls, "Button2");
@@ -145,11 +145,11 @@ void TForm1::BuildControls() {
   ListView2->setFocus();
 }
 
-QWidget* TForm1::MakeControl(const ControlSpec& spec, QWidget* container) {
-  switch (spec.kind) {
-    case ControlKind::ListView: return Place(new ListView(ColumnsOf(spec), container), spec);
+QWidget* TForm1::MakeControl(const ControlEntry& entry, QWidget* container) {
+  switch (entry.kind) {
+    case ControlKind::ListView: return Place(new ListView(ColumnsOf(entry), container), entry);
     case ControlKind::TreeView: {
-      auto* tree = Place(new QTreeView(container), spec);
+      auto* tree = Place(new QTreeView(container), entry);
       tree->setHeaderHidden(true);
       tree->setIndentation(19);
       tree->setUniformRowHeights(true);
@@ -158,47 +158,47 @@ QWidget* TForm1::MakeControl(const ControlSpec& spec, QWidget* container) {
       return tree;
     }
     case ControlKind::Label: {
-      QLabel* label = Place(new QLabel(CaptionOf(spec), container), spec);
+      QLabel* label = Place(new QLabel(CaptionOf(entry), container), entry);
       FitLabel(label);
       return label;
     }
     case ControlKind::Edit: {
-      auto* edit = Place(new QLineEdit(container), spec);
-      edit->setText(CaptionOf(spec));
+      auto* edit = Place(new QLineEdit(container), entry);
+      edit->setText(CaptionOf(entry));
       KeepFirstLineOfPastes(edit);
       return edit;
     }
     case ControlKind::Button: {
-      auto* button = Place(new QPushButton(CaptionOf(spec), container), spec);
+      auto* button = Place(new QPushButton(CaptionOf(entry), container), entry);
       button->setAutoDefault(false);
       return button;
     }
     case ControlKind::GroupBox: {
-      auto* group = Place(new QGroupBox(CaptionOf(spec), container), spec);
+      auto* group = Place(new QGroupBox(CaptionOf(entry), container), entry);
       group->setStyleSheet(GroupBoxStyleSheet());
       return group;
     }
     case ControlKind::RadioGroup: {
-      auto* group = Place(new QGroupBox(CaptionOf(spec), container), spec);
+      auto* group = Place(new QGroupBox(CaptionOf(entry), container), entry);
       group->setStyleSheet(GroupBoxStyleSheet());
       RadioGroup1Buttons = new QButtonGroup(this);
       // One column; the items share the height below the caption evenly.
       constexpr int kItemTop = 16;
-      const int count = static_cast<int>(spec.items.size());
-      const int item_height = (spec.rect.height - kItemTop - 4) / count;
+      const int count = static_cast<int>(entry.items.size());
+      const int item_height = (entry.rect.height - kItemTop - 4) / count;
       for (int i = 0; i < count; ++i) {
         auto* item =
-            new QRadioButton(QString::fromUtf8(spec.items[static_cast<std::size_t>(i)]), group);
-        item->setObjectName(QString::fromLatin1(spec.name) + QStringLiteral("Item%1").arg(i));
+            new QRadioButton(QString::fromUtf8(entry.items[static_cast<std::size_t>(i)]), group);
+        item->setObjectName(QString::fromLatin1(entry.name) + QStringLiteral("Item%1").arg(i));
         // As wide as the frame allows: the longest item needs all of it.
-        item->setGeometry(8, kItemTop + i * item_height, spec.rect.width - 8 - 1, item_height);
+        item->setGeometry(8, kItemTop + i * item_height, entry.rect.width - 8 - 1, item_height);
         RadioGroup1Buttons->addButton(item, i);
       }
       RadioGroup1Buttons->button(0)->setChecked(true);
       return group;
     }
     case ControlKind::TrackBar: {
-      auto* track = Place(new QSlider(Qt::Horizontal, container), spec);
+      auto* track = Place(new QSlider(Qt::Horizontal, container), entry);
       track->setRange(1, 9);
       track->setValue(1);
       track->setSingleStep(1);
@@ -208,37 +208,37 @@ QWidget* TForm1::MakeControl(const ControlSpec& spec, QWidget* container) {
       return track;
     }
     case ControlKind::SpinEdit: {
-      auto* spin = Place(new SpinEdit(kFirstStartNumber, kLastStartNumber, container), spec);
-      spin->setValue(SpinValueInRange(spec.caption, kFirstStartNumber, kLastStartNumber));
+      auto* spin = Place(new SpinEdit(kFirstStartNumber, kLastStartNumber, container), entry);
+      spin->setValue(SpinValueInRange(entry.caption, kFirstStartNumber, kLastStartNumber));
       return spin;
     }
-    case ControlKind::CheckBox: return Place(new QCheckBox(CaptionOf(spec), container), spec);
+    case ControlKind::CheckBox: return Place(new QCheckBox(CaptionOf(entry), container), entry);
     case ControlKind::UpDown:
-      return Place(new UpDown(kUpDownMinimum, kUpDownMaximum, container), spec);
+      return Place(new UpDown(kUpDownMinimum, kUpDownMaximum, container), entry);
     case ControlKind::DropDownList: {
-      auto* box = Place(new QComboBox(container), spec);
-      AddItems(box, spec);
+      auto* box = Place(new QComboBox(container), entry);
+      AddItems(box, entry);
       box->setCurrentIndex(-1);
       return box;
     }
     case ControlKind::PresetDropDown:
-      return Place(new PresetComboBox(preset_names_, kPresetItemHeight, container), spec);
+      return Place(new PresetComboBox(preset_names_, kPresetItemHeight, container), entry);
     case ControlKind::EditableDropDown: {
-      auto* box = Place(new QComboBox(container), spec);
+      auto* box = Place(new QComboBox(container), entry);
       box->setEditable(true);
       box->setInsertPolicy(QComboBox::NoInsert);
       box->setCompleter(nullptr);
-      AddItems(box, spec);
+      AddItems(box, entry);
       box->setCurrentIndex(-1);
-      box->setEditText(CaptionOf(spec));
+      box->setEditText(CaptionOf(entry));
       KeepFirstLineOfPastes(box->lineEdit());
       return box;
     }
     case ControlKind::StatusBar: {
       // Docked by the window rather than placed.
       auto* bar = new QStatusBar(this);
-      bar->setObjectName(QString::fromLatin1(spec.name));
-      bar->setFixedHeight(spec.rect.height);
+      bar->setObjectName(QString::fromLatin1(entry.name));
+      bar->setFixedHeight(entry.rect.height);
       StatusPanel = new QLabel(bar);
       StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
       StatusPanel->setMinimumWidth(kStatusPanelWidth);
@@ -277,11 +277,11 @@ void TForm1::SetTabOrder(const ControlsByName& controls) {
     if (previous) setTabOrder(previous, widget);
     previous = widget;
   };
-  for (const ControlSpec* spec : MainWindowTabChain()) {
-    if (spec->kind == ControlKind::RadioGroup) {
+  for (const ControlEntry* entry : MainWindowTabChain()) {
+    if (entry->kind == ControlKind::RadioGroup) {
       for (QAbstractButton* item : RadioGroup1Buttons->buttons()) append(item);
     } else {
-      append(controls.at(spec->name));
+      append(controls.at(entry->name));
     }
   }
   UpdateRadioFocus();

@@ -58,9 +58,9 @@ void TAboutBox1::Build(HWND dialog) {
 
   std::map<std::string_view, HWND> made{{kAboutBox.name, dialog}};
   for (std::size_t i = 0; i < kAboutBoxControls.size(); ++i) {
-    const AboutControlSpec& spec = kAboutBoxControls[i];
-    const std::string_view name = spec.name;
-    const ControlRect rect = Scale(spec.rect, dpi);
+    const AboutControlEntry& entry = kAboutBoxControls[i];
+    const std::string_view name = entry.name;
+    const ControlRect rect = Scale(entry.rect, dpi);
     const wchar_t* window_class = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD ex_style = 0;
@@ -78,8 +78,8 @@ void TAboutBox1::Build(HWND dialog) {
       style |= SS_LEFT | SS_NOPREFIX;
     }
     const HWND control = CreateWindowExW(
-        ex_style, window_class, Wide(spec.text).c_str(), style, rect.left, rect.top, rect.width,
-        rect.height, made.at(spec.container), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        ex_style, window_class, Wide(entry.text).c_str(), style, rect.left, rect.top, rect.width,
+        rect.height, made.at(entry.container), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
         GetModuleHandleW(nullptr), nullptr);
     if (control == nullptr) throw Error("コントロールを作成できません");
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -87,10 +87,10 @@ void TAboutBox1::Build(HWND dialog) {
       SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(ProgramIcon(32)), 0);
       SetWindowPos(control, nullptr, rect.left, rect.top, rect.width, rect.height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-    } else if (!std::string_view(spec.text).empty() && name != "OKButton") {
+    } else if (!std::string_view(entry.text).empty() && name != "OKButton") {
       FitLabel(control, rect);
     }
-    made[spec.name] = control;
+    made[entry.name] = control;
   }
 
   // Its client area as designed, centred on the monitor.

@@ -134,7 +134,7 @@ void TForm1::Show(int show_command) {
 
 HWND TForm1::Control(std::string_view name) const {
   for (const Placed& placed : controls_) {
-    if (placed.spec->name == name) return placed.handle;
+    if (placed.entry->name == name) return placed.handle;
   }
   return nullptr;
 }
@@ -289,11 +289,11 @@ LRESULT TForm1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 
 void TForm1::OnCommand(int id, int code) {
   if (id == kAbout1Command) return Guarded([this] { About1Click(); });
-  const ControlSpec* spec = nullptr;
+  const ControlEntry* entry = nullptr;
   for (const Placed& placed : controls_) {
-    if (GetDlgCtrlID(placed.handle) == id) spec = placed.spec;
+    if (GetDlgCtrlID(placed.handle) == id) entry = placed.entry;
   }
-  if (spec == nullptr) {
+  if (entry == nullptr) {
     // RadioGroup1's items.
     for (std::size_t i = 0; i < radio_items_.size(); ++i) {
       if (GetDlgCtrlID(radio_items_[i]) == id && code == BN_CLICKED) {
@@ -303,7 +303,7 @@ void TForm1::OnCommand(int id, int code) {
     }
     return;
   }
-  const std::string_view name = spec->name;
+  const std::string_view name = entry->name;
   if (code == BN_CLICKED) {
     if (name == "Button1") return Button1Click();  // guards itself
     if (name == "Button2") return Guarded([this] { Button2Click(); });

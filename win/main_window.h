@@ -150,7 +150,7 @@ class TForm1 : public LiveInputs, public PlanSink {
 
  private:
   struct Placed {
-    const ControlSpec* spec;
+    const ControlEntry* entry;
     HWND handle;
   };
   struct FontDeleter {
@@ -180,7 +180,7 @@ class TForm1 : public LiveInputs, public PlanSink {
   // main_window_layout.cpp: the controls of the table, the menu, and their
   // places, sizes and fonts at the window's dots per inch.
   void BuildControls();
-  HWND MakeControl(const ControlSpec& spec, HWND container, int id);
+  HWND MakeControl(const ControlEntry& entry, HWND container, int id);
   void BuildMenu();
   void ArrangeTabOrder();
   void LayOut();

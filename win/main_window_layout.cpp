@@ -83,15 +83,15 @@ HWND MakeWindow(const wchar_t* window_class, const std::wstring& text, DWORD sty
   return made;
 }
 
-void AddItems(HWND box, const ControlSpec& spec) {
-  for (const char* item : spec.items) {
+void AddItems(HWND box, const ControlEntry& entry) {
+  for (const char* item : entry.items) {
     SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
   }
 }
 
-void AddColumns(HWND list, const ControlSpec& spec) {
-  for (std::size_t i = 0; i < spec.columns.size(); ++i) {
-    const ListColumnSpec& column = spec.columns[i];
+void AddColumns(HWND list, const ControlEntry& entry) {
+  for (std::size_t i = 0; i < entry.columns.size(); ++i) {
+    const ColumnEntry& column = entry.columns[i];
     std::wstring title = Wide(column.title);
     LVCOLUMNW added{};
     added.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
@@ -137,15 +137,15 @@ void TForm1::BuildMenu() {
 void TForm1::BuildControls() {
   std::map<std::string_view, HWND> containers{{kMainWindowName, window_}};
   int id = kFirstControlId;
-  for (const ControlSpec& spec : MainWindowControls()) {
-    const HWND container = containers.at(spec.container);
-    const HWND made = MakeControl(spec, container, id++);
-    if (spec.kind == ControlKind::GroupBox || spec.kind == ControlKind::RadioGroup) {
-      containers[spec.name] = made;
+  for (const ControlEntry& entry : MainWindowControls()) {
+    const HWND container = containers.at(entry.container);
+    const HWND made = MakeControl(entry, container, id++);
+    if (entry.kind == ControlKind::GroupBox || entry.kind == ControlKind::RadioGroup) {
+      containers[entry.name] = made;
       // Its controls tell their parent, the frame; the frame tells the window.
       SetWindowSubclass(made, ContainerProc, 0, reinterpret_cast<DWORD_PTR>(this));
     }
-    controls_.push_back({&spec, made});
+    controls_.push_back({&entry, made});
   }
   list_view1_.Attach(Control("ListView1"));
   list_view2_.Attach(Control("ListView2"));
@@ -158,25 +158,26 @@ void TForm1::BuildControls() {
   ArrangeTabOrder();
 }
 
-HWND TForm1::MakeControl(const ControlSpec& spec, HWND container, int id) {
-  const WindowKind kind = KindOf(spec.kind);
-  DWORD style = kind.style | WS_VISIBLE | WS_GROUP | (spec.tab_stop ? WS_TABSTOP : 0);
-  const std::wstring caption = Wide(spec.caption);
-  const bool has_text = spec.kind != ControlKind::ListView && spec.kind != ControlKind::TreeView &&
-                        spec.kind != ControlKind::TrackBar && spec.kind != ControlKind::UpDown &&
-                        spec.kind != ControlKind::StatusBar && !IsComboBox(spec.kind);
+HWND TForm1::MakeControl(const ControlEntry& entry, HWND container, int id) {
+  const WindowKind kind = KindOf(entry.kind);
+  DWORD style = kind.style | WS_VISIBLE | WS_GROUP | (entry.tab_stop ? WS_TABSTOP : 0);
+  const std::wstring caption = Wide(entry.caption);
+  const bool has_text = entry.kind != ControlKind::ListView &&
+                        entry.kind != ControlKind::TreeView &&
+                        entry.kind != ControlKind::TrackBar && entry.kind != ControlKind::UpDown &&
+                        entry.kind != ControlKind::StatusBar && !IsComboBox(entry.kind);
   const HWND made = MakeWindow(kind.window_class, has_text ? caption : std::wstring(), style,
                                kind.ex_style, container, id);
-  switch (spec.kind) {
+  switch (entry.kind) {
     case ControlKind::ListView:
       SendMessageW(made, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-      AddColumns(made, spec);
+      AddColumns(made, entry);
       break;
     case ControlKind::RadioGroup:
-      for (std::size_t i = 0; i < spec.items.size(); ++i) {
+      for (std::size_t i = 0; i < entry.items.size(); ++i) {
         // One group: the arrows move among the items, Tab stops at the chosen one.
         const DWORD item_style = BS_AUTORADIOBUTTON | WS_VISIBLE | (i == 0 ? WS_GROUP : 0);
-        radio_items_.push_back(MakeWindow(L"BUTTON", Wide(spec.items[i]), item_style, 0, made,
+        radio_items_.push_back(MakeWindow(L"BUTTON", Wide(entry.items[i]), item_style, 0, made,
                                           kFirstRadioItemId + static_cast<int>(i)));
       }
       SetRadioGroup1Index(0);
@@ -196,7 +197,7 @@ HWND TForm1::MakeControl(const ControlSpec& spec, HWND container, int id) {
       SendMessageW(spin_arrows_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(made), 0);
       SendMessageW(spin_arrows_, UDM_SETRANGE32, kFirstStartNumber, kLastStartNumber);
       SendMessageW(spin_arrows_, UDM_SETPOS32, 0,
-                   SpinValueInRange(spec.caption, kFirstStartNumber, kLastStartNumber));
+                   SpinValueInRange(entry.caption, kFirstStartNumber, kLastStartNumber));
       break;
     case ControlKind::UpDown:
       SendMessageW(made, UDM_SETRANGE32, kUpDownMinimum, kUpDownMaximum);
@@ -204,10 +205,10 @@ HWND TForm1::MakeControl(const ControlSpec& spec, HWND container, int id) {
       break;
     case ControlKind::DropDownList:
     case ControlKind::EditableDropDown:
-      AddItems(made, spec);
+      AddItems(made, entry);
       SendMessageW(made, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
       SendMessageW(made, CB_SETITEMHEIGHT, 0, kListItemHeight);
-      if (spec.kind == ControlKind::EditableDropDown) SetWindowTextW(made, caption.c_str());
+      if (entry.kind == ControlKind::EditableDropDown) SetWindowTextW(made, caption.c_str());
       break;
     case ControlKind::StatusBar: {
       // One panel; being the last, it reaches the right end of the bar.
@@ -227,17 +228,17 @@ void TForm1::ArrangeTabOrder() {
   for (const Placed& placed : controls_) ordered.push_back(&placed);
   std::stable_sort(ordered.begin(), ordered.end(), [](const Placed* a, const Placed* b) {
     const auto key = [](const Placed* p) {
-      return p->spec->tab_order == kNoTabOrder ? 1 << 20 : p->spec->tab_order;
+      return p->entry->tab_order == kNoTabOrder ? 1 << 20 : p->entry->tab_order;
     };
     return key(a) < key(b);
   });
   std::map<std::string_view, HWND> previous;
   for (const Placed* placed : ordered) {
-    HWND& last = previous[placed->spec->container];
+    HWND& last = previous[placed->entry->container];
     SetWindowPos(placed->handle, last ? last : HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     last = placed->handle;
-    if (placed->spec->kind == ControlKind::SpinEdit && spin_arrows_ != nullptr) {
+    if (placed->entry->kind == ControlKind::SpinEdit && spin_arrows_ != nullptr) {
       SetWindowPos(spin_arrows_, last, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       last = spin_arrows_;
     }
@@ -253,10 +254,10 @@ void TForm1::LayOut() {
   bold_font_ = std::move(bold);
   for (const Placed& placed : controls_) {
     const HFONT chosen =
-        placed.spec->name == std::string_view("Label5") ? bold_font_.get() : font_.get();
+        placed.entry->name == std::string_view("Label5") ? bold_font_.get() : font_.get();
     SendMessageW(placed.handle, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
-    if (placed.spec->kind == ControlKind::Label) {
-      FitLabel(placed.handle, Scale(placed.spec->rect, dpi_));
+    if (placed.entry->kind == ControlKind::Label) {
+      FitLabel(placed.handle, Scale(placed.entry->rect, dpi_));
     }
   }
   for (HWND item : radio_items_) {
@@ -264,20 +265,20 @@ void TForm1::LayOut() {
   }
   // The fonts change the heights of the combo boxes and the status bar: fit them again.
   for (const Placed& placed : controls_) {
-    if (IsComboBox(placed.spec->kind) || placed.spec->kind == ControlKind::StatusBar) {
+    if (IsComboBox(placed.entry->kind) || placed.entry->kind == ControlKind::StatusBar) {
       PlaceControl(placed);
     }
   }
 }
 
 void TForm1::PlaceControl(const Placed& placed) {
-  const ControlSpec& spec = *placed.spec;
-  const ControlRect rect = Scale(spec.rect, dpi_);
+  const ControlEntry& entry = *placed.entry;
+  const ControlRect rect = Scale(entry.rect, dpi_);
   const HWND control = placed.handle;
   const auto place = [](HWND window, int left, int top, int width, int height) {
     SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   };
-  switch (spec.kind) {
+  switch (entry.kind) {
     case ControlKind::SpinEdit: {
       const int arrows = Scale(kSpinArrowsWidth, dpi_);
       place(control, rect.left, rect.top, rect.width - arrows, rect.height);
@@ -291,7 +292,7 @@ void TForm1::PlaceControl(const Placed& placed) {
       const int item = Scale(kListItemHeight, dpi_) + 2;
       place(control, rect.left, rect.top, rect.width, rect.height + kDroppedItems * item);
       FitClosedHeight(control, rect.height);
-      if (spec.kind != ControlKind::PresetDropDown) {
+      if (entry.kind != ControlKind::PresetDropDown) {
         SendMessageW(control, CB_SETITEMHEIGHT, 0, Scale(kListItemHeight, dpi_));
       }
       break;
@@ -312,19 +313,19 @@ void TForm1::PlaceControl(const Placed& placed) {
     case ControlKind::RadioGroup: {
       place(control, rect.left, rect.top, rect.width, rect.height);
       const int count = static_cast<int>(radio_items_.size());
-      const int item_height = (spec.rect.height - kRadioItemTop - 4) / std::max(1, count);
+      const int item_height = (entry.rect.height - kRadioItemTop - 4) / std::max(1, count);
       for (int i = 0; i < count; ++i) {
         // As wide as the frame allows: the longest item needs all of it.
         place(radio_items_[static_cast<std::size_t>(i)], Scale(kRadioItemLeft, dpi_),
               Scale(kRadioItemTop + i * item_height, dpi_),
-              Scale(spec.rect.width - kRadioItemLeft - 1, dpi_), Scale(item_height, dpi_));
+              Scale(entry.rect.width - kRadioItemLeft - 1, dpi_), Scale(item_height, dpi_));
       }
       break;
     }
     case ControlKind::ListView:
       place(control, rect.left, rect.top, rect.width, rect.height);
-      for (std::size_t i = 0; i < spec.columns.size(); ++i) {
-        SendMessageW(control, LVM_SETCOLUMNWIDTH, i, Scale(spec.columns[i].width, dpi_));
+      for (std::size_t i = 0; i < entry.columns.size(); ++i) {
+        SendMessageW(control, LVM_SETCOLUMNWIDTH, i, Scale(entry.columns[i].width, dpi_));
       }
       break;
     case ControlKind::TreeView:

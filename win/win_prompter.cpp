@@ -132,9 +132,9 @@ LRESULT CALLBACK DressBox(int code, WPARAM wparam, LPARAM lparam) {
 }  // namespace
 
 Answer Win32Prompter::Ask(BoxKind kind, std::string_view text, unsigned buttons) {
-  const BoxSpec spec = MakeBoxSpec(kind, buttons);
-  const BoxLayout layout = LayoutOf(spec.buttons);
-  const UINT type = layout.type | IconOf(spec.icon) | DefaultButtonOf(layout, spec.default_answer) |
+  const BoxSpec look = MakeBoxSpec(kind, buttons);
+  const BoxLayout layout = LayoutOf(look.buttons);
+  const UINT type = layout.type | IconOf(look.icon) | DefaultButtonOf(layout, look.default_answer) |
                     (owner_ ? MB_APPLMODAL : MB_TASKMODAL) | MB_SETFOREGROUND;
 
   PendingBox box;
@@ -142,7 +142,7 @@ Answer Win32Prompter::Ask(BoxKind kind, std::string_view text, unsigned buttons)
   box.hook = SetWindowsHookExW(WH_CBT, DressBox, nullptr, GetCurrentThreadId());
   PendingBox* const outer = pending_box;
   pending_box = &box;
-  const int result = MessageBoxW(owner_, Wide(text).c_str(), Wide(spec.caption).c_str(), type);
+  const int result = MessageBoxW(owner_, Wide(text).c_str(), Wide(look.caption).c_str(), type);
   pending_box = outer;
   if (box.hook != nullptr) UnhookWindowsHookEx(box.hook);
 
@@ -151,11 +151,11 @@ Answer Win32Prompter::Ask(BoxKind kind, std::string_view text, unsigned buttons)
     case IDNO: return Answer::No;
     case IDOK:
       // A box with OK alone answers its close box and Escape with IDOK.
-      return (spec.buttons & kButtonOk) != 0 ? Answer::Ok : spec.escape_answer;
+      return (look.buttons & kButtonOk) != 0 ? Answer::Ok : look.escape_answer;
     case IDCANCEL:
-      if (box.closed_by_close_box) return spec.close_answer;
-      return (spec.buttons & ButtonOf(Answer::Cancel)) != 0 ? Answer::Cancel : spec.escape_answer;
-    default: return spec.escape_answer;
+      if (box.closed_by_close_box) return look.close_answer;
+      return (look.buttons & ButtonOf(Answer::Cancel)) != 0 ? Answer::Cancel : look.escape_answer;
+    default: return look.escape_answer;
   }
 }
 

@@ -27,7 +27,7 @@ TEST(MainWindowControls, EveryControlSitsInAContainerMadeBeforeIt) {
       {kMainWindowName, {0, 0, kMainWindow.client_width, kMainWindow.client_height}}};
   std::set<std::string> names = {kMainWindowName};
   std::set<std::pair<std::string, int>> tab_orders;
-  for (const ControlSpec& control : MainWindowControls()) {
+  for (const ControlEntry& control : MainWindowControls()) {
     SCOPED_TRACE(control.name);
     EXPECT_TRUE(names.insert(control.name).second) << "a second control of this name";
     EXPECT_EQ(FindMainWindowControl(control.name), &control);
@@ -55,7 +55,7 @@ TEST(MainWindowControls, EveryControlSitsInAContainerMadeBeforeIt) {
     EXPECT_EQ(!control.items.empty(), ListsItems(control.kind));
     EXPECT_EQ(!control.columns.empty(), control.kind == ControlKind::ListView);
     int columns_width = 0;
-    for (const ListColumnSpec& column : control.columns) {
+    for (const ColumnEntry& column : control.columns) {
       EXPECT_GT(column.width, 0);
       EXPECT_STRNE(column.title, "");
       columns_width += column.width;
@@ -66,15 +66,15 @@ TEST(MainWindowControls, EveryControlSitsInAContainerMadeBeforeIt) {
 }
 
 TEST(MainWindowControls, TabVisitsEveryTabStopOnceInItsContainersOrder) {
-  const std::vector<const ControlSpec*> chain = MainWindowTabChain();
+  const std::vector<const ControlEntry*> chain = MainWindowTabChain();
   std::multiset<std::string> visited;
-  for (const ControlSpec* control : chain) visited.insert(control->name);
-  for (const ControlSpec& control : MainWindowControls()) {
+  for (const ControlEntry* control : chain) visited.insert(control->name);
+  for (const ControlEntry& control : MainWindowControls()) {
     EXPECT_EQ(visited.count(control.name), control.tab_stop ? 1u : 0u) << control.name;
   }
   // Within one container, Tab follows the tab orders.
   std::map<std::string, int> last_order;
-  for (const ControlSpec* control : chain) {
+  for (const ControlEntry* control : chain) {
     const auto [last, first] = last_order.try_emplace(control->container, control->tab_order);
     if (!first) {
       EXPECT_GT(control->tab_order, last->second) << control->name;
