@@ -37,19 +37,23 @@ std::string UserStateFolder() {
 
 bool MakesFilesBesideExecutable(const std::string& /*folder*/) { return false; }
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
   std::vector<char> buffer(4096);
   for (;;) {
     const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
     if (length < 0) return std::string();
     if (static_cast<std::size_t>(length) < buffer.size()) {
-      const std::string path(buffer.data(), static_cast<std::size_t>(length));
-      const auto slash = path.rfind('/');
-      if (slash == std::string::npos) return std::string();
-      return slash == 0 ? std::string("/") : path.substr(0, slash);
+      return std::string(buffer.data(), static_cast<std::size_t>(length));
     }
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::string ExecutableFolder() {
+  const std::string path = ExecutablePath();
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return std::string();
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
 }  // namespace morvick::platform

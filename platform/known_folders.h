@@ -11,6 +11,8 @@ namespace morvick::platform {
 // folder on Windows.
 std::string HomeFolder();
 
+// The full path of the running program's executable, "" when it cannot be read.
+std::string ExecutablePath();
 // The folder of the running program's executable, "" when it cannot be read.
 std::string ExecutableFolder();
 

@@ -4,12 +4,14 @@
 // take back moves cut short, and runs the loop until the close prompt grants
 // the close. The exit code is 0 in every case.
 
+#include "commands/version_gate.h"
 #include "common/error_guard.h"
+#include "platform/known_folders.h"
+#include "platform/system_version.h"
 #include "platform/windows/wide.h"
 #include "win/dpi.h"
 #include "win/main_window.h"
 #include "win/message_loop.h"
-#include "win/platform_version.h"
 #include "win/win_prompter.h"
 
 #include <windows.h>
@@ -21,13 +23,14 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
                     int show_command) {
   using namespace morvick;
   win::EnablePerMonitorDpiAwareness();
-  const PlatformVersion version = win::CurrentPlatformVersion();
+  const platform::SystemVersion system = platform::CurrentSystemVersion();
+  const PlatformVersion version{system.platform_id, system.major, system.minor};
   const HRESULT ole = OleInitialize(nullptr);
   if (const auto refusal = VersionGateRefusal(version)) {
     // No title is set yet: the box is captioned with the executable's name.
     using platform::windows::Wide;
     MessageBoxW(nullptr, Wide(*refusal).c_str(),
-                Wide(DefaultApplicationTitle(win::ExecutablePath())).c_str(), MB_OK);
+                Wide(DefaultApplicationTitle(platform::ExecutablePath())).c_str(), MB_OK);
     if (SUCCEEDED(ole)) OleUninitialize();
     return 0;
   }

@@ -45,19 +45,24 @@ std::string UserFolder(REFKNOWNFOLDERID id, const wchar_t* variable) {
 
 std::string HomeFolder() { return UserFolder(FOLDERID_Profile, L"USERPROFILE"); }
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     const DWORD length =
         ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return std::string();
     if (length < buffer.size()) {
-      const std::string path = windows::UserPath(std::wstring_view(buffer.data(), length));
-      const std::string folder = ParentFolder(path);
-      return folder == "." ? std::string() : folder;
+      return windows::UserPath(std::wstring_view(buffer.data(), length));
     }
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::string ExecutableFolder() {
+  const std::string path = ExecutablePath();
+  if (path.empty()) return std::string();
+  const std::string folder = ParentFolder(path);
+  return folder == "." ? std::string() : folder;
 }
 
 std::string UserConfigFolder() {

@@ -7,6 +7,9 @@
 #include "commands/main_window_controls.h"
 #include "commands/plan_commands.h"
 #include "commands/row_colours.h"
+#include "commands/version_gate.h"
+#include "platform/known_folders.h"
+#include "platform/system_version.h"
 #include "platform/windows/wide.h"
 #include "settings/settings_io.h"
 #include "support/scripted_prompter.h"
@@ -14,7 +17,6 @@
 #include "win/dpi.h"
 #include "win/main_window.h"
 #include "win/message_loop.h"
-#include "win/platform_version.h"
 
 #include <gtest/gtest.h>
 
@@ -179,17 +181,17 @@ TEST_P(LayoutTest, EveryControlOfTheTableAtItsPlaceScaledToTheDpi) {
   EXPECT_EQ(client.bottom, Scale(kMainWindow.client_height, dpi));
   EXPECT_EQ(TextOf(form_->handle()), "Morvick");
 
-  for (const ControlSpec& spec : MainWindowControls()) {
-    SCOPED_TRACE(spec.name);
-    const HWND control = Control(spec.name);
+  for (const ControlEntry& entry : MainWindowControls()) {
+    SCOPED_TRACE(entry.name);
+    const HWND control = Control(entry.name);
     ASSERT_NE(control, nullptr);
-    const HWND container = spec.container == std::string_view(kMainWindowName)
+    const HWND container = entry.container == std::string_view(kMainWindowName)
                                ? form_->handle()
-                               : form_->Control(spec.container);
+                               : form_->Control(entry.container);
     EXPECT_EQ(GetParent(control), container);
-    const ControlRect designed = Scale(spec.rect, dpi);
+    const ControlRect designed = Scale(entry.rect, dpi);
     ControlRect shown = RectOf(control);
-    switch (spec.kind) {
+    switch (entry.kind) {
       case ControlKind::Label:
         // Labels grow with their text, from their designed corner.
         EXPECT_EQ(shown.left, designed.left);
@@ -215,42 +217,42 @@ TEST_P(LayoutTest, EveryControlOfTheTableAtItsPlaceScaledToTheDpi) {
     EXPECT_EQ(IsWindowVisible(control), TRUE);
 
     // Captions, items and columns.
-    switch (spec.kind) {
+    switch (entry.kind) {
       case ControlKind::Button:
       case ControlKind::CheckBox:
       case ControlKind::GroupBox:
-      case ControlKind::RadioGroup: EXPECT_EQ(TextOf(control), spec.caption); break;
+      case ControlKind::RadioGroup: EXPECT_EQ(TextOf(control), entry.caption); break;
       case ControlKind::Label:
-        if (spec.name != std::string_view("Label5")) {
-          EXPECT_EQ(TextOf(control), spec.caption);
+        if (entry.name != std::string_view("Label5")) {
+          EXPECT_EQ(TextOf(control), entry.caption);
         }
         break;
       case ControlKind::DropDownList:
       case ControlKind::EditableDropDown: {
         ASSERT_EQ(SendMessageW(control, CB_GETCOUNT, 0, 0),
-                  static_cast<LRESULT>(spec.items.size()));
-        for (std::size_t i = 0; i < spec.items.size(); ++i) {
+                  static_cast<LRESULT>(entry.items.size()));
+        for (std::size_t i = 0; i < entry.items.size(); ++i) {
           wchar_t item[64] = {};
           SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-          EXPECT_EQ(Narrow(item), spec.items[i]);
+          EXPECT_EQ(Narrow(item), entry.items[i]);
         }
         break;
       }
       case ControlKind::ListView: {
         const HWND header = reinterpret_cast<HWND>(SendMessageW(control, LVM_GETHEADER, 0, 0));
         ASSERT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0),
-                  static_cast<LRESULT>(spec.columns.size()));
-        for (std::size_t i = 0; i < spec.columns.size(); ++i) {
+                  static_cast<LRESULT>(entry.columns.size()));
+        for (std::size_t i = 0; i < entry.columns.size(); ++i) {
           wchar_t title[64] = {};
           LVCOLUMNW column{};
           column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
           column.pszText = title;
           column.cchTextMax = static_cast<int>(std::size(title));
           ASSERT_TRUE(SendMessageW(control, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column)));
-          EXPECT_EQ(Narrow(title), spec.columns[i].title);
-          EXPECT_EQ(column.cx, Scale(spec.columns[i].width, dpi));
+          EXPECT_EQ(Narrow(title), entry.columns[i].title);
+          EXPECT_EQ(column.cx, Scale(entry.columns[i].width, dpi));
           EXPECT_EQ((column.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT,
-                    spec.columns[i].right_aligned);
+                    entry.columns[i].right_aligned);
         }
         break;
       }
@@ -258,13 +260,13 @@ TEST_P(LayoutTest, EveryControlOfTheTableAtItsPlaceScaledToTheDpi) {
     }
 
     // "ＭＳ Ｐゴシック" 9 points on every control with text; the sample name in bold.
-    if (spec.kind == ControlKind::TrackBar || spec.kind == ControlKind::UpDown) continue;
+    if (entry.kind == ControlKind::TrackBar || entry.kind == ControlKind::UpDown) continue;
     LOGFONTW font{};
     ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
                            sizeof font, &font));
     EXPECT_EQ(Narrow(font.lfFaceName), "ＭＳ Ｐゴシック");
     EXPECT_EQ(font.lfHeight, -MulDiv(9, dpi, 72));
-    EXPECT_EQ(font.lfWeight, spec.name == std::string_view("Label5") ? FW_BOLD : FW_NORMAL);
+    EXPECT_EQ(font.lfWeight, entry.name == std::string_view("Label5") ? FW_BOLD : FW_NORMAL);
   }
 
   for (std::size_t i = 0; i < kPackingItems.size(); ++i) {
@@ -293,9 +295,9 @@ TEST_F(WindowTest, MenuTabOrderAndFocusAsDesigned) {
   // Tab from the first stop visits the chain of the table and comes round;
   // the radio group stands for its chosen item.
   Click(form_->RadioItem(3));
-  const std::vector<const ControlSpec*> chain = MainWindowTabChain();
-  const auto expected = [this](const ControlSpec* spec) {
-    return spec->kind == ControlKind::RadioGroup ? form_->RadioItem(3) : Control(spec->name);
+  const std::vector<const ControlEntry*> chain = MainWindowTabChain();
+  const auto expected = [this](const ControlEntry* entry) {
+    return entry->kind == ControlKind::RadioGroup ? form_->RadioItem(3) : Control(entry->name);
   };
   HWND at = expected(chain.front());
   for (std::size_t i = 1; i <= chain.size(); ++i) {
@@ -352,16 +354,16 @@ void CALLBACK ReadAndCloseAbout(HWND, UINT, UINT_PTR timer, DWORD) {
   GetClientRect(box, &seen.client);
   const HWND panel = GetDlgItem(box, kFirstAboutControlId);
   for (std::size_t i = 0; i < kAboutBoxControls.size(); ++i) {
-    const AboutControlSpec& spec = kAboutBoxControls[i];
-    const int id = spec.name == std::string_view("OKButton")
+    const AboutControlEntry& entry = kAboutBoxControls[i];
+    const int id = entry.name == std::string_view("OKButton")
                        ? IDOK
                        : kFirstAboutControlId + static_cast<int>(i);
-    const HWND container = spec.container == std::string_view("Panel1") ? panel : box;
+    const HWND container = entry.container == std::string_view("Panel1") ? panel : box;
     const HWND control = GetDlgItem(container, id);
     seen.texts.push_back(TextOf(control));
     seen.rects.push_back(RectOf(control));
     seen.in_their_container.push_back(control != nullptr && GetParent(control) == container);
-    if (spec.name == std::string_view("ProgramIcon")) {
+    if (entry.name == std::string_view("ProgramIcon")) {
       seen.has_icon = SendMessageW(control, STM_GETICON, 0, 0) != 0;
     }
   }
@@ -378,17 +380,17 @@ TEST_F(WindowTest, AboutShowsTheBoxOfTheLayoutUntilOk) {
   EXPECT_EQ(seen.client.bottom, Scale(kAboutBox.client_height, form_->Dpi()));
   ASSERT_EQ(seen.texts.size(), kAboutBoxControls.size());
   for (std::size_t i = 0; i < kAboutBoxControls.size(); ++i) {
-    const AboutControlSpec& spec = kAboutBoxControls[i];
-    SCOPED_TRACE(spec.name);
+    const AboutControlEntry& entry = kAboutBoxControls[i];
+    SCOPED_TRACE(entry.name);
     EXPECT_TRUE(seen.in_their_container[i]);
-    EXPECT_EQ(seen.texts[i], spec.text);
-    const ControlRect designed = Scale(spec.rect, form_->Dpi());
+    EXPECT_EQ(seen.texts[i], entry.text);
+    const ControlRect designed = Scale(entry.rect, form_->Dpi());
     EXPECT_EQ(seen.rects[i].left, designed.left);
     EXPECT_EQ(seen.rects[i].top, designed.top);
     // Labels grow with their text; the rest are as designed.
     EXPECT_GE(seen.rects[i].width, designed.width);
     EXPECT_GE(seen.rects[i].height, designed.height);
-    if (std::string_view(spec.text).empty() || spec.name == std::string_view("OKButton")) {
+    if (std::string_view(entry.text).empty() || entry.name == std::string_view("OKButton")) {
       EXPECT_EQ(seen.rects[i], designed);
     }
   }
@@ -398,11 +400,12 @@ TEST_F(WindowTest, AboutShowsTheBoxOfTheLayoutUntilOk) {
 
 TEST(VersionGate, TheRunningWindowsPassesWithItsRealVersion) {
   // The manifest names Windows 10, so the system does not report an older one.
-  const PlatformVersion version = CurrentPlatformVersion();
+  const platform::SystemVersion system = platform::CurrentSystemVersion();
+  const PlatformVersion version{system.platform_id, system.major, system.minor};
   EXPECT_EQ(version.platform_id, static_cast<unsigned>(VER_PLATFORM_WIN32_NT));
   EXPECT_GE(version.major, 6u);
   EXPECT_FALSE(VersionGateRefusal(version).has_value());
-  EXPECT_EQ(DefaultApplicationTitle(ExecutablePath()), "win_window_tests");
+  EXPECT_EQ(DefaultApplicationTitle(platform::ExecutablePath()), "win_window_tests");
 }
 
 // ---- Investigate, Move and Undo ---------------------------------------------------
