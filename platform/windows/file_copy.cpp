@@ -2,6 +2,7 @@
 
 #include "platform/file_mover.h"
 #include "platform/real_path.h"
+#include "platform/windows/handle.h"
 #include "platform/windows/wide.h"
 
 #include <windows.h>
@@ -37,24 +38,7 @@ std::int64_t NanosecondsOf(const FILETIME& time) {
   return (ticks - kEpochOffsetTicks) * 100;
 }
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() { Close(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return handle_; }
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-  int Close() {
-    if (handle_ == INVALID_HANDLE_VALUE) return 0;
-    const BOOL closed = ::CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed ? 0 : windows::LastErrno();
-  }
-
- private:
-  HANDLE handle_;
-};
+using windows::Handle;
 
 ItemStatus StatusOf(const WIN32_FIND_DATAW& data) {
   ItemStatus status;
@@ -114,7 +98,7 @@ int ReadInto(HANDLE in, const ByteSink& sink, HANDLE out) {
 // it on any failure.
 int Finish(Handle& out, const std::string& temporary, const std::string& destination) {
   int error = ::FlushFileBuffers(out.get()) ? 0 : windows::LastErrno();
-  const int close_error = out.Close();
+  const int close_error = out.Close() ? 0 : windows::LastErrno();
   if (error == 0) error = close_error;
   if (error == 0) error = RenameIntoPlace(temporary, destination);
   if (error != 0) ::DeleteFileW(SystemPath(temporary).c_str());

@@ -1,6 +1,7 @@
 #include "platform/file_io.h"
 
 #include "platform/real_path.h"
+#include "platform/windows/handle.h"
 #include "platform/windows/wide.h"
 
 #include <windows.h>
@@ -16,23 +17,7 @@ namespace {
 
 using windows::SystemPath;
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() { Close(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-
-  HANDLE get() const { return handle_; }
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    const HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
-    return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle) != 0;
-  }
-
- private:
-  HANDLE handle_;
-};
+using windows::Handle;
 
 // The temporary file: removed again unless it was renamed into place.
 class TemporaryFile {
