@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -32,8 +33,11 @@ class WorkBudget {
  public:
   using Clock = std::chrono::steady_clock;
 
-  WorkBudget(std::uint64_t steps, Clock::time_point deadline)
-      : limit_(steps), deadline_(deadline) {}
+  // `keep_going`, when not empty, is asked at every clock check; false stops
+  // this budget and every budget it is charged to.
+  WorkBudget(std::uint64_t steps, Clock::time_point deadline,
+             const std::function<bool()>* keep_going = nullptr)
+      : limit_(steps), deadline_(deadline), keep_going_(keep_going) {}
 
   // Counts `steps`; false once the steps or the time are used up.
   bool Spend(std::uint64_t steps) {
@@ -43,24 +47,29 @@ class WorkBudget {
     if (used_ >= next_clock_check_) {
       next_clock_check_ = used_ + kClockInterval;
       if (Clock::now() >= deadline_) exhausted_ = true;
+      if (keep_going_ != nullptr && *keep_going_ && !(*keep_going_)()) stopped_ = exhausted_ = true;
     }
     return !exhausted_;
   }
 
   bool exhausted() const { return exhausted_; }
+  // The search was told to stop (see the constructor).
+  bool stopped() const { return stopped_; }
   std::uint64_t used() const { return used_; }
   std::uint64_t left() const { return exhausted_ ? 0 : limit_ - used_; }
 
   // A share of what is left, for one phase: the phase's own limit, the same clock.
   WorkBudget Share(std::uint64_t steps) const {
-    WorkBudget share(std::min(steps, left()), deadline_);
+    WorkBudget share(std::min(steps, left()), deadline_, keep_going_);
     share.exhausted_ = exhausted_ || steps == 0;
+    share.stopped_ = stopped_;
     return share;
   }
   // Adds what a share used to this budget.
   void Charge(const WorkBudget& share) {
     if (share.used_ > 0) Spend(share.used_);
     if (share.exhausted_ && Clock::now() >= deadline_) exhausted_ = true;
+    if (share.stopped_) stopped_ = exhausted_ = true;
   }
 
  private:
@@ -70,7 +79,9 @@ class WorkBudget {
   Clock::time_point deadline_;
   std::uint64_t used_ = 0;
   std::uint64_t next_clock_check_ = kClockInterval;
+  const std::function<bool()>* keep_going_ = nullptr;
   bool exhausted_ = false;
+  bool stopped_ = false;
 };
 
 // The best lower bound on the bins of any packing that these cheap bounds give:

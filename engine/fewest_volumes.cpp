@@ -183,7 +183,7 @@ FewestVolumes FindFewestVolumes(const std::vector<std::int64_t>& sizes, std::int
   const auto deadline = WorkBudget::Clock::now() +
                         std::chrono::duration_cast<WorkBudget::Clock::duration>(
                             std::chrono::duration<double>(std::clamp(limits.seconds, 0.0, 1e6)));
-  WorkBudget budget(StepsOf(limits), deadline);
+  WorkBudget budget(StepsOf(limits), deadline, &limits.keep_going);
   std::int64_t lower_bound = std::max<std::int64_t>(1, LowerBound(instance));
   Packing best = FirstFitDecreasing(instance);
   if (instance.sizes.size() <= kWholeSearchItems) {

@@ -5,6 +5,7 @@
 // with a lower bound that says how close it is.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace morvick {
@@ -16,6 +17,10 @@ namespace morvick {
 struct SearchLimits {
   double seconds = 2.0;
   std::uint64_t steps = 0;  // 0: derived from `seconds`
+  // Called every few tens of thousands of steps while the search runs (a
+  // window processes its events there); false stops the search at once with
+  // the best plan found so far, not proven. Empty: never called.
+  std::function<bool()> keep_going;
 };
 
 struct FewestVolumes {

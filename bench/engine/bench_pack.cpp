@@ -194,7 +194,7 @@ int RunPublicInstances(const std::filesystem::path& root, double seconds, const 
       std::vector<std::int64_t> sizes;
       if (known == optimum.end() || !ReadInstance(file, capacity, sizes)) continue;
       const Clock::time_point start = Clock::now();
-      const FewestVolumes result = FindFewestVolumes(sizes, capacity, SearchLimits{seconds, 0});
+      const FewestVolumes result = FindFewestVolumes(sizes, capacity, SearchLimits{seconds, 0, {}});
       const double time = bench::SecondsSince(start);
       const std::int64_t gap = result.volume_count - known->second;
       ++count;

@@ -126,7 +126,7 @@ void ExpectPackedPlan(const EntryList& entries, std::int64_t capacity, std::int3
 }
 
 // Steps enough for every list of these tests, and a clock that never stops them.
-constexpr SearchLimits kStepsOnly{3600, 50'000'000};
+const SearchLimits kStepsOnly{3600, 50'000'000, {}};
 
 const std::vector<std::pair<std::string, std::int64_t>> kSeven = {
     {"A", 60}, {"B", 50}, {"C", 120}, {"D", 40}, {"E", 10}, {"F", 100}, {"G", 30}};
@@ -392,8 +392,8 @@ TEST(Packing, FewestVolumesGivesTheSamePlanTwiceAlsoWhenTheSearchIsCut) {
       SCOPED_TRACE(std::to_string(count) + " entries, " + std::to_string(steps) + " steps");
       EntryList once = MakeEntries(named);
       EntryList twice = MakeEntries(named);
-      const PackingResult first = PackEntries(once, kFewestVolumes, kDvd, {3600, steps});
-      const PackingResult second = PackEntries(twice, kFewestVolumes, kDvd, {3600, steps});
+      const PackingResult first = PackEntries(once, kFewestVolumes, kDvd, {3600, steps, {}});
+      const PackingResult second = PackEntries(twice, kFewestVolumes, kDvd, {3600, steps, {}});
       EXPECT_EQ(Names(once), Names(twice));
       EXPECT_EQ(Volumes(once), Volumes(twice));
       EXPECT_EQ(first.volume_count, second.volume_count);
@@ -408,6 +408,20 @@ TEST(Packing, FewestVolumesGivesTheSamePlanTwiceAlsoWhenTheSearchIsCut) {
         }
       }
     }
+    // A window's Cancel: the search stops at its first question and still
+    // leaves a whole plan, no worse than first-fit.
+    SearchLimits stopped_limits{3600, 2'000'000, {}};
+    int asked = 0;
+    stopped_limits.keep_going = [&asked] { return ++asked == 0; };
+    EntryList stopped = MakeEntries(named);
+    const PackingResult cut = PackEntries(stopped, kFewestVolumes, kDvd, stopped_limits);
+    EXPECT_LE(asked, 1);
+    if (count > 1000) {
+      EXPECT_EQ(asked, 1);
+    }
+    ExpectPackedPlan(stopped, kDvd, cut.volume_count, true);
+    EXPECT_LE(cut.volume_count, first_fit_count);
+    EXPECT_EQ(cut.proven_optimal, cut.volume_count <= cut.lower_bound);
   }
 }
 
