@@ -166,7 +166,10 @@ std::optional<PlanSettings> ResolveSettings(const PlanOptions& options, bool is_
   if (is_move && options.output_option->count() > 0) form.output_text = options.output;
   if (options.size_option->count() > 0) form.split_size_text = options.size;
   if (options.unit_option->count() > 0) form.unit_index = options.unit == "bytes" ? 1 : 0;
-  if (options.method_option->count() > 0) form.method_index = *ParseMethod(options.method);
+  if (options.method_option->count() > 0) {
+    form.method_index = *ParseMethod(options.method);
+    form.fewest_volumes = false;  // the method given is the one used
+  }
   if (options.time_limit_option->count() > 0) {
     settings.time_limit = *ParseSeconds(options.time_limit);
   }
@@ -416,7 +419,8 @@ int RunSettings(const std::string& file_option) {
                 {"ClusterSize", values.cluster_size},
                 {"Seq", values.seq},
                 {"SeqFlag", values.seq_flag},
-                {"MoveFlag", values.move_flag}};
+                {"MoveFlag", values.move_flag},
+                {"FewestVolumes", values.fewest_volumes}};
   return WriteOut(DumpJson(document, 2) + '\n') ? kExitDone : kExitOutputFailed;
 }
 

@@ -1,6 +1,7 @@
 #include "commands/form_values.h"
 
 #include "common/text_rules.h"
+#include "engine/packing.h"
 #include "settings/settings_io.h"
 
 #include <algorithm>
@@ -23,6 +24,10 @@ int ChosenClusterItem(std::string_view text, int item, bool typed) {
   return item;
 }
 
+int PackingMethodOf(int method_index, bool fewest_volumes) {
+  return fewest_volumes ? kFewestVolumes : method_index;
+}
+
 VolumeNaming NamingOf(const FormValues& form) {
   return {form.base_name, form.digits, TypedSpinValue(form.start_text, kFirstStartNumber)};
 }
@@ -32,7 +37,7 @@ InvestigateInputs InvestigateInputsOf(const FormValues& form) {
   inputs.split_size_text = form.split_size_text;
   inputs.unit_index = form.unit_index;
   inputs.input_text = form.input_text;
-  inputs.method_index = form.method_index;
+  inputs.method_index = PackingMethodOf(form.method_index, form.fewest_volumes);
   inputs.naming = NamingOf(form);
   return inputs;
 }
@@ -42,7 +47,7 @@ MoveInputs MoveInputsOf(const FormValues& form) {
   inputs.input_text = form.input_text;
   inputs.output_text = form.output_text;
   inputs.naming = NamingOf(form);
-  inputs.method_index = form.method_index;
+  inputs.method_index = PackingMethodOf(form.method_index, form.fewest_volumes);
   return inputs;
 }
 
@@ -62,6 +67,7 @@ SettingsValues SettingsOf(const FormValues& form) {
   settings.seq = SeqOfTypedText(form.start_text);
   settings.seq_flag = form.seq_flag;
   settings.move_flag = form.skip_last;
+  settings.fewest_volumes = form.fewest_volumes;
   return settings;
 }
 
@@ -85,6 +91,7 @@ FormValues FormValuesOf(const SettingsValues& settings) {
   form.cluster_typed = false;
   form.seq_flag = settings.seq_flag;
   form.skip_last = settings.move_flag;
+  form.fewest_volumes = settings.fewest_volumes;
   return form;
 }
 

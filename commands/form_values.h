@@ -31,8 +31,9 @@ struct FormValues {
   std::string cluster_text = "0";       // ComboBox3, its text
   int cluster_item = 0;                 // ComboBox3, the item selected last, -1 for none
   bool cluster_typed = false;           // ComboBox3's text was typed since an item was chosen
-  bool seq_flag = false;   // CheckBox1 "最終SEQの次を開始SEQとする(起動時)"
-  bool skip_last = false;  // CheckBox2 "最終フォルダを移動しない"
+  bool seq_flag = false;        // CheckBox1 "最終SEQの次を開始SEQとする(起動時)"
+  bool skip_last = false;       // CheckBox2 "最終フォルダを移動しない"
+  bool fewest_volumes = false;  // CheckBox3 "最少の分割数を探す"
 
   bool operator==(const FormValues&) const = default;
 };
@@ -47,6 +48,10 @@ std::int32_t SpinValueInRange(std::string_view text, std::int32_t minimum, std::
 // the text was typed, or when the text is no longer the selected item's, so
 // that a typed cluster size is used but never saved.
 int ChosenClusterItem(std::string_view text, int item, bool typed);
+
+// The packing method Investigate uses: the fewest-volumes search while
+// CheckBox3 is ticked, else RadioGroup1's item.
+int PackingMethodOf(int method_index, bool fewest_volumes);
 
 // The naming of the volume folders: Edit4, TrackBar1 and SpinEdit1's typed value.
 VolumeNaming NamingOf(const FormValues& form);

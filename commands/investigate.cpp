@@ -127,10 +127,17 @@ void InvestigateCommand(CommandState& state, const InvestigateInputs& inputs,
     // Packing a large list takes a while too; the window stays live, and the
     // same guard keeps a second click from replacing the list being sorted.
     const int method_index = live.PackingMethodAfterScan().value_or(inputs.method_index);
-    packing = PackEntries(*state.EntryList, method_index, state.SplitCapacity, inputs.search_limits,
+    // The fewest-volumes search pumps the events as it goes, and a Cancel ends
+    // it with the best plan found so far. Any other packing is not cut short,
+    // and a Cancel clicked meanwhile is used up.
+    SearchLimits limits = inputs.search_limits;
+    limits.keep_going = [&sink, &state] {
+      sink.PumpEventsWhilePacking();
+      return !state.CancelRequested;
+    };
+    packing = PackEntries(*state.EntryList, method_index, state.SplitCapacity, limits,
                           [&sink] { sink.PumpEventsWhilePacking(); });
   }
-  // A Cancel clicked while packing is used up: packing is not cut short.
   state.CancelRequested = false;
   const std::int32_t volume_count = packing.volume_count;
 

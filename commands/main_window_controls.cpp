@@ -42,6 +42,9 @@ constexpr ControlEntry kControls[] = {
     {UpDown, "UpDown1", "GroupBox2", {160, 10, 17, 25}, "", 2, false},
     {DropDownList, "ComboBox1", "GroupBox2", {192, 13, 89, 20}, "", 1, true, kUnitItems},
     {PresetDropDown, "ComboBox2", "GroupBox2", {8, 40, 273, 20}, "", 3, true},
+    // In the strip between GroupBox2 and the buttons, so that no control moves;
+    // Tab reaches it after every control that was there before it.
+    {CheckBox, "CheckBox3", kWindow, {504, 393, 177, 15}, kFewestVolumesCaption, 17, true},
     {Button, "Button1", kWindow, {496, 408, 73, 41}, "分割調査", 7, true},
     {Button, "Button6", kWindow, {584, 408, 73, 41}, "キャンセル", 9, true},
     {GroupBox, "GroupBox3", kWindow, {672, 408, 113, 41}, "クラスタSize(byte)", 16, false},

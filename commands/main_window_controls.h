@@ -99,6 +99,10 @@ inline constexpr std::array<const char*, 8> kPackingItems = {"名前(昇順)",
                                                              "指定無"};
 static_assert(kPackingItems.size() == kLastPackingIndex + 1);
 
+// CheckBox3: Investigate searches for the fewest volumes instead of packing by
+// RadioGroup1's method.
+inline constexpr const char* kFewestVolumesCaption = "最少の分割数を探す";
+
 // The menu bar holds one menu, "&Property".
 struct MenuItemEntry {
   const char* name;

@@ -83,6 +83,12 @@ void CancelCommand(CommandState& state);
 std::string StatusTotalsText(const CommandState& state, std::string_view cluster_text,
                              std::string_view tag, std::string_view unit);
 
+// How close the plan is to the fewest volumes, for a tooltip beside the
+// status line: "" while no plan exists.
+std::string PlanBoundText(const CommandState& state);
+// CheckBox3's tooltip: what it does, then PlanBoundText when a plan exists.
+std::string FewestVolumesTip(const CommandState& state);
+
 // Tags and unit pieces of the status line.
 inline constexpr const char* kSearchingTag = "[検索中] ";
 inline constexpr const char* kSearchEndTag = "[検索終了] 分割数 (";

@@ -18,6 +18,22 @@ std::string StatusTotalsText(const CommandState& state, std::string_view cluster
   return text;
 }
 
+std::string PlanBoundText(const CommandState& state) {
+  if (!state.SearchDone) return {};
+  const std::string bound = "(下限 " + std::to_string(state.LowerBound) + " 個)";
+  return state.ProvenOptimal ? "最少の分割数です " + bound
+                             : "最少の分割数とは証明されていません " + bound;
+}
+
+std::string FewestVolumesTip(const CommandState& state) {
+  std::string tip =
+      "分割調査で、分割数が最も少なくなる詰め方を探します。キャンセルで探索を止めると、"
+      "それまでに見つけた最良の分割になります。";
+  const std::string bound = PlanBoundText(state);
+  if (!bound.empty()) tip += "\n" + bound;
+  return tip;
+}
+
 void CancelCommand(CommandState& state) { state.CancelRequested = true; }
 
 }  // namespace morvick

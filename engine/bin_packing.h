@@ -67,9 +67,10 @@ class WorkBudget {
   }
   // Adds what a share used to this budget.
   void Charge(const WorkBudget& share) {
+    // A share that was told to stop has asked already: this budget stops without asking again.
+    if (share.stopped_) stopped_ = exhausted_ = true;
     if (share.used_ > 0) Spend(share.used_);
     if (share.exhausted_ && Clock::now() >= deadline_) exhausted_ = true;
-    if (share.stopped_) stopped_ = exhausted_ = true;
   }
 
  private:

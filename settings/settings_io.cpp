@@ -69,6 +69,7 @@ SettingsValues LoadSettings(const std::string& ini_path) {
   values.seq = std::clamp(stored.Integer("Seq", values.seq), 1, kMaxSeq);
   values.seq_flag = stored.Boolean("SeqFlag", values.seq_flag);
   values.move_flag = stored.Boolean("MoveFlag", values.move_flag);
+  values.fewest_volumes = stored.Boolean("FewestVolumes", values.fewest_volumes);
   return values;
 }
 
@@ -91,6 +92,7 @@ std::vector<SettingsEntry> SettingsEntries(const SettingsValues& values, int vol
       {"Seq", std::to_string(seq)},
       {"SeqFlag", BooleanText(values.seq_flag)},
       {"MoveFlag", BooleanText(values.move_flag)},
+      {"FewestVolumes", BooleanText(values.fewest_volumes)},
   };
 }
 

@@ -17,7 +17,7 @@ inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kClosePromptText =
     "保存して終了しますか？[はい] 保存して終了 / [いいえ] 保存せず終了 / [キャンセル] 戻る";
 
-// The eleven keys of `ini_path` with their defaults and clamps. A missing or
+// The twelve keys of `ini_path` with their defaults and clamps. A missing or
 // unreadable file gives the defaults.
 SettingsValues LoadSettings(const std::string& ini_path);
 
@@ -32,11 +32,11 @@ struct SettingsEntry {
   std::string value;
 };
 
-// The eleven keys, in file order, with the texts a save stores. Seq includes
+// The twelve keys, in file order, with the texts a save stores. Seq includes
 // `volume_rows`, the rows of ListView2, when seq_flag is set.
 std::vector<SettingsEntry> SettingsEntries(const SettingsValues& values, int volume_rows);
 
-// Creates the settings folder when missing, then writes the eleven keys, in
+// Creates the settings folder when missing, then writes the twelve keys, in
 // order. Stops at the first key that cannot be written and raises
 // morvick::Error "<ini_path> に書き込めません"; keys written before it stay written.
 void SaveSettings(const SettingsValues& values, int volume_rows, const std::string& ini_path);

@@ -20,7 +20,7 @@ inline constexpr std::array<const char*, 11> kClusterSizeItems = {
 // Items of RadioGroup1, the packing methods, are indexed 0 to kLastPackingIndex.
 inline constexpr int kLastPackingIndex = 7;
 
-// The eleven keys with the defaults a missing file gives.
+// The twelve keys with the defaults a missing file gives.
 struct SettingsValues {
   std::string size = "650";          // Size: Edit1, the split size as typed
   std::string input_path;            // InputPath: Edit2
@@ -35,6 +35,10 @@ struct SettingsValues {
   std::int32_t seq = 1;    // Seq: SpinEdit1, the start number (a load gives 1 to 999999999)
   bool seq_flag = false;   // SeqFlag: CheckBox1, a save adds the volume count to Seq
   bool move_flag = false;  // MoveFlag: CheckBox2 "最終フォルダを移動しない"
+  // FewestVolumes: CheckBox3 "最少の分割数を探す", the fewest-volumes search
+  // instead of RadioGroup1's method. A key of its own, which versions without
+  // the check box leave alone, so that Packing keeps its eight items.
+  bool fewest_volumes = false;
 
   bool operator==(const SettingsValues&) const = default;
 };

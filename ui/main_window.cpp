@@ -116,6 +116,9 @@ void TForm1::Button1Click() {
   RunGuarded(prompter_, [this] {
     InvestigateCommand(state_, ReadInvestigateInputs(), *this, *this, prompter_, path_rules_);
   });
+  // How close the plan is to the fewest volumes; the status line itself keeps its fixed text.
+  CheckBox3->setToolTip(ToQString(FewestVolumesTip(state_)));
+  StatusPanel->setToolTip(ToQString(PlanBoundText(state_)));
   if (close_after_scan_ && !state_.ScanRunning) {
     // The window was asked to close during the scan; now that the scan has
     // returned, the close prompt may free the entry list.
@@ -255,6 +258,7 @@ FormValues TForm1::ReadFormValues() const {
   form.cluster_typed = cluster_text_typed_;
   form.seq_flag = CheckBox1->isChecked();
   form.skip_last = CheckBox2->isChecked();
+  form.fewest_volumes = CheckBox3->isChecked();
   return form;
 }
 
@@ -279,6 +283,7 @@ void TForm1::ApplyFormValues(const FormValues& form) {
       SpinValueInRange(form.start_text, SpinEdit1->minimum(), SpinEdit1->maximum()));
   CheckBox1->setChecked(form.seq_flag);
   CheckBox2->setChecked(form.skip_last);
+  CheckBox3->setChecked(form.fewest_volumes);
 }
 
 int TForm1::ComboBox3Index() const {
@@ -332,6 +337,10 @@ void TForm1::SetRadioGroup1Index(int index) {
 int TForm1::ComboBox1Index() const { return ComboBox1->currentIndex(); }
 
 std::string TForm1::ClusterSizeText() const { return ToStdString(ComboBox3->currentText()); }
+
+std::optional<int> TForm1::PackingMethodAfterScan() const {
+  return PackingMethodOf(RadioGroup1Index(), CheckBox3->isChecked());
+}
 
 bool TForm1::SkipLastVolume() const { return CheckBox2->isChecked(); }
 

@@ -133,7 +133,7 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   // LiveInputs: ComboBox3's text, CheckBox2 and RadioGroup1.
   std::string ClusterSizeText() const override;
   bool SkipLastVolume() const override;
-  std::optional<int> PackingMethodAfterScan() const override { return RadioGroup1Index(); }
+  std::optional<int> PackingMethodAfterScan() const override;
 
   // PlanSink: ListView1, ListView2, TreeView1 and the status bar.
   void ClearPlan() override;
@@ -255,6 +255,7 @@ class TForm1 : public QMainWindow, public LiveInputs, public PlanSink {
   QLabel* Label9 = nullptr;
   QCheckBox* CheckBox1 = nullptr;
   QCheckBox* CheckBox2 = nullptr;
+  QCheckBox* CheckBox3 = nullptr;
 
   TreeModel* tree_model_ = nullptr;
   QPointer<QDialog> about_box_;

@@ -4,6 +4,7 @@
 // kind) is set here.
 
 #include "commands/form_values.h"
+#include "commands/plan_commands.h"
 #include "ui/list_view.h"
 #include "ui/main_window.h"
 #include "ui/preset_combo_box.h"
@@ -125,6 +126,8 @@ void TForm1::BuildControls() {
   Label9 = Built<QLabel>(controls, "Label9");
   CheckBox1 = Built<QCheckBox>(controls, "CheckBox1");
   CheckBox2 = Built<QCheckBox>(controls, "CheckBox2");
+  CheckBox3 = Built<QCheckBox>(controls, "CheckBox3");
+  CheckBox3->setToolTip(ToQString(FewestVolumesTip(state_)));
 
   ListView2->SetColourRule([this](std::string_view caption) {
     return VolumeRowColour(caption, ListView2->RowCount(), CheckBox2->isChecked());

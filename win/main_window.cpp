@@ -434,6 +434,7 @@ void TForm1::Button1Click() {
     InvestigateCommand(state_, InvestigateInputsOf(ReadFormValues()), *this, *this, prompter_,
                        path_rules_);
   });
+  ShowPlanBound();
   if (close_after_scan_ && !state_.ScanRunning) {
     close_after_scan_ = false;
     PostMessageW(window_, WM_CLOSE, 0, 0);
@@ -615,6 +616,7 @@ FormValues TForm1::ReadFormValues() const {
   form.cluster_typed = cluster_text_typed_;
   form.seq_flag = Checked("CheckBox1");
   form.skip_last = Checked("CheckBox2");
+  form.fewest_volumes = Checked("CheckBox3");
   return form;
 }
 
@@ -647,6 +649,13 @@ void TForm1::ApplyFormValues(const FormValues& form) {
   SetTextOf("SpinEdit1", std::to_string(start));
   SetChecked("CheckBox1", form.seq_flag);
   SetChecked("CheckBox2", form.skip_last);
+  SetChecked("CheckBox3", form.fewest_volumes);
+}
+
+// How close the plan is to the fewest volumes; the status line itself keeps its fixed text.
+void TForm1::ShowPlanBound() {
+  tool_tips_.Set(Control("CheckBox3"), FewestVolumesTip(state_));
+  tool_tips_.Set(Control("StatusBar1"), PlanBoundText(state_));
 }
 
 std::string TForm1::StatusText() const {
@@ -663,6 +672,10 @@ std::string TForm1::StatusText() const {
 std::string TForm1::ClusterSizeText() const { return TextOf("ComboBox3"); }
 
 bool TForm1::SkipLastVolume() const { return Checked("CheckBox2"); }
+
+std::optional<int> TForm1::PackingMethodAfterScan() const {
+  return PackingMethodOf(RadioGroup1Index(), Checked("CheckBox3"));
+}
 
 void TForm1::ClearPlan() {
   list_view1_.Clear();

@@ -14,6 +14,7 @@
 #include "win/about_box.h"
 #include "win/folder_picker.h"
 #include "win/list_view.h"
+#include "win/tool_tips.h"
 #include "win/tree_view.h"
 #include "win/volume_drag.h"
 
@@ -75,6 +76,7 @@ class TForm1 : public LiveInputs, public PlanSink {
 
   // The handlers, public so that start-up and the tests can drive them.
   void Button1Click();
+  void ShowPlanBound();
   void Button2Click();
   void Button3Click();
   void Button4Click();
@@ -121,6 +123,7 @@ class TForm1 : public LiveInputs, public PlanSink {
 
   const VirtualListView& EntryListView() const { return list_view1_; }
   const VirtualListView& VolumeListView() const { return list_view2_; }
+  const ToolTips& Tips() const { return tool_tips_; }
 
   // What the controls hold, and the same put back into them.
   FormValues ReadFormValues() const;
@@ -130,7 +133,7 @@ class TForm1 : public LiveInputs, public PlanSink {
   // LiveInputs: ComboBox3's text, CheckBox2 and RadioGroup1.
   std::string ClusterSizeText() const override;
   bool SkipLastVolume() const override;
-  std::optional<int> PackingMethodAfterScan() const override { return RadioGroup1Index(); }
+  std::optional<int> PackingMethodAfterScan() const override;
 
   // PlanSink: ListView1, ListView2, TreeView1 and the status bar.
   void ClearPlan() override;
@@ -243,6 +246,7 @@ class TForm1 : public LiveInputs, public PlanSink {
   HWND focus_ = nullptr;  // the control that had the focus when the window was left
   VirtualListView list_view1_;
   VirtualListView list_view2_;
+  ToolTips tool_tips_;
   StoreTreeView tree_view1_{tree_store_};
 };
 

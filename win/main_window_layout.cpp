@@ -155,6 +155,8 @@ void TForm1::BuildControls() {
   list_view2_.SetColourRule([this](std::string_view caption) {
     return VolumeRowColour(caption, list_view2_.RowCount(), SkipLastVolume());
   });
+  tool_tips_.Create(window_);
+  ShowPlanBound();
   ArrangeTabOrder();
 }
 

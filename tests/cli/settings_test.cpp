@@ -29,9 +29,10 @@ TEST(Settings, PrintsTheValuesTheWindowWouldLoad) {
         {"ClusterSize", 0},
         {"Seq", 1},
         {"SeqFlag", false},
-        {"MoveFlag", false}}},
+        {"MoveFlag", false},
+        {"FewestVolumes", false}}},
       {"[Settings]\nSize=\nInputPath=/data/in\nBaseName=cd\nFigure=12\nPacking=8\nScale=2\n"
-       "ClusterSize=4\nSeq=0\nSeqFlag=2\nMoveFlag=true\n",
+       "ClusterSize=4\nSeq=0\nSeqFlag=2\nMoveFlag=true\nFewestVolumes=1\n",
        {{"Size", ""},
         {"InputPath", "/data/in"},
         {"OutputPath", ""},
@@ -42,7 +43,8 @@ TEST(Settings, PrintsTheValuesTheWindowWouldLoad) {
         {"ClusterSize", 4},
         {"Seq", 1},
         {"SeqFlag", true},
-        {"MoveFlag", false}}},
+        {"MoveFlag", false},
+        {"FewestVolumes", true}}},
       {"[Settings]\nFigure=0x7\nPacking=-5\nScale=1\nClusterSize=-1\nSeq=1000000000\n"
        "MoveFlag=1\n",
        {{"Size", "650"},
@@ -55,7 +57,8 @@ TEST(Settings, PrintsTheValuesTheWindowWouldLoad) {
         {"ClusterSize", -1},
         {"Seq", 999999999},
         {"SeqFlag", false},
-        {"MoveFlag", true}}},
+        {"MoveFlag", true},
+        {"FewestVolumes", false}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);

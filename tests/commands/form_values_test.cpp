@@ -3,6 +3,7 @@
 // mappings to the commands' inputs and to the settings file.
 
 #include "commands/form_values.h"
+#include "engine/packing.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,7 @@ TEST(FormValues, LoadedSettingsAreSavedBackUnchanged) {
   distinct.seq = 998;
   distinct.seq_flag = true;
   distinct.move_flag = true;
+  distinct.fewest_volumes = true;
 
   SettingsValues nothing_chosen;  // as LoadSettings gives for indices that name no item
   nothing_chosen.packing = -1;
@@ -118,6 +120,12 @@ TEST(FormValues, CommandsReadTheirOwnControls) {
   EXPECT_EQ(move.output_text, "/out");
   EXPECT_EQ(move.method_index, 6);
   EXPECT_EQ(move.naming.FolderName(1), "disc09");
+
+  // CheckBox3 replaces the radio group's method for both, and the item stays chosen.
+  form.fewest_volumes = true;
+  EXPECT_EQ(InvestigateInputsOf(form).method_index, kFewestVolumes);
+  EXPECT_EQ(MoveInputsOf(form).method_index, kFewestVolumes);
+  EXPECT_EQ(SettingsOf(form).packing, 6);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "commands/plan_commands.h"
 #include "common/error.h"
+#include "engine/packing.h"
 #include "engine/scan.h"
 #include "platform/real_path.h"
 #include "support/fake_plan_view.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 
 #include <array>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -310,6 +312,41 @@ TEST_F(InvestigateTest, ClicksWhileALargeListIsPacked) {
   EXPECT_EQ(form_.entry_rows, undisturbed);
   EXPECT_TRUE(state_.SearchDone);
   EXPECT_FALSE(state_.CancelRequested || state_.Searching || state_.ScanRunning);
+}
+
+TEST_F(InvestigateTest, CancelEndsTheFewestVolumesSearchWithTheBestPlanSoFar) {
+  // Triplets that fill volumes of 1000 bytes exactly: first-fit decreasing
+  // misses the optimum, so the search runs long enough to be asked.
+  std::mt19937 random(7);
+  for (int i = 0; i < 40; ++i) {
+    const int a = 380 + static_cast<int>(random() % 111);
+    const int b = 250 + static_cast<int>(random() % static_cast<unsigned>((1000 - a) / 2 - 249));
+    const std::string name = "t/" + std::to_string(i);
+    dir_.CreateFile(name + "a", a);
+    dir_.CreateFile(name + "b", b);
+    dir_.CreateFile(name + "c", 1000 - a - b);
+  }
+  form_.edits[1] = dir_.Path("t");
+  form_.edits[0] = "1000";
+  form_.method_index = kFewestVolumes;
+  form_.on_packing_pump = [this] { CancelCommand(state_); };
+  Investigate();
+  // Asked once, stopped there, and the plan is whole: every entry in a volume
+  // within the capacity, proven only when it reaches the bound.
+  EXPECT_EQ(form_.packing_pumps, 1);
+  ASSERT_EQ(form_.entry_rows.size(), 120u);
+  EXPECT_TRUE(state_.SearchDone);
+  EXPECT_FALSE(state_.CancelRequested);
+  EXPECT_GE(state_.VolumeCount, state_.LowerBound);
+  EXPECT_EQ(state_.ProvenOptimal, state_.VolumeCount <= state_.LowerBound);
+  std::vector<std::int64_t> totals(static_cast<std::size_t>(state_.VolumeCount) + 1, 0);
+  for (const TSplitEntry& entry : *state_.EntryList) {
+    ASSERT_GE(entry.Volume, 1);
+    ASSERT_LE(entry.Volume, state_.VolumeCount);
+    totals[static_cast<std::size_t>(entry.Volume)] += entry.Size;
+  }
+  for (const std::int64_t total : totals) EXPECT_LE(total, 1000);
+  EXPECT_EQ(PlanBoundText(state_).empty(), false);
 }
 
 }  // namespace

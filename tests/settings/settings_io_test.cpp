@@ -23,7 +23,8 @@ using testing::TempDir;
 
 constexpr const char* kFreshSave =
     "[Settings]\r\nSize=650\r\nInputPath=\r\nOutputPath=\r\nBaseName=folder\r\nFigure=5\r\n"
-    "Packing=0\r\nScale=0\r\nClusterSize=0\r\nSeq=1\r\nSeqFlag=0\r\nMoveFlag=0\r\n";
+    "Packing=0\r\nScale=0\r\nClusterSize=0\r\nSeq=1\r\nSeqFlag=0\r\nMoveFlag=0\r\n"
+    "FewestVolumes=0\r\n";
 
 TEST(LoadSettings, AMissingFileGivesTheDefaults) {
   TempDir dir;
@@ -104,6 +105,8 @@ TEST(LoadSettings, ClampsAndDefaultsStoredValues) {
       {"SeqFlag=-1", [](auto& v) { return v.seq_flag; }, "SeqFlag -1 ticks"},
       {"SeqFlag=true", [](auto& v) { return !v.seq_flag; }, "SeqFlag true -> default"},
       {"MoveFlag=1", [](auto& v) { return v.move_flag; }, "MoveFlag 1 ticks"},
+      {"FewestVolumes=1", [](auto& v) { return v.fewest_volumes && v.packing == 0; },
+       "FewestVolumes 1 ticks, Packing untouched"},
   };
   for (const auto& c : cases) {
     TempDir dir;
@@ -130,7 +133,7 @@ TEST(LoadSettings, ReadsAHandEditedFileAsAUserExpects) {
   EXPECT_EQ(values.seq, 42);
 }
 
-TEST(FormCloseQuery, YesOnAFreshWindowWritesTheElevenKeys) {
+TEST(FormCloseQuery, YesOnAFreshWindowWritesTheTwelveKeys) {
   TempDir dir;
   const std::string path = dir.Path("config/morvick/morvick.ini");  // folders made on save
   ScriptedPrompter prompter;
@@ -178,7 +181,7 @@ TEST(SettingsEntries, SeqCountsTheVolumesWhenAsked) {
     values.seq = SeqOfTypedText(c.spin);
     values.seq_flag = c.check1;
     const auto entries = SettingsEntries(values, c.rows);
-    ASSERT_EQ(entries.size(), 11u);
+    ASSERT_EQ(entries.size(), 12u);
     EXPECT_STREQ(entries[8].key, "Seq");
     EXPECT_EQ(entries[8].value, c.seq) << c.spin << " + " << c.rows;
   }
@@ -200,11 +203,12 @@ TEST(SaveSettings, WhatIsSavedLoadsBackUnchanged) {
   values.cluster_size = -1;  // a typed cluster size is not stored
   values.seq = 5;
   values.move_flag = true;
+  values.fewest_volumes = true;
   SaveSettings(values, 4, path);
 
   const std::string saved = ReadFile(path);
   EXPECT_TRUE(saved.starts_with("; my notes\r\n[Settings]\r\nSize=700 MB\r\nMine=keep\r\n"));
-  EXPECT_TRUE(saved.ends_with("MoveFlag=1\r\n\r\n[Other]\r\nSize=2\r\n"));
+  EXPECT_TRUE(saved.ends_with("MoveFlag=1\r\nFewestVolumes=1\r\n\r\n[Other]\r\nSize=2\r\n"));
   EXPECT_EQ(GetProfileString("Settings", "Scale", "", path), "-1");
 
   // The volume rows count only with SeqFlag; no list item stays -1, and the

@@ -217,7 +217,7 @@ TEST_F(LayoutTest, TabOrderFocusAndFonts) {
 
   Find<QWidget>("Edit2")->setFocus();
   QStringList visited{FocusedControl()};
-  for (int i = 0; i < 19; ++i) {
+  for (int i = 0; i < 20; ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     visited << FocusedControl();
   }
@@ -226,7 +226,8 @@ TEST_F(LayoutTest, TabOrderFocusAndFonts) {
                          Q("Edit4"),     Q("TrackBar1"),        Q("SpinEdit1"), Q("CheckBox1"),
                          Q("CheckBox2"), Q("RadioGroup1Item0"), Q("Button1"),   Q("Button5"),
                          Q("Button6"),   Q("Button4"),          Q("Button7"),   Q("Edit1"),
-                         Q("ComboBox1"), Q("ComboBox2"),        Q("ComboBox3"), Q("Edit2")}));
+                         Q("ComboBox1"), Q("ComboBox2"),        Q("ComboBox3"), Q("CheckBox3"),
+                         Q("Edit2")}));
 
   const QFont font = Find<QWidget>("Edit2")->font();
   EXPECT_EQ(font.pixelSize(), 12);

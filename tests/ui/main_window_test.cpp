@@ -88,7 +88,8 @@ TEST_F(MainWindowTest, StartsWithDefaultsWithoutFiles) {
 TEST_F(MainWindowTest, StartsFromSettingsAndPresetFiles) {
   dir_.WriteFile("morvick.ini",
                  "[Settings]\nSize=700\nInputPath=/in\nOutputPath=/out\nBaseName=vol\nFigure=3\n"
-                 "Packing=6\nScale=1\nClusterSize=4\nSeq=998\nSeqFlag=1\nMoveFlag=1\n");
+                 "Packing=6\nScale=1\nClusterSize=4\nSeq=998\nSeqFlag=1\nMoveFlag=1\n"
+                 "FewestVolumes=1\n");
   dir_.WriteFile("morvick.dat", "CD650,681574400\r\nnameonly\r\n,123\r\n,\r\nDVD,4700000000\r\n");
   Start();
   EXPECT_EQ(Edit(1)->text(), Q("700"));
@@ -98,6 +99,8 @@ TEST_F(MainWindowTest, StartsFromSettingsAndPresetFiles) {
   EXPECT_EQ(Find<QComboBox>("ComboBox3")->currentText(), Q("4096"));
   EXPECT_TRUE(Find<QCheckBox>("CheckBox1")->isChecked());
   EXPECT_TRUE(Find<QCheckBox>("CheckBox2")->isChecked());
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox3")->isChecked());
+  EXPECT_EQ(form().RadioGroup1Index(), 6);  // the method stays chosen beside it
   EXPECT_EQ(Sample(), Q("vol998"));
 
   auto* presets = Find<ui::PresetComboBox>("ComboBox2");
@@ -129,7 +132,8 @@ TEST_F(MainWindowTest, StartsFromSettingsAndPresetFiles) {
   std::erase(saved, '\r');  // the keys written end in CR LF
   EXPECT_EQ(saved,
             "[Settings]\nSize=681574400\nInputPath=/in\nOutputPath=/out\nBaseName=vol\n"
-            "Figure=3\nPacking=6\nScale=1\nClusterSize=4\nSeq=1000\nSeqFlag=1\nMoveFlag=1\n");
+            "Figure=3\nPacking=6\nScale=1\nClusterSize=4\nSeq=1000\nSeqFlag=1\nMoveFlag=1\n"
+            "FewestVolumes=1\n");
 }
 
 TEST_F(MainWindowTest, UnreadablePresetFileIsReportedByBothWindowsAndStartUpGoesOn) {

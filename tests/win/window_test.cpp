@@ -651,6 +651,22 @@ TEST_F(DragTest, AVolumeNotMovedYetEndsInTheErrorBox) {
       << prompter_.boxes()[0].text;
 }
 
+TEST_F(PlanTest, TheFewestVolumesCheckBoxSearchesAndItsTooltipTellsTheBound) {
+  MakeInput();
+  FillInputs();
+  Click("CheckBox3");
+  Click("Button1");
+  ASSERT_EQ(prompter_.texts(), std::vector<std::string>{});
+  EXPECT_EQ(RowCount("ListView2"), 2);
+  EXPECT_EQ(form_->state().LowerBound, 2);
+  EXPECT_EQ(form_->Tips().TextOf(Control("StatusBar1")), "最少の分割数です (下限 2 個)");
+  EXPECT_TRUE(
+      form_->Tips().TextOf(Control("CheckBox3")).ends_with("\n最少の分割数です (下限 2 個)"));
+  // The status line keeps its fixed text.
+  EXPECT_EQ(form_->StatusText(),
+            "[検索終了] 分割数 (2)個  総容量 (35,500)bytes / クラスタSize (0)bytes");
+}
+
 TEST_F(PlanTest, CancelReachesTheScanThroughTheEventPump) {
   for (int i = 0; i < 200; ++i) temp_.CreateFile("多い/ファイル" + std::to_string(i) + ".txt", 10);
   Type("Edit2", temp_.Path("多い"));
