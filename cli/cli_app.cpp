@@ -2,6 +2,7 @@
 
 #include "cli/cli_prompter.h"
 #include "cli/copy_verify.h"
+#include "cli/image_command.h"
 #include "cli/interrupt.h"
 #include "cli/journal_undo.h"
 #include "cli/output.h"
@@ -78,7 +79,7 @@ constexpr const char* kFewestHelp =
 
 // The commands that make a plan: plan prints it, move (with a journal) and
 // copy carry it out below an OUTPUT.
-enum class PlanCommand { Plan, Move, Copy };
+enum class PlanCommand { Plan, Move, Copy, Image };
 
 void AddPlanOptions(CLI::App& command, PlanOptions& options, PlanCommand kind) {
   const bool has_output = kind != PlanCommand::Plan;
@@ -234,7 +235,7 @@ PlanReport MakeReport(const CommandState& state, const CliPlanView& form,
   const std::vector<std::int64_t> totals = ComputeVolumeTotals(*state.EntryList, state.VolumeCount);
   const std::vector<std::string>& folders = form.volume_folders();
   for (std::size_t i = 0; i < folders.size(); ++i) {
-    report.volumes.push_back({static_cast<std::int32_t>(i + 1), folders[i], totals[i + 1]});
+    report.volumes.push_back({static_cast<std::int32_t>(i + 1), folders[i], totals[i + 1], {}, -1});
   }
   report.status = form.status();
   return report;
@@ -251,7 +252,7 @@ bool WriteOut(const std::string& text) {
 // command should end here (refusal, error), nullopt when a plan exists.
 std::optional<int> Investigate(CommandState& state, CliPlanView& form, Prompter& prompter,
                                ScanProgress* progress, const PlanSettings& settings,
-                               OutputFormat format) {
+                               OutputFormat format, bool print = true) {
   try {
     InvestigateCommand(state, InvestigateInputsOf(settings), form, form, prompter,
                        PlatformPathRules());
@@ -262,6 +263,7 @@ std::optional<int> Investigate(CommandState& state, CliPlanView& form, Prompter&
   }
   if (progress) progress->Finish();
   if (!state.SearchDone) return kExitRefused;
+  if (!print) return std::nullopt;
   // A plan nobody received is not a plan to move by.
   if (!WriteOut(FormatPlan(MakeReport(state, form, settings), format))) return kExitOutputFailed;
   return std::nullopt;
@@ -302,9 +304,10 @@ class PlannedCommand {
 
   // Plans and prints the plan. The exit status when the command ends there;
   // `what` names what an interrupted scan did not do ("moved").
-  std::optional<int> Plan(const PlanOptions& options, const char* what) {
+  // `print` false leaves the printing to the caller.
+  std::optional<int> Plan(const PlanOptions& options, const char* what, bool print = true) {
     if (const std::optional<int> status = Investigate(state_, form_, prompter_, progress_.get(),
-                                                      settings_, FormatOf(options.format))) {
+                                                      settings_, FormatOf(options.format), print)) {
       return status;
     }
     if (form_.cancelled()) {
@@ -393,6 +396,37 @@ int RunCopy(const PlanOptions& options, const CopyCliOptions& copy_options) {
   return status == kExitRefused && InterruptRequested() ? kExitInterrupted : status;
 }
 
+int RunImage(const PlanOptions& options, const ImageCliOptions& image_options) {
+  if (!ImagesAvailable()) {
+    Message(
+        "morvick-cli: image is not available on this system: it needs libisofs, which is "
+        "not built for Windows");
+    return kExitRefused;
+  }
+  int exit_status = kExitDone;
+  std::optional<PlanSettings> settings = ResolveSettings(options, true, exit_status);
+  if (!settings) return exit_status;
+  if (const std::optional<std::int64_t> capacity = MediaCapacity(image_options.media)) {
+    settings->form.split_size_text = std::to_string(*capacity);
+    settings->form.unit_index = 1;
+  }
+  PlannedCommand command(std::move(*settings), options);
+  if (const std::optional<int> status = command.Plan(options, "written", false)) return *status;
+  ImageCliOptions imaging = image_options;
+  imaging.quiet = options.quiet;
+  CommandState& state = command.state();
+  const auto print = [&](std::vector<VolumeReport> volumes) -> std::optional<int> {
+    PlanReport report = MakeReport(state, command.form(), command.settings());
+    report.volumes = std::move(volumes);
+    report.status = StatusTotalsText(state, command.settings().form.cluster_text, kSearchEndTag,
+                                     kInvestigateUnit);
+    if (!WriteOut(FormatPlan(report, FormatOf(options.format)))) return kExitOutputFailed;
+    return std::nullopt;
+  };
+  const int status = ImagePlanned(state, command.settings(), command.prompter(), imaging, print);
+  return status == kExitRefused && InterruptRequested() ? kExitInterrupted : status;
+}
+
 int RunUndo(const std::string& journal_path, bool yes, bool quiet) {
   const InterruptGuard interrupt;
   CliPrompter prompter(ProcessConfirmPolicy(yes), stderr, stdin);
@@ -453,13 +487,31 @@ int RunCli(int argc, char** argv) {
   copy->add_flag("--no-index", copy_flags.no_index,
                  "write no index on the volumes and no catalogue");
 
+  PlanOptions image_options;
+  ImageCliOptions image_flags;
+  CLI::App* image = app.add_subcommand(
+      "image",
+      "scan INPUT, plan by what every entry takes in a disc image, print the plan with each "
+      "image's exact size and write one ISO 9660 image (Rock Ridge, Joliet) per volume into "
+      "OUTPUT, with an index in every image; INPUT stays as it is");
+  AddPlanOptions(*image, image_options, PlanCommand::Image);
+  image
+      ->add_option("--media", image_flags.media,
+                   "the capacity of a medium instead of --size: " + MediaNames())
+      ->check(CLI::IsMember({"cd74", "cd80", "dvd", "dvd-dl", "bd25", "bd50"}))
+      ->excludes(image_options.size_option);
+  image->add_flag("--no-index", image_flags.no_index,
+                  "write no index into the images and no catalogue");
+
   std::string verify_target;
   bool verify_quiet = false;
   CLI::App* verify =
       app.add_subcommand("verify",
-                         "read every file of a copied volume again and check it against "
-                         "the volume's index");
-  verify->add_option("TARGET", verify_target, "a volume folder, or a mounted disc, with its index")
+                         "read every file of a copied volume or an image again and check it "
+                         "against the volume's index");
+  verify
+      ->add_option("TARGET", verify_target,
+                   "a volume folder, a mounted disc or an image file, with its index")
       ->required();
   verify->add_flag("--quiet,-q", verify_quiet, "no progress line and no summary");
 
@@ -487,6 +539,7 @@ int RunCli(int argc, char** argv) {
   if (plan->parsed()) return RunPlan(plan_options);
   if (move->parsed()) return RunMove(move_options);
   if (copy->parsed()) return RunCopy(copy_options, copy_flags);
+  if (image->parsed()) return RunImage(image_options, image_flags);
   if (verify->parsed()) return RunVerify(verify_target, verify_quiet);
   if (undo->parsed()) return RunUndo(journal_path, undo_yes, undo_quiet);
   return RunSettings(settings_file);

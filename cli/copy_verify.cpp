@@ -8,6 +8,7 @@
 #include "cli/transfer_progress.h"
 #include "commands/volume_copy.h"
 #include "commands/volume_verify.h"
+#include "platform/file_io.h"
 #include "platform/folders.h"
 #include "platform/real_path.h"
 #include "platform/standard_streams.h"
@@ -110,8 +111,8 @@ int CopyPlanned(const CommandState& state, const PlanSettings& settings, Prompte
 int RunVerify(const std::string& target_text, bool quiet) {
   const InterruptGuard interrupt;
   const std::string target = platform::AbsolutePath(target_text);
-  if (!platform::IsExistingFolder(target)) {
-    Message("morvick-cli: not a folder: " + target);
+  if (!platform::IsExistingFolder(target) && !platform::IsRegularFile(target)) {
+    Message("morvick-cli: not a folder or an image file: " + target);
     return kExitRefused;
   }
   std::unique_ptr<TransferProgress> progress = MakeProgress(quiet, "[検証中] ");

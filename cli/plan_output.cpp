@@ -149,7 +149,13 @@ std::string PlanJson(const PlanReport& plan) {
     first = false;
     out += "{\"volume\": " + std::to_string(volume.volume) + ", \"folder\": ";
     AppendJsonString(out, volume.folder);
-    out += ", \"size\": " + std::to_string(volume.size) + '}';
+    out += ", \"size\": " + std::to_string(volume.size);
+    if (!volume.image.empty()) {
+      out += ", \"image\": ";
+      AppendJsonString(out, volume.image);
+      out += ", \"imageSize\": " + std::to_string(volume.image_size);
+    }
+    out += '}';
   }
   out += first ? "]" : "\n  ]";
   out += ",\n  \"status\": ";
@@ -223,6 +229,11 @@ std::string PlanTable(const PlanReport& plan) {
   for (const auto& row : volume_rows) {
     out += PadLeft(row[0], volume_widths[0]) + "  " + PadRight(row[1], volume_widths[1]) + "  " +
            PadLeft(row[2], volume_widths[2]) + '\n';
+  }
+  for (const VolumeReport& volume : plan.volumes) {
+    if (volume.image.empty()) continue;
+    out += (&volume == &plan.volumes.front() ? "\n" : "") + DisplayText(volume.image) + "  " +
+           FormatThousands(volume.image_size) + " bytes\n";
   }
   out += '\n' + plan.status + '\n';
   // How close the plan is to the fewest volumes any plan could have.

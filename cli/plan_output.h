@@ -15,6 +15,8 @@ struct VolumeReport {
   std::int32_t volume;
   std::string folder;
   std::int64_t size;
+  std::string image;             // the disc image of the volume, when one is made
+  std::int64_t image_size = -1;  // its exact size in bytes
 };
 
 struct PlanReport {

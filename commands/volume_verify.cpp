@@ -4,9 +4,15 @@
 #include "platform/file_io.h"
 #include "platform/real_path.h"
 
+#if MORVICK_DISC_IMAGES
+#include "images/iso_image.h"
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <set>
 
 namespace morvick {
@@ -43,22 +49,146 @@ void FindExtras(platform::FileCopier& reader, const std::string& folder, const s
   }
 }
 
+// Whether a last-write time found matches the one listed. A file system that
+// keeps whole seconds (ISO 9660 and Rock Ridge) or two (FAT) cuts the rest
+// off, so such a time matches the listed one cut the same way.
+bool SameTime(std::int64_t listed, std::int64_t found) {
+  constexpr std::int64_t kSecond = 1000000000;
+  if (listed == found) return true;
+  if (found % kSecond != 0) return false;
+  const std::int64_t listed_seconds = listed / kSecond - (listed % kSecond < 0 ? 1 : 0);
+  const std::int64_t found_seconds = found / kSecond;
+  return found_seconds <= listed_seconds && listed_seconds - found_seconds <= 1;
+}
+
+#if MORVICK_DISC_IMAGES
+// An image file seen as a read-only folder tree, so that an image is verified
+// as the folder or disc it will become. Its paths begin with "/".
+class ImageFiles final : public platform::FileCopier {
+ public:
+  explicit ImageFiles(std::unique_ptr<images::ImageReader> reader) : reader_(std::move(reader)) {
+    for (const images::ReadNode& node : reader_->nodes()) {
+      nodes_.emplace(node.path, &node);
+      const std::size_t slash = node.path.rfind('/');
+      children_[slash == std::string::npos ? "" : node.path.substr(0, slash)].push_back(&node);
+    }
+  }
+
+  platform::ItemStatus Status(const std::string& path) override {
+    platform::ItemStatus status;
+    const std::string key = Key(path);
+    if (key.empty()) {
+      status.kind = Kind::Folder;
+      return status;
+    }
+    const auto found = nodes_.find(key);
+    if (found == nodes_.end()) {
+      status.error = ENOENT;
+      return status;
+    }
+    const images::ReadNode& node = *found->second;
+    switch (node.type) {
+      case images::ImageNode::Type::File: status.kind = Kind::File; break;
+      case images::ImageNode::Type::Folder: status.kind = Kind::Folder; break;
+      case images::ImageNode::Type::Link: status.kind = Kind::Link; break;
+    }
+    status.size = node.size;
+    status.mtime_ns = node.mtime_ns;
+    return status;
+  }
+  int List(const std::string& folder, std::vector<platform::FolderItem>& items) override {
+    const std::string key = Key(folder);
+    for (const images::ReadNode* node : children_[key]) {
+      items.push_back(
+          {node->path.substr(key.empty() ? 0 : key.size() + 1), Status("/" + node->path)});
+    }
+    return 0;
+  }
+  int Read(const std::string& path, const platform::ByteSink& sink) override {
+    return reader_->Read(Key(path), sink);
+  }
+  int ReadLink(const std::string& path, std::string& target) override {
+    const auto found = nodes_.find(Key(path));
+    if (found == nodes_.end() || found->second->type != images::ImageNode::Type::Link)
+      return EINVAL;
+    target = found->second->target;
+    return 0;
+  }
+  int CopyRegularFile(const std::string&, const std::string&, platform::CopyMethod,
+                      const platform::ByteSink&) override {
+    return EROFS;
+  }
+  int CopyLink(const std::string&, const std::string&) override { return EROFS; }
+  int MakeFolder(const std::string&) override { return EROFS; }
+  int CopyFolderAttributes(const std::string&, const std::string&) override { return EROFS; }
+  int WriteNewFile(const std::string&, const std::string&) override { return EROFS; }
+
+ private:
+  static std::string Key(const std::string& path) {
+    return path.substr(path.find_first_not_of('/') == std::string::npos
+                           ? path.size()
+                           : path.find_first_not_of('/'));
+  }
+
+  std::unique_ptr<images::ImageReader> reader_;
+  std::map<std::string, const images::ReadNode*> nodes_;
+  std::map<std::string, std::vector<const images::ReadNode*>> children_;
+};
+#endif
+
+// `shown` names the target in messages (the image file for an image).
+VerifyReport VerifyTree(platform::FileCopier& reader, const std::string& target,
+                        const std::string& shown, const VerifyOptions& options, bool image);
+
 }  // namespace
 
 VerifyReport VerifyVolume(const std::string& target, const VerifyOptions& options) {
-  platform::FileCopier& reader = options.reader ? *options.reader : platform::RealFileCopier();
+  if (!platform::IsRegularFile(target) || options.reader) {
+    return VerifyTree(options.reader ? *options.reader : platform::RealFileCopier(), target, target,
+                      options, false);
+  }
+#if MORVICK_DISC_IMAGES
+  VerifyReport report;
+  std::unique_ptr<images::ImageReader> image = images::OpenImage(target, report.error);
+  if (!image) {
+    report.error = target + ": " + report.error;
+    return report;
+  }
+  ImageFiles files(std::move(image));
+  return VerifyTree(files, "/", target, options, true);
+#else
+  VerifyReport report;
+  report.error = target + ": disc images cannot be read on this system";
+  return report;
+#endif
+}
+
+namespace {
+
+VerifyReport VerifyTree(platform::FileCopier& reader, const std::string& target,
+                        const std::string& shown, const VerifyOptions& options, bool image) {
   VerifyReport report;
   const std::string index_path = platform::JoinPath(target, kIndexFileName);
+  const std::string shown_index = image ? shown + ": " + kIndexFileName : index_path;
   // The index is small; ReadWholeFile's limit keeps a stray large file out.
-  const platform::FileRead read = platform::ReadWholeFile(index_path);
+  platform::FileRead read;
+  if (image) {
+    read.content.emplace();
+    read.error = reader.Read(index_path, [&read](const char* data, std::size_t size) {
+      if (read.content->size() + size <= platform::kMaxWholeFile) read.content->append(data, size);
+    });
+    if (read.error != 0) read.content.reset();
+  } else {
+    read = platform::ReadWholeFile(index_path);
+  }
   if (!read.content) {
-    report.error = read.error == ENOENT ? "no " + std::string(kIndexFileName) + " in " + target
-                                        : index_path + ": " + std::strerror(read.error);
+    report.error = read.error == ENOENT ? "no " + std::string(kIndexFileName) + " in " + shown
+                                        : shown_index + ": " + std::strerror(read.error);
     return report;
   }
   std::optional<VolumeIndex> index = ParseIndex(*read.content, report.error);
   if (!index) {
-    report.error = index_path + ": " + report.error;
+    report.error = shown_index + ": " + report.error;
     return report;
   }
   report.index = std::move(*index);
@@ -112,6 +242,10 @@ VerifyReport VerifyVolume(const std::string& target, const VerifyOptions& option
         findings.push_back({Finding::Changed, item.path, std::strerror(error)});
       } else if (hash.HexDigest() != item.sha256) {
         findings.push_back({Finding::Changed, item.path, "sha256"});
+      } else if (!SameTime(item.mtime_ns, status.mtime_ns)) {
+        findings.push_back(
+            {Finding::Changed, item.path,
+             "mtime " + UtcTimeText(item.mtime_ns) + " -> " + UtcTimeText(status.mtime_ns)});
       }
     }
   } catch (const Interrupted&) {
@@ -124,5 +258,7 @@ VerifyReport VerifyVolume(const std::string& target, const VerifyOptions& option
   report.status = findings.empty() ? VerifyReport::Status::Match : VerifyReport::Status::Differs;
   return report;
 }
+
+}  // namespace
 
 }  // namespace morvick
