@@ -89,6 +89,14 @@ std::int64_t ExtentOf(const std::vector<std::int64_t>& records, std::int64_t dot
   return Blocks(at);
 }
 
+// The root's extents are shared by the entries, so an entry's record there
+// counts with its share of the block it lies in: a record never crosses a
+// block, so a block holds a whole number of records of its length.
+std::int64_t RootShare(std::int64_t record) {
+  const std::int64_t per_block = kBlockSize / record;
+  return (kBlockSize + per_block - 1) / per_block;
+}
+
 // An estimate of what `nodes` (one entry and everything in it) add to an
 // image: their data blocks, the extents of their folders in both trees, the
 // continuation areas, the path tables' lines, and the entry's records in the
@@ -119,15 +127,14 @@ std::int64_t CostOf(const std::vector<ImageNode>& nodes) {
   }
   for (const auto& [folder, records] : iso_records) {
     if (folder.empty()) {
-      // The root's extent is shared: the entry's records count as bytes.
-      for (const std::int64_t record : records) cost += record;
+      for (const std::int64_t record : records) cost += RootShare(record);
       continue;
     }
     cost += ExtentOf(records, 2 * (34 + 70));
   }
   for (const auto& [folder, records] : joliet_records) {
     if (folder.empty()) {
-      for (const std::int64_t record : records) cost += record;
+      for (const std::int64_t record : records) cost += RootShare(record);
       continue;
     }
     cost += ExtentOf(records, 2 * 34);
@@ -325,11 +332,17 @@ class Planner {
           Hand(*entries.front(), 0);
           break;
         }
-        // The last entries go on, enough of them by their cost to cover the excess.
-        std::int64_t excess = *size - inputs_.capacity;
+        // The last entries go on, as many as cover the excess by their costs,
+        // scaled by how far this image's exact size is from its estimate.
+        std::int64_t estimate = 0;
+        for (const TSplitEntry* entry : entries) estimate += entry->Size;
+        const double scale = estimate > 0 ? static_cast<double>(*size - plan_.overhead) /
+                                                static_cast<double>(estimate)
+                                          : 1.0;
+        double excess = static_cast<double>(*size - inputs_.capacity);
         if (volume == volume_count_) ++volume_count_;
         for (auto it = entries.rbegin(); it != entries.rend() - 1 && excess > 0; ++it) {
-          excess -= (*it)->Size;
+          excess -= static_cast<double>((*it)->Size) * scale;
           Hand(**it, volume + 1);
         }
       }
@@ -365,10 +378,23 @@ class Planner {
     for (TSplitEntry& entry : entries) {
       if (entry.Volume > 0) entry.Volume = renumber[entry.Volume];
     }
-    for (Handover& handover : plan_.handovers) {
+    // One line per entry that moved, from where the estimate put it to where it is.
+    std::vector<Handover> moved;
+    std::map<std::string, std::size_t> line_of;
+    for (const Handover& handover : plan_.handovers) {
+      const auto [line, added] = line_of.emplace(handover.name, moved.size());
+      if (added) {
+        moved.push_back(handover);
+      } else {
+        moved[line->second].to = handover.to;
+      }
+    }
+    std::erase_if(moved, [](const Handover& handover) { return handover.from == handover.to; });
+    for (Handover& handover : moved) {
       if (renumber.count(handover.from) > 0) handover.from = renumber[handover.from];
       if (renumber.count(handover.to) > 0) handover.to = renumber[handover.to];
     }
+    plan_.handovers = std::move(moved);
     if (!plan_.handovers.empty()) {
       std::stable_sort(
           entries.begin(), entries.end(),
