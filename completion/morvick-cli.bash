@@ -1,6 +1,6 @@
 # bash completion for morvick-cli: the commands, their options, the values of
-# --method, --unit and --format, folders for INPUT, OUTPUT and TARGET, and
-# journals for undo (those of the default journal folder too).
+# --method, --unit, --format and --media, folders for INPUT, OUTPUT and
+# TARGET (and images for TARGET), and journals for undo (those of the default journal folder too).
 
 _morvick_cli_journal_folder() {
   if [[ ${XDG_STATE_HOME-} == /* ]]; then
@@ -27,6 +27,12 @@ _morvick_cli_journals() {
   fi
 }
 
+# A volume folder, a mounted disc or an image file.
+_morvick_cli_targets() {
+  compgen -d -- "$1"
+  compgen -f -X '!*.iso' -- "$1"
+}
+
 _morvick_cli() {
   local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
   # "--method=fi" arrives as "--method", "=", "fi".
@@ -39,7 +45,7 @@ _morvick_cli() {
   local command= i
   for ((i = 1; i < COMP_CWORD; i++)); do
     case ${COMP_WORDS[i]} in
-      plan | move | copy | verify | undo | settings)
+      plan | move | copy | image | verify | undo | settings)
         command=${COMP_WORDS[i]}
         break
         ;;
@@ -50,7 +56,7 @@ _morvick_cli() {
     if [[ $cur == -* ]]; then
       _morvick_cli_reply compgen -W '-h --help --version' -- "$cur"
     else
-      _morvick_cli_reply compgen -W 'plan move copy verify undo settings' -- "$cur"
+      _morvick_cli_reply compgen -W 'plan move copy image verify undo settings' -- "$cur"
     fi
     return
   fi
@@ -62,6 +68,7 @@ _morvick_cli() {
     plan) options=$plan_options ;;
     move) options="$plan_options -y --yes --journal" ;;
     copy) options="$plan_options -y --yes --link --no-index" ;;
+    image) options="$plan_options -y --yes --media --no-index" ;;
     verify) options='-h --help -q --quiet' ;;
     undo) options='-h --help -y --yes -q --quiet' ;;
     settings) options='-h --help --file' ;;
@@ -81,6 +88,10 @@ _morvick_cli() {
       _morvick_cli_reply compgen -W 'table tsv json' -- "$cur"
       return
       ;;
+    --media)
+      _morvick_cli_reply compgen -W 'cd74 cd80 dvd dvd-dl bd25 bd50' -- "$cur"
+      return
+      ;;
     --settings | --journal | --file)
       compopt -o filenames 2>/dev/null
       _morvick_cli_reply compgen -f -- "$cur"
@@ -96,9 +107,13 @@ _morvick_cli() {
     return
   fi
   case $command in
-    plan | move | copy | verify)
+    plan | move | copy | image)
       compopt -o filenames 2>/dev/null
       _morvick_cli_reply compgen -d -- "$cur"
+      ;;
+    verify)
+      compopt -o filenames 2>/dev/null
+      _morvick_cli_reply _morvick_cli_targets "$cur"
       ;;
     undo)
       compopt -o filenames 2>/dev/null

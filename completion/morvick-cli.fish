@@ -1,6 +1,6 @@
 # fish completion for morvick-cli: the commands, their options, the values of
-# --method, --unit and --format, folders for INPUT, OUTPUT and TARGET, and
-# journals for undo (those of the default journal folder too).
+# --method, --unit, --format and --media, folders for INPUT, OUTPUT and
+# TARGET (and images for TARGET), and journals for undo (those of the default journal folder too).
 
 function __morvick_cli_methods
     printf '%s\t%s\n' \
@@ -42,9 +42,9 @@ function __morvick_cli_journals
     end
 end
 
-set -l commands plan move copy verify undo settings
+set -l commands plan move copy image verify undo settings
 set -l top "not __fish_seen_subcommand_from $commands"
-set -l plan_move '__fish_seen_subcommand_from plan move copy'
+set -l plan_move '__fish_seen_subcommand_from plan move copy image'
 
 complete -c morvick-cli -f
 complete -c morvick-cli -n $top -s h -l help -d 'Print help and exit'
@@ -52,7 +52,8 @@ complete -c morvick-cli -n $top -l version -d 'Print the version and exit'
 complete -c morvick-cli -n $top -a plan -d 'Scan INPUT and print the plan'
 complete -c morvick-cli -n $top -a move -d 'Scan INPUT, print the plan and move the entries below OUTPUT'
 complete -c morvick-cli -n $top -a copy -d 'Scan INPUT, print the plan and copy the entries below OUTPUT'
-complete -c morvick-cli -n $top -a verify -d 'Check a copied volume against its index'
+complete -c morvick-cli -n $top -a image -d 'Scan INPUT, print the plan and write one disc image per volume into OUTPUT'
+complete -c morvick-cli -n $top -a verify -d 'Check a copied volume or an image against its index'
 complete -c morvick-cli -n $top -a undo -d 'Take back the move recorded in JOURNAL'
 complete -c morvick-cli -n $top -a settings -d 'Print the settings the window would load'
 
@@ -70,13 +71,15 @@ complete -c morvick-cli -n $plan_move -l skip-last -d 'Do not move the last volu
 complete -c morvick-cli -n $plan_move -l format -x -a 'table tsv json' -d 'Output format of the plan'
 complete -c morvick-cli -n $plan_move -l settings -r -F -d 'Start from this settings file'
 complete -c morvick-cli -n $plan_move -s q -l quiet -d 'No progress line and no status lines'
-complete -c morvick-cli -n '__fish_seen_subcommand_from move copy' -s y -l yes -d 'Answer the confirmation with yes'
+complete -c morvick-cli -n '__fish_seen_subcommand_from move copy image' -s y -l yes -d 'Answer the confirmation with yes'
 complete -c morvick-cli -n '__fish_seen_subcommand_from move' -l journal -r -F -d 'Journal file to create'
 
 complete -c morvick-cli -n '__fish_seen_subcommand_from copy' -l link -d 'Hard links instead of copies'
-complete -c morvick-cli -n '__fish_seen_subcommand_from copy' -l no-index -d 'No index and no catalogue'
+complete -c morvick-cli -n '__fish_seen_subcommand_from copy image' -l no-index -d 'No index and no catalogue'
+complete -c morvick-cli -n '__fish_seen_subcommand_from image' -l media -x -a 'cd74 cd80 dvd dvd-dl bd25 bd50' -d 'Capacity of a medium'
 
 complete -c morvick-cli -n '__fish_seen_subcommand_from verify' -a '(__morvick_cli_folders)'
+complete -c morvick-cli -n '__fish_seen_subcommand_from verify' -a '(__fish_complete_suffix .iso)'
 complete -c morvick-cli -n '__fish_seen_subcommand_from verify' -s h -l help -d 'Print help and exit'
 complete -c morvick-cli -n '__fish_seen_subcommand_from verify' -s q -l quiet -d 'No progress line and no summary'
 
