@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <unordered_map>
@@ -449,27 +450,35 @@ class VolumeContent final : public images::ContentSource {
       return Fail(path + ": changed since it was planned");
     }
     left_ = size;
+    buffered_ = 0;
+    taken_ = 0;
     return 0;
   }
 
+  // The image writer asks for a block at a time; the file is read a
+  // mebibyte at a time and hashed as it is read.
   long Read(std::size_t index, char* buffer, std::size_t count) override {
-    if (left_ <= 0) return 0;
-    if (static_cast<std::int64_t>(count) > left_) count = static_cast<std::size_t>(left_);
-    const long got = file_.Read(buffer, count);
-    if (got < 0) {
-      Fail(platform::JoinPath(input_, spec_.nodes[index].path) + ": " +
-           std::strerror(static_cast<int>(-got)));
-      return got;
+    if (taken_ == buffered_) {
+      if (left_ <= 0) return 0;
+      const auto want = static_cast<std::size_t>(
+          std::min<std::int64_t>(left_, static_cast<std::int64_t>(kChunk)));
+      const long got = file_.Read(buffer_.get(), want);
+      if (got <= 0) {
+        const std::string path = platform::JoinPath(input_, spec_.nodes[index].path);
+        return -Fail(
+            path + ": " +
+            (got < 0 ? std::strerror(static_cast<int>(-got)) : "shorter than when it was planned"));
+      }
+      hashes_[index].Update(buffer_.get(), static_cast<std::size_t>(got));
+      left_ -= got;
+      bytes_ += got;
+      buffered_ = static_cast<std::size_t>(got);
+      taken_ = 0;
     }
-    if (got == 0) {
-      Fail(platform::JoinPath(input_, spec_.nodes[index].path) +
-           ": shorter than when it was planned");
-      return -EIO;
-    }
-    hashes_[index].Update(buffer, static_cast<std::size_t>(got));
-    left_ -= got;
-    bytes_ += got;
-    return got;
+    const std::size_t take = std::min(count, buffered_ - taken_);
+    std::memcpy(buffer, buffer_.get() + taken_, take);
+    taken_ += take;
+    return static_cast<long>(take);
   }
 
   void Close(std::size_t index) override {
@@ -514,8 +523,12 @@ class VolumeContent final : public images::ContentSource {
   VolumeIndex index_;
   std::vector<Sha256> hashes_;
   std::map<std::string, std::string> digests_;
+  static constexpr std::size_t kChunk = 1 << 20;
   platform::InputFile file_;
-  std::int64_t left_ = 0;
+  std::int64_t left_ = 0;  // bytes of the file not read yet
+  std::unique_ptr<char[]> buffer_{new char[kChunk]};
+  std::size_t buffered_ = 0;
+  std::size_t taken_ = 0;
   std::atomic<std::int64_t>& bytes_;
   std::atomic<bool> failed_{false};
   std::mutex mutex_;
