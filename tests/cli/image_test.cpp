@@ -1,6 +1,6 @@
 #include "cli/cli_app.h"
-#include "common/json_text.h"
 #include "commands/volume_index.h"
+#include "common/json_text.h"
 #include "run_cli.h"
 #include "support/temp_dir.h"
 
@@ -9,6 +9,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -91,9 +92,9 @@ class ImageTest : public ::testing::Test {
 
   std::vector<std::string> Args(const std::string& size,
                                 std::initializer_list<std::string> more = {}) const {
-    std::vector<std::string> args = {"image",  input_,    dir_.Path("out"), "--size", size, "--unit",
-                                     "bytes",  "--base",  "DVD",            "--digits", "2", "--yes",
-                                     "--format", "json"};
+    std::vector<std::string> args = {"image",  input_,  dir_.Path("out"), "--size", size,
+                                     "--unit", "bytes", "--base",         "DVD",    "--digits",
+                                     "2",      "--yes", "--format",       "json"};
     args.insert(args.end(), more);
     return args;
   }
@@ -125,8 +126,8 @@ TEST_F(ImageTest, ImagesHoldTheirVolumesExactlyWithinTheCapacityAndVerify) {
     const std::string unpacked =
         Unpack(dir_, image, "unpacked/" + volume["folder"].get<std::string>());
     Manifest read_back = TakeManifest(unpacked);
-    EXPECT_EQ(std::erase_if(read_back, [](const auto& item) { return item.path == kIndexFileName; }),
-              1u);
+    EXPECT_EQ(
+        std::erase_if(read_back, [](const auto& item) { return item.path == kIndexFileName; }), 1u);
     EXPECT_EQ(InSeconds(read_back), InSeconds(Below(before_, names[volume["volume"].get<int>()])));
     const CliRun verify = RunCliProgram({"verify", image}, dir_.path());
     EXPECT_EQ(verify.status, kExitDone) << verify.err << verify.out;
@@ -225,8 +226,9 @@ TEST_F(ImageTest, NoImageReplacedNoPartialImageLeft) {
   args[2] = dir_.Path("taken");
   CliRun run = RunCliProgram(args, dir_.path());
   EXPECT_EQ(run.status, kExitSomeFailed);
-  EXPECT_NE(run.err.find(dir_.Path("taken/DVD02.iso") + " exists; not replaced; nothing was written"),
-            std::string::npos)
+  EXPECT_NE(
+      run.err.find(dir_.Path("taken/DVD02.iso") + " exists; not replaced; nothing was written"),
+      std::string::npos)
       << run.err;
   EXPECT_EQ(NamesIn(dir_.Path("taken")), (std::set<std::string>{"DVD02.iso"}));
   EXPECT_EQ(testing::ReadFile(dir_.Path("taken/DVD02.iso")), "someone's");
@@ -257,6 +259,29 @@ TEST_F(ImageTest, NoImageReplacedNoPartialImageLeft) {
   }
   if (mounted) ::umount(small.c_str());
   EXPECT_EQ(TakeManifest(input_), before_);
+}
+
+// On a terminal: Ctrl-C at the question writes nothing; the progress line
+// shows bytes, rate and time left; Ctrl-C while an image is written removes it.
+TEST_F(ImageTest, OnATerminal) {
+  std::vector<std::string> args = Args("100000");
+  args.erase(std::find(args.begin(), args.end(), "--yes"));
+  CliRun run = testing::RunCliOnTerminal(args, dir_.path(), "よろしいですか？", "");
+  EXPECT_EQ(run.status, kExitInterrupted) << run.err;
+  EXPECT_FALSE(PathExists(dir_.Path("out")));
+
+  run = testing::RunCliOnTerminal(args, dir_.path(), "よろしいですか？", "y\n");
+  EXPECT_EQ(run.status, kExitDone) << run.err;
+  EXPECT_NE(run.err.find("[イメージ作成中] "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(" bytes, "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(" left"), std::string::npos) << run.err;
+
+  // Large enough that the signal comes long before the image is complete.
+  dir_.CreateFile("large/zeros", std::int64_t{1} << 30);
+  args = {"image", dir_.Path("large"), dir_.Path("large-out"), "--size", "2000", "--yes"};
+  run = testing::RunCliOnTerminal(args, dir_.path(), "[イメージ作成中] ", "");
+  EXPECT_EQ(run.status, kExitInterrupted) << run.err;
+  EXPECT_EQ(NamesIn(dir_.Path("large-out")), std::set<std::string>{});
 }
 
 }  // namespace
