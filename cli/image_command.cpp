@@ -115,8 +115,10 @@ int ImagePlanned(CommandState& state, const PlanSettings& settings, Prompter& pr
     for (const std::string& path : plan.joliet_shortened) Message("  " + path);
   }
   if (plan.images.empty()) {
-    Message("morvick-cli: no entry fits in an image; nothing was written");
-    return kExitSomeFailed;
+    const bool none = !state.EntryList || state.EntryList->empty();
+    Message(none ? "morvick-cli: the input folder is empty; no image was written"
+                 : "morvick-cli: no entry fits in an image; nothing was written");
+    return none ? kExitDone : kExitSomeFailed;
   }
   if (prompter.ConfirmYesNo("よろしいですか？") != Answer::Yes) return kExitRefused;
 
