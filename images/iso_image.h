@@ -62,7 +62,7 @@ int WriteImage(const ImageSpec& spec, ContentSource& content,
                const std::function<int(const char*, std::size_t)>& sink,
                const std::function<bool()>& stop, std::string& error);
 
-// Whether a file of this size needs ISO level 3 (several extents).
+// Whether a file of this size needs ISO level 3 (several extents): 4 GiB or more.
 bool NeedsLevel3(std::int64_t size);
 
 // The Joliet name of a name: at most 64 UTF-16 units, shortened beyond.

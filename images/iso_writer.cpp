@@ -237,7 +237,7 @@ std::unique_ptr<IsoWriteOpts, OptsDeleter> MakeOptions(const ImageSpec& spec, bo
 
 }  // namespace
 
-bool NeedsLevel3(std::int64_t size) { return size >= (std::int64_t{1} << 32) - kBlockSize; }
+bool NeedsLevel3(std::int64_t size) { return size >= std::int64_t{1} << 32; }
 
 bool JolietShortens(const std::string& name) {
   std::size_t units = 0;

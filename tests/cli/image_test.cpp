@@ -74,6 +74,8 @@ std::vector<std::string> ListImage(const std::string& image) {
   return paths;
 }
 
+const std::string kLongName = std::string(30, 'n') + "の長い名前" + std::string(30, 'n') + ".txt";
+
 // An input of nested and Japanese names, an empty file and folder, a link,
 // and an entry larger than an image of 100,000 bytes.
 class ImageTest : public ::testing::Test {
@@ -82,6 +84,7 @@ class ImageTest : public ::testing::Test {
     input_ = dir_.CreateDir("in");
     dir_.WriteFile("in/a.txt", RandomBytes(600, 1));
     dir_.WriteFile("in/写真/日本語の名前.jpg", RandomBytes(5000, 2));
+    dir_.WriteFile("in/写真/" + kLongName, "Joliet keeps 64 characters of this name");
     dir_.WriteFile("in/deep/x/y/z.txt", RandomBytes(300, 3));
     dir_.CreateDir("in/deep/empty");
     dir_.CreateFile("in/empty.txt");
@@ -109,6 +112,11 @@ TEST_F(ImageTest, ImagesHoldTheirVolumesExactlyWithinTheCapacityAndVerify) {
   const CliRun run = RunCliProgram(Args(std::to_string(capacity)), dir_.path());
   ASSERT_EQ(run.status, kExitDone) << run.err;
   EXPECT_EQ(TakeManifest(input_), before_);
+  EXPECT_NE(run.err.find("warning: Joliet keeps 64 characters of a name; these are shortened "
+                         "there (Rock Ridge keeps them whole):\n  写真/" +
+                         kLongName + "\n"),
+            std::string::npos)
+      << run.err;
   const Json plan = ParseJson(run.out);
   std::map<int, std::set<std::string>> names;
   for (const Json& entry : plan["entries"]) {
