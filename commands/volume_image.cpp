@@ -235,7 +235,6 @@ class Planner {
     EntryList& entries = *state_.EntryList;
     platform::FileCopier& files = platform::RealFileCopier();
     plan_.set_id = NewSetId();
-    std::string empty_error;
     const std::int64_t header =
         inputs_.write_index
             ? static_cast<std::int64_t>(IndexText(PlaceholderIndex(plan_.set_id, "", {})).size())
@@ -430,9 +429,11 @@ class Planner {
 // The files of one image, read and hashed as the image writer takes them.
 class VolumeContent final : public images::ContentSource {
  public:
+  // Without an index (`hash` false) nothing is hashed.
   VolumeContent(const images::ImageSpec& spec, const std::string& input, VolumeIndex index,
-                std::atomic<std::int64_t>& bytes)
+                bool hash, std::atomic<std::int64_t>& bytes)
       : spec_(spec),
+        hash_(hash),
         input_(input),
         index_(std::move(index)),
         hashes_(spec.nodes.size()),
@@ -469,7 +470,7 @@ class VolumeContent final : public images::ContentSource {
             path + ": " +
             (got < 0 ? std::strerror(static_cast<int>(-got)) : "shorter than when it was planned"));
       }
-      hashes_[index].Update(buffer_.get(), static_cast<std::size_t>(got));
+      if (hash_) hashes_[index].Update(buffer_.get(), static_cast<std::size_t>(got));
       left_ -= got;
       bytes_ += got;
       buffered_ = static_cast<std::size_t>(got);
@@ -483,7 +484,7 @@ class VolumeContent final : public images::ContentSource {
 
   void Close(std::size_t index) override {
     file_.Close();
-    digests_[spec_.nodes[index].path] = hashes_[index].HexDigest();
+    if (hash_) digests_[spec_.nodes[index].path] = hashes_[index].HexDigest();
   }
 
   // Every other file has been written by now: the index can say what they held.
@@ -519,6 +520,7 @@ class VolumeContent final : public images::ContentSource {
   }
 
   const images::ImageSpec& spec_;
+  bool hash_;
   const std::string& input_;
   VolumeIndex index_;
   std::vector<Sha256> hashes_;
@@ -591,7 +593,8 @@ ImageWriteReport WriteImages(ImagePlan& plan, const ImageInputs& inputs,
     VolumeIndex index = PlaceholderIndex(plan.set_id, image->spec.volume_id, image->spec.nodes);
     index.volume = image->volume;
     index.volume_count = last;
-    VolumeContent content(image->spec, inputs.input, std::move(index), file_bytes);
+    VolumeContent content(image->spec, inputs.input, std::move(index), inputs.write_index,
+                          file_bytes);
     platform::NewFile out;
     const auto fail = [&](ImageWriteReport::Status status, const std::string& reason) {
       out.Discard();
