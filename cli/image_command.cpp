@@ -76,6 +76,13 @@ int ImagePlanned(CommandState& state, const PlanSettings& settings, Prompter& pr
       return kExitRefused;
     default: return kExitRefused;
   }
+  const platform::ItemStatus::Kind output_kind =
+      platform::RealFileCopier().Status(prepared.plan.folders.output).kind;
+  if (output_kind != platform::ItemStatus::Kind::Missing &&
+      output_kind != platform::ItemStatus::Kind::Folder) {
+    Message("morvick-cli: the output is not a folder: " + prepared.plan.folders.output);
+    return kExitRefused;
+  }
   ImageInputs inputs;
   inputs.input = prepared.plan.folders.input;
   inputs.output = prepared.plan.folders.output;
