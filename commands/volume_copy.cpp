@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <set>
 
 namespace morvick {
 namespace {
@@ -21,64 +23,144 @@ using Kind = platform::ItemStatus::Kind;
 
 struct Interrupted {};
 
+// Copies the entries one by one. A file may get its final name some time
+// after it was copied (the copier flushes copies in batches), so whether an
+// entry, and each folder in it, is whole is known only once every copy has
+// been placed: failures are marked as they come, and folders get their mode
+// and time at the end, innermost first, when nothing in them failed.
 class VolumeCopier {
  public:
   VolumeCopier(const CopyOptions& options, CopyReport& report)
       : options_(options),
         copier_(options.copier ? *options.copier : platform::RealFileCopier()),
         report_(report) {}
+  // Copies that still wait refer to this copier: they are placed before it goes.
+  ~VolumeCopier() { copier_.FinishCopies(); }
+  VolumeCopier(const VolumeCopier&) = delete;
+  VolumeCopier& operator=(const VolumeCopier&) = delete;
 
-  // Copies one item and everything below it; adds what it made to `items`.
-  // False when some part of it failed.
-  bool Copy(const std::string& source, const std::string& destination, const std::string& path,
-            std::vector<IndexItem>& items) {
+  // Starts a top-level entry; later failures are marked on it.
+  void BeginEntry() { entry_failed_.push_back(false); }
+  bool EntryFailed(std::size_t entry) const { return entry_failed_[entry]; }
+
+  // Copies one item and everything below it into `items`, the items of its
+  // volume; `folder` is the folder node it lies in (-1: the volume folder).
+  void Copy(const std::string& source, const std::string& destination, const std::string& path,
+            std::vector<IndexItem>& items, int folder = -1) {
     const platform::ItemStatus from = copier_.Status(source);
     switch (from.kind) {
-      case Kind::File: return CopyRegularFile(source, destination, path, from, items);
-      case Kind::Link: return CopyLink(source, destination, path, items);
-      case Kind::Folder: return CopyFolder(source, destination, path, items);
+      case Kind::File: return CopyRegularFile(source, destination, path, from, items, folder);
+      case Kind::Link: return CopyLink(source, destination, path, items, folder);
+      case Kind::Folder: return CopyFolder(source, destination, path, items, folder);
       case Kind::Missing:
-        return Fail(source, from.error == ENOENT ? "not found" : std::strerror(from.error));
+        return Fail(source, from.error == ENOENT ? "not found" : std::strerror(from.error), folder);
       case Kind::Other: break;
     }
-    return Fail(source, "not a file, folder or link");
+    Fail(source, "not a file, folder or link", folder);
   }
 
-  bool Fail(const std::string& path, const std::string& reason) {
-    report_.failures.push_back({path, reason});
-    return false;
+  // Records a failure of the current entry; the folders around it are not whole.
+  void Fail(const std::string& path, const std::string& reason, int folder = -1) {
+    Fail(path, reason, folder, entry_failed_.size() - 1);
+  }
+
+  // Removes what a killed copy left in a folder that this copy fills: files
+  // and links of the copies' temporary names, nothing else.
+  void RemoveLeftovers(const std::string& folder) {
+    std::vector<platform::FolderItem> children;
+    if (copier_.List(folder, children) != 0) return;  // the copy into it reports the folder
+    for (const platform::FolderItem& child : children) {
+      if (!platform::IsCopyTemporaryName(child.name) || child.status.kind == Kind::Folder) continue;
+      const std::string path = platform::JoinPath(folder, child.name);
+      const int error = copier_.RemoveTemporary(path);
+      if (error == 0) ++report_.leftovers_removed;
+      if (error != 0 && error != ENOENT && error != EBUSY) {
+        report_.failures.push_back(
+            {path,
+             std::string("left by an interrupted copy; cannot remove: ") + std::strerror(error)});
+      }
+    }
+  }
+
+  // Places the copies that wait, then gives the folders that are whole their
+  // mode and time (a folder's time changes while it is filled).
+  void Finish() {
+    copier_.FinishCopies();
+    for (const int index : finished_folders_) {
+      const FolderNode& node = folders_[static_cast<std::size_t>(index)];
+      if (!node.whole) continue;
+      if (const int error = copier_.CopyFolderAttributes(node.source, node.destination);
+          error != 0) {
+        Fail(node.destination, std::strerror(error), node.parent, node.entry);
+      }
+    }
   }
 
   platform::FileCopier& copier() { return copier_; }
 
  private:
-  bool CopyRegularFile(const std::string& source, const std::string& destination,
+  struct FolderNode {
+    std::string source;
+    std::string destination;
+    int parent = -1;
+    std::size_t entry = 0;
+    bool whole = true;
+  };
+
+  void Fail(const std::string& path, const std::string& reason, int folder, std::size_t entry) {
+    report_.failures.push_back({path, reason});
+    entry_failed_[entry] = true;
+    for (; folder >= 0; folder = folders_[static_cast<std::size_t>(folder)].parent) {
+      folders_[static_cast<std::size_t>(folder)].whole = false;
+    }
+  }
+
+  void CopyRegularFile(const std::string& source, const std::string& destination,
                        const std::string& path, const platform::ItemStatus& from,
-                       std::vector<IndexItem>& items) {
+                       std::vector<IndexItem>& items, int folder) {
     if (options_.stop_requested && options_.stop_requested()) throw Interrupted{};
-    IndexItem item{IndexItem::Type::File, path, from.size, from.mtime_ns, {}, {}};
-    Sha256 hash;
-    const auto sink = [&hash, this](const char* data, std::size_t size) {
-      hash.Update(data, size);
-      report_.bytes += static_cast<std::int64_t>(size);
-      if (options_.copied) options_.copied(report_.bytes);
+    if (copier_.Status(destination).kind != Kind::Missing) {
+      return KeepEqualFile(source, destination, path, from, items, folder);
+    }
+    const std::size_t entry = entry_failed_.size() - 1;
+    auto hash = std::make_shared<Sha256>();
+    platform::ByteSink sink;
+    if (options_.write_index) {
+      sink = [hash, this](const char* data, std::size_t size) {
+        hash->Update(data, size);
+        report_.bytes += static_cast<std::int64_t>(size);
+        if (options_.copied) options_.copied(report_.bytes);
+      };
+    }
+    std::vector<IndexItem>* volume_items = &items;
+    const auto placed = [=, this](int error) {
+      if (error == EEXIST) {
+        // Someone made a file of that name meanwhile.
+        Fail(destination, "exists; not replaced", folder, entry);
+      } else if (error != 0) {
+        Fail(destination, std::strerror(error), folder, entry);
+      } else {
+        volume_items->push_back(
+            {IndexItem::Type::File, path, from.size, from.mtime_ns, hash->HexDigest(), {}});
+      }
     };
-    int error = copier_.CopyRegularFile(source, destination, options_.method, sink);
-    if (error == EEXIST) return KeepEqualFile(source, destination, path, from, items);
-    if (error != 0) return Fail(destination, std::strerror(error));
-    item.sha256 = hash.HexDigest();
-    items.push_back(std::move(item));
-    return true;
+    const int error = copier_.CopyRegularFile(source, destination, options_.method, sink, placed);
+    if (error == EEXIST) return KeepEqualFile(source, destination, path, from, items, folder);
+    if (error != 0) return Fail(destination, std::strerror(error), folder);
+    if (!sink) {
+      report_.bytes += from.size;
+      if (options_.copied) options_.copied(report_.bytes);
+    }
   }
 
   // A file of that name is there already: from an earlier run when it has the
   // same bytes, kept then; anything else is someone's file and stays untouched.
-  bool KeepEqualFile(const std::string& source, const std::string& destination,
+  void KeepEqualFile(const std::string& source, const std::string& destination,
                      const std::string& path, const platform::ItemStatus& from,
-                     std::vector<IndexItem>& items) {
+                     std::vector<IndexItem>& items, int folder) {
     const platform::ItemStatus there = copier_.Status(destination);
     if (there.kind != Kind::File || there.size != from.size) {
-      return Fail(destination, "exists and differs; not replaced");
+      return Fail(destination, "exists and differs; not replaced", folder);
     }
     Sha256 theirs;
     Sha256 ours;
@@ -90,65 +172,68 @@ class VolumeCopier {
         report_.bytes += static_cast<std::int64_t>(size);
       });
     }
-    if (error != 0) return Fail(destination, std::strerror(error));
+    if (error != 0) return Fail(destination, std::strerror(error), folder);
     std::string digest = ours.HexDigest();
-    if (theirs.HexDigest() != digest) return Fail(destination, "exists and differs; not replaced");
+    if (theirs.HexDigest() != digest) {
+      return Fail(destination, "exists and differs; not replaced", folder);
+    }
     ++report_.files_kept;
     items.push_back({IndexItem::Type::File, path, from.size, from.mtime_ns, std::move(digest), {}});
     if (options_.copied) options_.copied(report_.bytes);
-    return true;
   }
 
-  bool CopyLink(const std::string& source, const std::string& destination, const std::string& path,
-                std::vector<IndexItem>& items) {
+  void CopyLink(const std::string& source, const std::string& destination, const std::string& path,
+                std::vector<IndexItem>& items, int folder) {
     if (options_.stop_requested && options_.stop_requested()) throw Interrupted{};
     std::string target;
     if (const int error = copier_.ReadLink(source, target); error != 0) {
-      return Fail(source, error == EOPNOTSUPP ? "a link, which this system cannot copy"
-                                              : std::strerror(error));
+      return Fail(
+          source,
+          error == EOPNOTSUPP ? "a link, which this system cannot copy" : std::strerror(error),
+          folder);
     }
     int error = copier_.CopyLink(source, destination);
     if (error == EEXIST) {
       std::string there;
       const bool same = copier_.Status(destination).kind == Kind::Link &&
                         copier_.ReadLink(destination, there) == 0 && there == target;
-      if (!same) return Fail(destination, "exists and differs; not replaced");
+      if (!same) return Fail(destination, "exists and differs; not replaced", folder);
       error = 0;
     }
-    if (error != 0) return Fail(destination, std::strerror(error));
+    if (error != 0) return Fail(destination, std::strerror(error), folder);
     items.push_back({IndexItem::Type::Link, path, 0, 0, {}, std::move(target)});
-    return true;
   }
 
-  bool CopyFolder(const std::string& source, const std::string& destination,
-                  const std::string& path, std::vector<IndexItem>& items) {
+  void CopyFolder(const std::string& source, const std::string& destination,
+                  const std::string& path, std::vector<IndexItem>& items, int parent) {
     const int made = copier_.MakeFolder(destination);
     if (made == EEXIST && copier_.Status(destination).kind != Kind::Folder) {
-      return Fail(destination, "exists and is not a folder; not replaced");
+      return Fail(destination, "exists and is not a folder; not replaced", parent);
     }
-    if (made != 0 && made != EEXIST) return Fail(destination, std::strerror(made));
+    if (made != 0 && made != EEXIST) return Fail(destination, std::strerror(made), parent);
+    if (made == EEXIST) RemoveLeftovers(destination);
+    const int folder = static_cast<int>(folders_.size());
+    folders_.push_back({source, destination, parent, entry_failed_.size() - 1, true});
     std::vector<platform::FolderItem> children;
     if (const int error = copier_.List(source, children); error != 0) {
-      return Fail(source, std::strerror(error));
+      return Fail(source, std::strerror(error), folder);
     }
     std::sort(children.begin(), children.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
     items.push_back({IndexItem::Type::Folder, path, 0, 0, {}, {}});
-    bool whole = true;
     for (const platform::FolderItem& child : children) {
-      whole &= Copy(platform::JoinPath(source, child.name),
-                    platform::JoinPath(destination, child.name), path + "/" + child.name, items);
+      Copy(platform::JoinPath(source, child.name), platform::JoinPath(destination, child.name),
+           path + "/" + child.name, items, folder);
     }
-    if (!whole) return false;
-    if (const int error = copier_.CopyFolderAttributes(source, destination); error != 0) {
-      return Fail(destination, std::strerror(error));
-    }
-    return true;
+    finished_folders_.push_back(folder);
   }
 
   const CopyOptions& options_;
   platform::FileCopier& copier_;
   CopyReport& report_;
+  std::vector<bool> entry_failed_;
+  std::vector<FolderNode> folders_;
+  std::vector<int> finished_folders_;  // innermost first
 };
 
 bool WillCopy(const TSplitEntry& entry, const CopyPlan& plan) {
@@ -260,31 +345,44 @@ CopyReport CopyVolumes(const CopyPlan& plan, const CopyOptions& options) {
   }
   report.set_id = SetIdOf(folders);
 
+  std::vector<std::int32_t> entry_volumes;
+  std::set<std::int32_t> volumes_seen;
   try {
     for (const TSplitEntry& entry : *plan.entries) {
       if (!WillCopy(entry, plan)) continue;
+      copier.BeginEntry();
+      entry_volumes.push_back(entry.Volume);
       const std::optional<MoveStep> step =
           MakeMoveStep(plan.folders, plan.naming, entry.Volume, entry.Name(), Direction::Out);
-      bool copied = false;
       if (!step) {
         copier.Fail(std::string(entry.Name()), "not a single name; not copied");
-      } else if (const int error = MakeVolumeFolder(copier.copier(), folders[entry.Volume]);
-                 error != 0) {
-        copier.Fail(folders[entry.Volume], std::strerror(error));
-      } else {
-        copied = copier.Copy(step->source, step->destination, std::string(entry.Name()),
-                             items[entry.Volume]);
+        continue;
       }
-      if (copied) {
-        ++report.entries_copied;
-      } else {
-        ++report.entries_failed;
-        whole[entry.Volume] = false;
+      const std::string& folder = folders[entry.Volume];
+      // A volume folder from an earlier run may hold what a killed copy left.
+      const bool first_visit = volumes_seen.insert(entry.Volume).second;
+      const bool existed = first_visit && copier.copier().Status(folder).kind == Kind::Folder;
+      if (const int error = MakeVolumeFolder(copier.copier(), folder); error != 0) {
+        copier.Fail(folder, std::strerror(error));
+        continue;
       }
+      if (existed) copier.RemoveLeftovers(folder);
+      copier.Copy(step->source, step->destination, std::string(entry.Name()), items[entry.Volume]);
     }
   } catch (const Interrupted&) {
+    // What was copied keeps its place; the same copy finishes the rest.
+    copier.copier().FinishCopies();
     report.status = CopyReport::Status::Interrupted;
     return report;
+  }
+  copier.Finish();
+  for (std::size_t i = 0; i < entry_volumes.size(); ++i) {
+    if (copier.EntryFailed(i)) {
+      ++report.entries_failed;
+      whole[entry_volumes[i]] = false;
+    } else {
+      ++report.entries_copied;
+    }
   }
 
   if (options.write_index) {

@@ -48,7 +48,8 @@ struct CopyReport {
   Status status = Status::Done;
   int entries_copied = 0;  // entries complete at the end (kept ones included)
   int entries_failed = 0;
-  int files_kept = 0;  // files found complete and equal from an earlier run
+  int files_kept = 0;         // files found complete and equal from an earlier run
+  int leftovers_removed = 0;  // temporary files a killed copy had left in the volumes
   std::int64_t bytes = 0;
   std::string set_id;
   std::vector<std::string> indexes;  // the index files in place, one per complete volume

@@ -115,9 +115,11 @@ class ImageFiles final : public platform::FileCopier {
     return 0;
   }
   int CopyRegularFile(const std::string&, const std::string&, platform::CopyMethod,
-                      const platform::ByteSink&) override {
+                      const platform::ByteSink&, const platform::PlacedSink&) override {
     return EROFS;
   }
+  void FinishCopies() override {}
+  int RemoveTemporary(const std::string&) override { return EROFS; }
   int CopyLink(const std::string&, const std::string&) override { return EROFS; }
   int MakeFolder(const std::string&) override { return EROFS; }
   int CopyFolderAttributes(const std::string&, const std::string&) override { return EROFS; }

@@ -2,6 +2,7 @@
 
 #include "platform/file_descriptor.h"
 #include "platform/file_mover.h"
+#include "platform/held_folder.h"
 #include "platform/real_path.h"
 
 #include <dirent.h>
@@ -11,25 +12,46 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
 
 namespace morvick::platform {
 namespace {
 
+std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+
 // Gives a finished temporary file its final name in the same folder, through
-// the folder held for the rename, never replacing what is there.
+// the folder held for the rename (`folder`, held again unless it is that
+// folder already), never replacing what is there.
+int RenameIntoPlace(const std::string& temporary, const std::string& destination,
+                    HeldFolder& folder) {
+  const std::string parent = ParentFolder(destination);
+  if (!folder || folder.path() != parent) {
+    folder = HeldFolder();
+    if (const int error = HoldFolder(parent, folder); error != 0) return error;
+  }
+  return RealFileMover().RenameNoReplace(folder, NameOf(temporary), folder, NameOf(destination));
+}
+
 int RenameIntoPlace(const std::string& temporary, const std::string& destination) {
   HeldFolder folder;
-  if (const int error = HoldFolder(ParentFolder(destination), folder); error != 0) return error;
-  const auto name_of = [](const std::string& path) {
-    return path.substr(path.find_last_of("/") + 1);
-  };
-  return RealFileMover().RenameNoReplace(folder, name_of(temporary), folder, name_of(destination));
+  return RenameIntoPlace(temporary, destination, folder);
 }
 
 constexpr std::size_t kChunk = 1 << 20;
+// Copies wait under their temporary names for one flush of them all, until
+// they hold this many bytes or are this many files (each keeps its
+// descriptor open until then).
+constexpr std::int64_t kBatchBytes = std::int64_t{64} << 20;
+constexpr std::size_t kBatchFiles = 256;
 
 ItemStatus StatusOf(const struct stat& info) {
   ItemStatus status;
@@ -90,22 +112,103 @@ int ReadInto(int fd, const ByteSink& sink, int write_fd) {
   }
 }
 
-// Sets mode and times, flushes, closes and renames the temporary file to its
-// final name without replacing. Removes it on any failure.
-int Finish(FileDescriptor& fd, const std::string& temporary, const std::string& destination,
-           const ItemStatus& source) {
-  const timespec times[2] = {TimeOf(source.mtime_ns), TimeOf(source.mtime_ns)};
+// Reads `in` into `out` with `sink` on a second thread, one chunk behind:
+// while the sink (the hash) takes chunk n, chunk n is written and chunk n + 1
+// read. Each buffer is read into again only once the sink is done with it.
+int ReadIntoOverlapped(int in, const ByteSink& sink, int out) {
+  const std::unique_ptr<char[]> buffers(new char[2 * kChunk]);
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::size_t sizes[2] = {0, 0};  // bytes for the sink, 0 when it is done with the buffer
+  bool ended = false;
+  std::exception_ptr failure;
+  std::thread taker([&] {
+    for (int i = 0;; i ^= 1) {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return sizes[i] != 0 || ended; });
+      if (sizes[i] == 0) return;
+      lock.unlock();
+      try {
+        sink(buffers.get() + i * kChunk, sizes[i]);
+      } catch (...) {
+        lock.lock();
+        failure = std::current_exception();
+        sizes[0] = sizes[1] = 0;
+        changed.notify_all();
+        return;
+      }
+      lock.lock();
+      sizes[i] = 0;
+      changed.notify_all();
+    }
+  });
   int error = 0;
-  if (::fchmod(fd.get(), source.mode) != 0 || ::futimens(fd.get(), times) != 0 ||
-      ::fsync(fd.get()) != 0) {
-    error = errno;
+  for (int i = 0; error == 0; i ^= 1) {
+    char* buffer = buffers.get() + i * kChunk;
+    {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return sizes[i] == 0; });
+      if (failure) break;
+    }
+    ssize_t got = 0;
+    do {
+      got = ::read(in, buffer, kChunk);
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) {
+      if (got < 0) error = errno;
+      break;
+    }
+    {
+      const std::lock_guard lock(mutex);
+      sizes[i] = static_cast<std::size_t>(got);
+    }
+    changed.notify_all();
+    for (ssize_t written = 0; written < got;) {
+      const ssize_t put = ::write(out, buffer + written, got - written);
+      if (put < 0 && errno != EINTR) {
+        error = errno;
+        break;
+      }
+      if (put > 0) written += put;
+    }
   }
-  const int close_error = fd.Close();
-  if (error == 0) error = close_error;
-  if (error == 0) error = RenameIntoPlace(temporary, destination);
-  if (error != 0) ::unlink(temporary.c_str());
+  {
+    const std::lock_guard lock(mutex);
+    ended = true;
+  }
+  changed.notify_all();
+  taker.join();
+  if (failure) std::rethrow_exception(failure);
   return error;
 }
+
+// The bytes of `in` into `out`: through `sink` when there is one, else by the
+// kernel alone (copy_file_range), with read and write where it cannot.
+int CopyBytes(int in, int out, const ByteSink& sink, std::int64_t size) {
+  if (sink) {
+    return size > static_cast<std::int64_t>(kChunk) ? ReadIntoOverlapped(in, sink, out)
+                                                    : ReadInto(in, sink, out);
+  }
+  for (bool started = false;; started = true) {
+    const ssize_t put = ::copy_file_range(in, nullptr, out, nullptr, kChunk * 8, 0);
+    if (put == 0) return 0;
+    if (put > 0) continue;
+    if (errno == EINTR) continue;
+    if (!started && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+      return ReadInto(in, nullptr, out);
+    }
+    return errno;
+  }
+}
+
+// A copy complete under its temporary name, waiting for its flush.
+struct PendingCopy {
+  FileDescriptor fd;
+  dev_t device = 0;
+  std::string temporary;
+  std::string destination;
+  PlacedSink placed;
+};
 
 class SystemFileCopier final : public FileCopier {
  public:
@@ -148,37 +251,100 @@ class SystemFileCopier final : public FileCopier {
   }
 
   int CopyRegularFile(const std::string& source, const std::string& destination, CopyMethod method,
-                      const ByteSink& sink) override {
+                      const ByteSink& sink, const PlacedSink& placed) override {
     const FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (!in) return errno;
     struct stat info;
     if (::fstat(in.get(), &info) != 0) return errno;
     if (!S_ISREG(info.st_mode)) return EINVAL;
-    const ItemStatus status = StatusOf(info);
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     if (method == CopyMethod::HardLink) {
       // A second name of the same file: complete the moment it appears, and
       // link() never replaces. The bytes are still read once, for the hash.
       if (::link(source.c_str(), destination.c_str()) != 0) return errno;
-      const int error = ReadInto(in.get(), sink, -1);
-      if (error != 0) ::unlink(destination.c_str());
-      return error;
+      const int error = sink ? ReadInto(in.get(), sink, -1) : 0;
+      if (error != 0) {
+        ::unlink(destination.c_str());
+        return error;
+      }
+      if (placed) placed(0);
+      return 0;
     }
     const std::string temporary = TemporaryNameFor(destination);
     FileDescriptor out(
         ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!out) return errno;
-    int error = 0;
-    if (::ioctl(out.get(), FICLONE, in.get()) == 0) {
-      error = ReadInto(in.get(), sink, -1);
-    } else {
-      error = ReadInto(in.get(), sink, out.get());
+    struct stat made;
+    int error = ::fstat(out.get(), &made) == 0 ? 0 : errno;
+    if (error == 0 && ::ioctl(out.get(), FICLONE, in.get()) == 0) {
+      // The copy shares the source's blocks; its bytes are read for the hash.
+      error = sink ? ReadInto(in.get(), sink, -1) : 0;
+    } else if (error == 0) {
+      error = CopyBytes(in.get(), out.get(), sink, info.st_size);
+    }
+    const ItemStatus status = StatusOf(info);
+    const timespec times[2] = {TimeOf(status.mtime_ns), TimeOf(status.mtime_ns)};
+    if (error == 0 &&
+        (::fchmod(out.get(), status.mode) != 0 || ::futimens(out.get(), times) != 0)) {
+      error = errno;
     }
     if (error != 0) {
       out.Close();
       ::unlink(temporary.c_str());
       return error;
     }
-    return Finish(out, temporary, destination, status);
+    // Start writing it out now, so that the disk works while the next files
+    // are read; the flush of the batch then waits for little.
+    ::sync_file_range(out.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+    pending_.push_back({std::move(out), made.st_dev, temporary, destination, placed});
+    pending_bytes_ += status.size;
+    if (pending_bytes_ >= kBatchBytes || pending_.size() >= kBatchFiles) FinishCopies();
+    return 0;
+  }
+
+  // The batch is written out and flushed by one syncfs per file system, and
+  // each copy is renamed to its final name only then, so that after a crash
+  // a final name holds a whole file and a temporary name at most a part of
+  // one. Each file's own write errors are taken from it (sync_file_range
+  // waits for its pages and reports them); where syncfs fails, each file is
+  // flushed on its own by fsync instead.
+  void FinishCopies() override {
+    std::vector<PendingCopy> batch = std::move(pending_);
+    pending_.clear();
+    pending_bytes_ = 0;
+    std::vector<std::pair<dev_t, int>> synced;  // device, syncfs's error
+    HeldFolder folder;
+    for (PendingCopy& copy : batch) {
+      auto device = std::find_if(synced.begin(), synced.end(),
+                                 [&copy](const auto& done) { return done.first == copy.device; });
+      if (device == synced.end()) {
+        const int sync_error = ::syncfs(copy.fd.get()) == 0 ? 0 : errno;
+        device = synced.insert(synced.end(), {copy.device, sync_error});
+      }
+      int error = 0;
+      if (device->second == 0) {
+        constexpr unsigned kWait =
+            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+        if (::sync_file_range(copy.fd.get(), 0, 0, kWait) != 0) error = errno;
+      } else if (::fsync(copy.fd.get()) != 0) {
+        error = errno;
+      }
+      const int close_error = copy.fd.Close();
+      if (error == 0) error = close_error;
+      if (error == 0) error = RenameIntoPlace(copy.temporary, copy.destination, folder);
+      if (error != 0) ::unlink(copy.temporary.c_str());
+      if (copy.placed) copy.placed(error);
+    }
+  }
+
+  int RemoveTemporary(const std::string& path) override {
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    if (!IsCopyTemporaryName(name)) return EINVAL;
+    if (name.starts_with(".morvick-" + std::to_string(::getpid()) + "-")) return EBUSY;
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return errno;
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
   }
 
   int ReadLink(const std::string& path, std::string& target) override {
@@ -236,6 +402,10 @@ class SystemFileCopier final : public FileCopier {
     if (error != 0) ::unlink(temporary.c_str());
     return error;
   }
+
+ private:
+  std::vector<PendingCopy> pending_;
+  std::int64_t pending_bytes_ = 0;
 };
 
 }  // namespace

@@ -4,11 +4,13 @@
 // interface so that a test can make one of them fail on demand. Every item is
 // made under a temporary name in its own folder and renamed without replacing
 // when it is complete, so that a final name never shows a part of a file.
+// Temporary names are ".morvick-<process id>-<number>.tmp".
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvick::platform {
@@ -31,6 +33,28 @@ struct FolderItem {
 // Receives the bytes of a file as they are read.
 using ByteSink = std::function<void(const char* data, std::size_t size)>;
 
+// Told once whether a copied file got its final name: 0, or the errno value
+// (its temporary file is gone then).
+using PlacedSink = std::function<void(int error)>;
+
+// Whether `name` has the form of the temporary names of this program's copies.
+inline bool IsCopyTemporaryName(std::string_view name) {
+  constexpr std::string_view kPrefix = ".morvick-";
+  constexpr std::string_view kSuffix = ".tmp";
+  if (name.size() <= kPrefix.size() + kSuffix.size() || !name.starts_with(kPrefix) ||
+      !name.ends_with(kSuffix)) {
+    return false;
+  }
+  const std::string_view numbers =
+      name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+  const std::size_t dash = numbers.find('-');
+  const auto digits = [](std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  return dash != std::string_view::npos && digits(numbers.substr(0, dash)) &&
+         digits(numbers.substr(dash + 1));
+}
+
 // Whether a copy may share the source's blocks: a reflink where the file
 // system offers one, else a plain copy; or a hard link (one file system only).
 enum class CopyMethod { Copy, HardLink };
@@ -49,9 +73,21 @@ class FileCopier {
 
   // Copies the regular file `source` to `destination`, which must not exist
   // (EEXIST then), with its mode and last-write time. Every byte of the source
-  // passes through `sink` exactly once. A failure leaves nothing behind.
+  // passes through `sink` exactly once; a null sink lets the system copy the
+  // bytes without showing them. The copy gets its final name only once its
+  // bytes are on the disk: copies may wait under their temporary names, to be
+  // flushed together, until a later call of this or FinishCopies(). `placed`
+  // is told then (when this returns 0; never when it fails). A failure leaves
+  // nothing behind.
   virtual int CopyRegularFile(const std::string& source, const std::string& destination,
-                              CopyMethod method, const ByteSink& sink) = 0;
+                              CopyMethod method, const ByteSink& sink,
+                              const PlacedSink& placed) = 0;
+  // Flushes the copies that wait for their names and gives them their names.
+  virtual void FinishCopies() = 0;
+  // Removes `path`, a file or a link with a temporary name that a copy left
+  // when it was killed. EINVAL for any other name, EISDIR for a folder, EBUSY
+  // for a name of this process's own copies.
+  virtual int RemoveTemporary(const std::string& path) = 0;
   // Makes a symbolic link at `destination` with the target text of the link
   // `source` (never followed). EEXIST when something is there.
   virtual int CopyLink(const std::string& source, const std::string& destination) = 0;
@@ -65,9 +101,11 @@ class FileCopier {
   virtual int WriteNewFile(const std::string& path, const std::string& content) = 0;
 };
 
-// The file system: on Linux FICLONE with a fallback to read and write, link,
-// symlink, renameat2(RENAME_NOREPLACE); on Windows ReadFile/WriteFile,
-// CreateHardLinkW, CreateSymbolicLinkW and MoveFileExW without replacing.
+// The file system: on Linux FICLONE with a fallback to read and write (or
+// copy_file_range without a sink), one syncfs and fsync round per batch of
+// copies, link, symlink, renameat2(RENAME_NOREPLACE); on Windows
+// ReadFile/WriteFile and FlushFileBuffers per file, CreateHardLinkW,
+// CreateSymbolicLinkW and MoveFileExW without replacing.
 FileCopier& RealFileCopier();
 
 }  // namespace morvick::platform

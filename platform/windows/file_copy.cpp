@@ -181,7 +181,7 @@ class SystemFileCopier final : public FileCopier {
   }
 
   int CopyRegularFile(const std::string& source, const std::string& destination, CopyMethod method,
-                      const ByteSink& sink) override {
+                      const ByteSink& sink, const PlacedSink& placed) override {
     const Handle in = OpenForReading(source);
     if (!in) return windows::LastErrno();
     BY_HANDLE_FILE_INFORMATION info;
@@ -194,9 +194,13 @@ class SystemFileCopier final : public FileCopier {
                              nullptr)) {
         return windows::LastErrno();
       }
-      const int error = ReadInto(in.get(), sink, INVALID_HANDLE_VALUE);
-      if (error != 0) ::DeleteFileW(SystemPath(destination).c_str());
-      return error;
+      const int error = sink ? ReadInto(in.get(), sink, INVALID_HANDLE_VALUE) : 0;
+      if (error != 0) {
+        ::DeleteFileW(SystemPath(destination).c_str());
+        return error;
+      }
+      if (placed) placed(0);
+      return 0;
     }
     const std::string temporary = TemporaryNameFor(destination);
     Handle out = CreateNew(temporary);
@@ -211,11 +215,34 @@ class SystemFileCopier final : public FileCopier {
       ::DeleteFileW(SystemPath(temporary).c_str());
       return error;
     }
+    // Each file is flushed on its own and named at once: there is no batch
+    // to finish here.
     error = Finish(out, temporary, destination);
-    if (error == 0 && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    if (error != 0) return error;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
       ::SetFileAttributesW(SystemPath(destination).c_str(), info.dwFileAttributes);
     }
-    return error;
+    if (placed) placed(0);
+    return 0;
+  }
+
+  void FinishCopies() override {}
+
+  int RemoveTemporary(const std::string& path) override {
+    const std::string name = path.substr(path.find_last_of("\\/") + 1);
+    if (!IsCopyTemporaryName(name)) return EINVAL;
+    if (name.starts_with(".morvick-" + std::to_string(::GetCurrentProcessId()) + "-")) {
+      return EBUSY;
+    }
+    const std::wstring system_path = SystemPath(path);
+    const DWORD attributes = ::GetFileAttributesW(system_path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return windows::LastErrno();
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      return ::DeleteFileW(system_path.c_str()) ? 0 : windows::LastErrno();
+    }
+    // A link to a folder is removed as a folder, which removes the link alone.
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return EISDIR;
+    return ::RemoveDirectoryW(system_path.c_str()) ? 0 : windows::LastErrno();
   }
 
   // The link is made under a temporary name and moved to its own, which

@@ -48,10 +48,13 @@ class FailingCopier final : public platform::FileCopier {
     return real_.ReadLink(path, target);
   }
   int CopyRegularFile(const std::string& source, const std::string& destination,
-                      platform::CopyMethod method, const platform::ByteSink& sink) override {
+                      platform::CopyMethod method, const platform::ByteSink& sink,
+                      const platform::PlacedSink& placed) override {
     if (++copies_ == fail_at_) return EIO;
-    return real_.CopyRegularFile(source, destination, method, sink);
+    return real_.CopyRegularFile(source, destination, method, sink, placed);
   }
+  void FinishCopies() override { real_.FinishCopies(); }
+  int RemoveTemporary(const std::string& path) override { return real_.RemoveTemporary(path); }
   int CopyLink(const std::string& source, const std::string& destination) override {
     return real_.CopyLink(source, destination);
   }
@@ -238,6 +241,41 @@ TEST_F(VolumeCopyTest, StopsBetweenFilesAndTheSameCopyFinishes) {
   EXPECT_FALSE(PathExists(dir_.Path("out/") + kCatalogueJsonName));
   EXPECT_EQ(Copy().status, CopyReport::Status::Done);
   ExpectVolumesMatchThePlan();
+}
+
+// A killed copy leaves temporary files: verify names them, and the next run
+// removes them, only them, from the folders it fills.
+TEST_F(VolumeCopyTest, TheNextRunRemovesWhatAKilledCopyLeft) {
+  ASSERT_EQ(Copy().status, CopyReport::Status::Done);
+  std::int32_t nested = 0;
+  for (const TSplitEntry& entry : *state_.EntryList) {
+    if (entry.Name() == "nested") nested = entry.Volume;
+  }
+  const std::string volume = Volume(nested);
+  const std::string leftover = "nested/x/.morvick-99999999-4.tmp";
+  dir_.WriteFile("out/" + form_.Naming().FolderName(nested) + "/" + leftover, "part of a copy");
+  ASSERT_EQ(symlink("a.txt", (volume + "/.morvick-99999999-5.tmp").c_str()), 0);
+  dir_.CreateDir("out/" + form_.Naming().FolderName(nested) + "/.morvick-99999999-6.tmp");
+  dir_.WriteFile("out/" + form_.Naming().FolderName(nested) + "/.morvick-notes.tmp", "mine");
+  const auto extras = [&volume] {
+    std::map<std::string, std::string> found;
+    for (const VerifyFinding& finding : VerifyVolume(volume, {}).findings) {
+      found[finding.path] = finding.detail;
+    }
+    return found;
+  };
+  const std::string by_a_copy = "left by an interrupted copy";
+  EXPECT_EQ(extras(), (std::map<std::string, std::string>{{leftover, by_a_copy},
+                                                          {".morvick-99999999-5.tmp", by_a_copy},
+                                                          {".morvick-99999999-6.tmp", ""},
+                                                          {".morvick-notes.tmp", ""}}));
+
+  const CopyReport again = Copy();
+  ASSERT_EQ(again.status, CopyReport::Status::Done) << again.failures.front().path;
+  EXPECT_EQ(again.leftovers_removed, 2);
+  EXPECT_EQ(extras(), (std::map<std::string, std::string>{{".morvick-99999999-6.tmp", ""},
+                                                          {".morvick-notes.tmp", ""}}));
+  EXPECT_EQ(TakeManifest(dir_.Path("in")), before_);
 }
 
 TEST_F(VolumeCopyTest, NothingIsReplaced) {

@@ -1,9 +1,11 @@
 // Crashes at random moments: morvick-cli move killed with SIGKILL and taken
-// back with morvick-cli undo, an undo killed and finished by the next, and a
-// settings save killed while it writes.
+// back with morvick-cli undo, an undo killed and finished by the next, a copy
+// killed and finished by the next, and a settings save killed while it writes.
 
+#include "commands/volume_index.h"
 #include "hardening_support.h"
 #include "moving/journal_reader.h"
+#include "platform/file_copy.h"
 #include "settings/ini_file.h"
 #include "settings/settings_io.h"
 #include "support/manifest.h"
@@ -17,6 +19,7 @@
 
 #include <array>
 #include <chrono>
+#include <map>
 #include <random>
 #include <string>
 #include <thread>
@@ -110,6 +113,93 @@ TEST(CrashSafety, MoveKilledAtRandomThenUndone) {
             " of " + std::to_string(entries) + " entries moved)",
         diff.empty() && undo_status == 0 ? "undo restored the manifest" : "NOT RESTORED");
     if (!diff.empty()) break;
+  }
+}
+
+// A copy killed at a random moment: every file that has its final name is
+// whole, and the same copy run again finishes the volumes, removes the
+// temporary files the killed one left, and every volume verifies.
+TEST(CrashSafety, CopyKilledAtRandomThenFinished) {
+  // More files than one batch of copies that wait for their flush holds.
+  const std::int64_t entries = testing::Scaled(640, 4000);
+  const int kills = static_cast<int>(testing::Scaled(5, 30));
+  TempDir dir;
+  MakeMoveTree(dir, entries);
+  const Manifest before = TakeManifest(dir.Path("in"));
+  std::map<std::string, testing::ManifestItem> sources;
+  for (const testing::ManifestItem& item : before) sources[item.path] = item;
+  const std::string out = dir.Path("out");
+  const std::vector<std::string> copy = {"copy",   dir.Path("in"), out,     "--size", "60000",
+                                         "--unit", "bytes",        "--yes", "--quiet"};
+  const auto volumes = [&out] {
+    std::vector<std::string> folders;
+    for (const std::string& name : testing::NamesIn(out)) {
+      if (name.rfind("folder", 0) == 0) folders.push_back(out + "/" + name);
+    }
+    return folders;
+  };
+
+  const auto start = Clock::now();
+  std::string err;
+  ASSERT_EQ(testing::RunCli(copy, dir.path(), &err), 0) << err;
+  const auto longest =
+      std::chrono::duration_cast<std::chrono::microseconds>((Clock::now() - start) * 11 / 10);
+  testing::RemoveTree(out);
+
+  std::mt19937 random = SeededGenerator();
+  std::uniform_int_distribution<std::int64_t> delay(0, longest.count());
+  for (int kill = 1; kill <= kills; ++kill) {
+    const std::chrono::microseconds wait(delay(random));
+    SCOPED_TRACE("kill " + std::to_string(kill) + " after " + std::to_string(wait.count()) + " us");
+    const testing::CliProcess first = testing::StartCli(copy, dir.path());
+    std::this_thread::sleep_for(wait);
+    ::kill(first.pid, SIGKILL);
+    const int status = testing::WaitCli(first);
+
+    int whole = 0;
+    int torn = 0;
+    int left = 0;
+    for (const std::string& volume : volumes()) {
+      for (const testing::ManifestItem& item : TakeManifest(volume)) {
+        const std::string name = item.path.substr(item.path.find_last_of('/') + 1);
+        if (platform::IsCopyTemporaryName(name)) {
+          ++left;
+        } else if (item.type == 'f' && item.path != kIndexFileName) {
+          const auto source = sources.find(item.path);
+          (source != sources.end() && source->second == item ? whole : torn) += 1;
+        }
+      }
+    }
+    EXPECT_EQ(torn, 0);
+
+    std::string again_err;
+    const int again = testing::RunCli(copy, dir.path(), &again_err);
+    EXPECT_EQ(again, 0) << again_err;
+    std::vector<std::string> unverified;
+    int still_left = 0;
+    for (const std::string& volume : volumes()) {
+      if (testing::RunCli({"verify", volume, "--quiet"}, dir.path()) != 0) {
+        unverified.push_back(volume);
+      }
+      for (const testing::ManifestItem& item : TakeManifest(volume)) {
+        still_left += platform::IsCopyTemporaryName(item.path.substr(item.path.rfind('/') + 1));
+      }
+    }
+    EXPECT_TRUE(unverified.empty()) << unverified.front();
+    EXPECT_EQ(still_left, 0);
+    const std::string misplaced = testing::EveryEntryInOnePlace(before, volumes());
+    EXPECT_EQ(misplaced, "");
+    EXPECT_EQ(DiffManifests(before, TakeManifest(dir.Path("in"))), "");
+    const bool finished =
+        torn == 0 && again == 0 && unverified.empty() && still_left == 0 && misplaced.empty();
+    testing::Summary("copy killed " + std::to_string(kill) + "/" + std::to_string(kills),
+                     "SIGKILL after " + std::to_string(wait.count() / 1000) + " ms (" +
+                         (status == 128 + SIGKILL ? "killed" : "had ended") + ", " +
+                         std::to_string(whole) + " files whole, " + std::to_string(left) +
+                         " temporary files left)",
+                     finished ? "the second copy finished, every volume verifies" : "NOT FINISHED");
+    testing::RemoveTree(out);
+    if (!finished) break;
   }
 }
 
