@@ -42,7 +42,11 @@ void FindExtras(platform::FileCopier& reader, const std::string& folder, const s
     const std::string child_path = path.empty() ? child.name : path + "/" + child.name;
     if (path.empty() && child.name == kIndexFileName) continue;
     if (listed.count(child_path) == 0) {
-      findings.push_back({Finding::Extra, child_path, {}});
+      // A temporary file of a copy that was killed: the same copy run again removes it.
+      const bool leftover =
+          platform::IsCopyTemporaryName(child.name) && child.status.kind != Kind::Folder;
+      findings.push_back(
+          {Finding::Extra, child_path, leftover ? "left by an interrupted copy" : std::string()});
     } else if (child.status.kind == Kind::Folder) {
       FindExtras(reader, platform::JoinPath(folder, child.name), child_path, listed, findings);
     }

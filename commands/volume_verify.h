@@ -16,8 +16,10 @@ namespace morvick {
 struct VerifyFinding {
   enum class Kind { Missing, Changed, Extra };
   Kind kind = Kind::Missing;
-  std::string path;    // relative to the volume's root
-  std::string detail;  // what changed ("size 3 -> 4", "sha256", "type", "target")
+  std::string path;  // relative to the volume's root
+  // What changed ("size 3 -> 4", "sha256", "type", "target"), or what an
+  // extra item is ("left by an interrupted copy").
+  std::string detail;
 };
 
 struct VerifyOptions {
