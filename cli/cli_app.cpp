@@ -130,8 +130,17 @@ void AddPlanOptions(CLI::App& command, PlanOptions& options, PlanCommand kind) {
       command.add_option("--start", options.start, "number of the first volume folder")
           ->check(CLI::Range(1, 999999999))
           ->capture_default_str();
-  options.skip_last_option = command.add_flag(
-      "--skip-last", options.skip_last, "do not move the last volume (最終フォルダを移動しない)");
+  const char* skip_last_help =
+      "no effect on the plan; move, copy and image leave the last volume out";
+  switch (kind) {
+    case PlanCommand::Plan: break;
+    case PlanCommand::Move:
+      skip_last_help = "do not move the last volume (最終フォルダを移動しない)";
+      break;
+    case PlanCommand::Copy: skip_last_help = "do not copy the last volume"; break;
+    case PlanCommand::Image: skip_last_help = "write no image of the last volume"; break;
+  }
+  options.skip_last_option = command.add_flag("--skip-last", options.skip_last, skip_last_help);
   command.add_option("--format", options.format, "output format of the plan")
       ->check(CLI::IsMember({"table", "tsv", "json"}))
       ->capture_default_str();
