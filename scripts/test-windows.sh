@@ -149,10 +149,17 @@ if [[ "$copies" != "$(echo "$before" | to_100ns)" ]]; then
 fi
 [[ -f "$copied/morvick-catalogue.tsv" ]] || { echo "error: no catalogue" >&2; exit 1; }
 for volume in "$copied"/*/; do run_cli 0 verify "$(windows_path "${volume%/}")" --quiet; done
+# A second run keeps what is complete and removes what a killed copy left.
+leftover="$(ls -d "$copied"/*/ | head -1).morvick-1-2.tmp"
+echo "part of a file" >"$leftover"
 run_cli 0 copy "$(windows_path "$in")" "$(windows_path "$copied")" --size 20000 --unit bytes \
   --yes --quiet
+[[ ! -e "$leftover" ]] || { echo "error: the second copy left $leftover" >&2; exit 1; }
 changed=$(grep -l . "$copied"/*/ひらがな.bin)
-printf 'X' | dd of="$changed" bs=1 seek=100 conv=notrunc status=none
+# The byte at 100 made different from what it is (the content is random).
+byte=$(od -An -tu1 -j100 -N1 "$changed")
+printf "\\$(printf %03o $(((byte + 1) % 256)))" |
+  dd of="$changed" bs=1 seek=100 conv=notrunc status=none
 run_cli 3 verify "$(windows_path "$(dirname "$changed")")"
 grep -q '^changed: ひらがな.bin (sha256)' "$work/last-output.txt" ||
   { cat "$work/last-output.txt"; echo "error: verify missed a changed byte" >&2; exit 1; }
