@@ -112,28 +112,31 @@ int ReadInto(int fd, const ByteSink& sink, int write_fd) {
   }
 }
 
-// Reads `in` into `out` with `sink` on a second thread, one chunk behind:
-// while the sink (the hash) takes chunk n, chunk n is written and chunk n + 1
-// read. Each buffer is read into again only once the sink is done with it.
-int ReadIntoOverlapped(int in, const ByteSink& sink, int out) {
-  const std::unique_ptr<char[]> buffers(new char[2 * kChunk]);
+// Reads `in` into `out` with `sink` on a second thread, some chunks behind:
+// while the sink (the hash) takes chunk n, chunk n is written and the next
+// ones read. A buffer is read into again only once the sink is done with it;
+// the ring of kSlots chunks of `buffers` lets either side run ahead a little
+// when the other waits for a processor.
+constexpr int kSlots = 4;
+int ReadIntoOverlapped(int in, const ByteSink& sink, int out, char* buffers) {
   std::mutex mutex;
   std::condition_variable changed;
-  std::size_t sizes[2] = {0, 0};  // bytes for the sink, 0 when it is done with the buffer
+  std::size_t sizes[kSlots] = {};  // bytes for the sink, 0 when it is done with the buffer
   bool ended = false;
   std::exception_ptr failure;
   std::thread taker([&] {
-    for (int i = 0;; i ^= 1) {
+    for (int i = 0;; i = (i + 1) % kSlots) {
       std::unique_lock lock(mutex);
       changed.wait(lock, [&] { return sizes[i] != 0 || ended; });
       if (sizes[i] == 0) return;
+      const std::size_t size = sizes[i];
       lock.unlock();
       try {
-        sink(buffers.get() + i * kChunk, sizes[i]);
+        sink(buffers + i * kChunk, size);
       } catch (...) {
         lock.lock();
         failure = std::current_exception();
-        sizes[0] = sizes[1] = 0;
+        std::fill(std::begin(sizes), std::end(sizes), 0);
         changed.notify_all();
         return;
       }
@@ -143,8 +146,8 @@ int ReadIntoOverlapped(int in, const ByteSink& sink, int out) {
     }
   });
   int error = 0;
-  for (int i = 0; error == 0; i ^= 1) {
-    char* buffer = buffers.get() + i * kChunk;
+  for (int i = 0; error == 0; i = (i + 1) % kSlots) {
+    char* buffer = buffers + i * kChunk;
     {
       std::unique_lock lock(mutex);
       changed.wait(lock, [&] { return sizes[i] == 0; });
@@ -184,11 +187,13 @@ int ReadIntoOverlapped(int in, const ByteSink& sink, int out) {
 
 // The bytes of `in` into `out`: through `sink` when there is one, else by the
 // kernel alone (copy_file_range), with read and write where it cannot.
-int CopyBytes(int in, int out, const ByteSink& sink, std::int64_t size) {
-  if (sink) {
-    return size > static_cast<std::int64_t>(kChunk) ? ReadIntoOverlapped(in, sink, out)
-                                                    : ReadInto(in, sink, out);
+int CopyBytes(int in, int out, const ByteSink& sink, std::int64_t size,
+              std::unique_ptr<char[]>& ring) {
+  if (sink && size > static_cast<std::int64_t>(kChunk)) {
+    if (!ring) ring.reset(new char[kSlots * kChunk]);
+    return ReadIntoOverlapped(in, sink, out, ring.get());
   }
+  if (sink) return ReadInto(in, sink, out);
   for (bool started = false;; started = true) {
     const ssize_t put = ::copy_file_range(in, nullptr, out, nullptr, kChunk * 8, 0);
     if (put == 0) return 0;
@@ -280,7 +285,7 @@ class SystemFileCopier final : public FileCopier {
       // The copy shares the source's blocks; its bytes are read for the hash.
       error = sink ? ReadInto(in.get(), sink, -1) : 0;
     } else if (error == 0) {
-      error = CopyBytes(in.get(), out.get(), sink, info.st_size);
+      error = CopyBytes(in.get(), out.get(), sink, info.st_size, ring_);
     }
     const ItemStatus status = StatusOf(info);
     const timespec times[2] = {TimeOf(status.mtime_ns), TimeOf(status.mtime_ns)};
@@ -404,6 +409,7 @@ class SystemFileCopier final : public FileCopier {
   }
 
  private:
+  std::unique_ptr<char[]> ring_;  // the chunks of ReadIntoOverlapped, kept from file to file
   std::vector<PendingCopy> pending_;
   std::int64_t pending_bytes_ = 0;
 };

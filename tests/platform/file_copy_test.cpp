@@ -1,4 +1,5 @@
 #include "platform/file_copy.h"
+#include "common/sha256.h"
 #include "support/manifest.h"
 #include "support/temp_dir.h"
 
@@ -42,22 +43,25 @@ TEST(CopyTemporaryName, OnlyTheCopiesOwnPattern) {
 // name ever shows a file whose bytes are not yet on the disk.
 TEST(FileCopier, ACopyHasItsNameOnlyOnceItsBatchIsFlushed) {
   TempDir dir;
-  dir.WriteFile("in/a", std::string(300000, 'a'));
+  // Several chunks, hashed beside the writes: the hash must see them in order.
+  std::string large;
+  for (int i = 0; large.size() < (5u << 20) + 7; ++i) large += std::to_string(i) + ",";
+  dir.WriteFile("in/a", large);
   dir.WriteFile("in/b", "b");
   chmod(dir.Path("in/a").c_str(), 0640);
   TempDir::SetMtime(dir.Path("in/a"), 1500000000);
   dir.CreateDir("out");
   FileCopier& copier = RealFileCopier();
   std::map<std::string, int> placed;
-  std::int64_t hashed = 0;
-  for (const char* name : {"a", "b"}) {
+  for (const std::string name : {"a", "b"}) {
+    Sha256 hash;
     const int error = copier.CopyRegularFile(
-        dir.Path(std::string("in/") + name), dir.Path(std::string("out/") + name), CopyMethod::Copy,
-        [&hashed](const char*, std::size_t size) { hashed += size; },
+        dir.Path("in/" + name), dir.Path("out/" + name), CopyMethod::Copy,
+        [&hash](const char* data, std::size_t size) { hash.Update(data, size); },
         [&placed, name](int result) { placed[name] = result; });
     ASSERT_EQ(error, 0) << name;
+    EXPECT_EQ(hash.HexDigest(), Sha256Hex(name == "a" ? large : "b")) << name;
   }
-  EXPECT_EQ(hashed, 300001);
   EXPECT_TRUE(placed.empty());
   const std::set<std::string> waiting = NamesIn(dir.Path("out"));
   ASSERT_EQ(waiting.size(), 2u);
