@@ -146,6 +146,7 @@ class VolumeCopier {
     };
     const int error = copier_.CopyRegularFile(source, destination, options_.method, sink, placed);
     if (error == EEXIST) return KeepEqualFile(source, destination, path, from, items, folder);
+    if (error == EAGAIN) return Fail(source, "changed while it was copied; not copied", folder);
     if (error != 0) return Fail(destination, std::strerror(error), folder);
     if (!sink) {
       report_.bytes += from.size;

@@ -82,6 +82,10 @@ timespec TimeOf(std::int64_t ns) {
   return time;
 }
 
+bool SameTime(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 // A name beside `destination` that no other copy uses: ".morvick-<pid>-<n>.tmp".
 // The item's own name is left out, so that a name near the file system's
 // limit still has a temporary name.
@@ -286,6 +290,13 @@ class SystemFileCopier final : public FileCopier {
       error = sink ? ReadInto(in.get(), sink, -1) : 0;
     } else if (error == 0) {
       error = CopyBytes(in.get(), out.get(), sink, info.st_size, ring_);
+    }
+    // A source written to while it was read gives no true copy (nor hash).
+    struct stat after;
+    if (error == 0 && ::fstat(in.get(), &after) != 0) error = errno;
+    if (error == 0 && (after.st_size != info.st_size || !SameTime(after.st_mtim, info.st_mtim) ||
+                       !SameTime(after.st_ctim, info.st_ctim))) {
+      error = EAGAIN;
     }
     const ItemStatus status = StatusOf(info);
     const timespec times[2] = {TimeOf(status.mtime_ns), TimeOf(status.mtime_ns)};

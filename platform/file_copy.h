@@ -77,8 +77,8 @@ class FileCopier {
   // bytes without showing them. The copy gets its final name only once its
   // bytes are on the disk: copies may wait under their temporary names, to be
   // flushed together, until a later call of this or FinishCopies(). `placed`
-  // is told then (when this returns 0; never when it fails). A failure leaves
-  // nothing behind.
+  // is told then (when this returns 0; never when it fails). EAGAIN when the
+  // source changed while it was read. A failure leaves nothing behind.
   virtual int CopyRegularFile(const std::string& source, const std::string& destination,
                               CopyMethod method, const ByteSink& sink,
                               const PlacedSink& placed) = 0;

@@ -7,8 +7,9 @@
 # The tree: 32 top-level folders of files from 4 KiB to 2 MiB of random bytes,
 # nested two deep, and 200 small top-level files. Each command runs five times
 # in turns with its reference (the destination removed before each run); the
-# best wall times and their ratio are printed. Copy flushes every file to disk
-# before it gives it its name, so it is also set against cp -r followed by sync.
+# best wall times and their ratio are printed. Copy has every file on the disk
+# (flushed in batches) before it gives it its name, so it is also set against
+# cp -r followed by sync.
 set -euo pipefail
 build=${1:-build/release}
 work=${2:-/tmp/morvick-copy-bench}

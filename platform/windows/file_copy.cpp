@@ -206,6 +206,14 @@ class SystemFileCopier final : public FileCopier {
     Handle out = CreateNew(temporary);
     if (!out) return windows::LastErrno();
     int error = ReadInto(in.get(), sink, out.get());
+    // A source written to while it was read gives no true copy (nor hash).
+    BY_HANDLE_FILE_INFORMATION after;
+    if (error == 0 && !::GetFileInformationByHandle(in.get(), &after)) error = windows::LastErrno();
+    if (error == 0 &&
+        (after.nFileSizeHigh != info.nFileSizeHigh || after.nFileSizeLow != info.nFileSizeLow ||
+         ::CompareFileTime(&after.ftLastWriteTime, &info.ftLastWriteTime) != 0)) {
+      error = EAGAIN;
+    }
     if (error == 0 &&
         !::SetFileTime(out.get(), nullptr, &info.ftLastAccessTime, &info.ftLastWriteTime)) {
       error = windows::LastErrno();

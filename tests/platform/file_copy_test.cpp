@@ -15,10 +15,12 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace morvick::platform {
@@ -80,6 +82,24 @@ TEST(FileCopier, ACopyHasItsNameOnlyOnceItsBatchIsFlushed) {
   EXPECT_EQ(placed["c"], EEXIST);
   EXPECT_EQ(ReadFile(dir.Path("out/c")), "someone's");
   EXPECT_EQ(NamesIn(dir.Path("out")), (std::set<std::string>{"a", "b", "c"}));
+}
+
+TEST(FileCopier, ASourceWrittenToWhileItIsReadIsNotCopied) {
+  TempDir dir;
+  const std::string source = dir.WriteFile("in/a", std::string(3 << 20, 'a'));
+  dir.CreateDir("out");
+  bool written = false;
+  bool placed = false;
+  const int error = RealFileCopier().CopyRegularFile(
+      source, dir.Path("out/a"), CopyMethod::Copy,
+      [&written, &source](const char*, std::size_t) {
+        if (!std::exchange(written, true)) std::ofstream(source, std::ios::app) << "more";
+      },
+      [&placed](int) { placed = true; });
+  RealFileCopier().FinishCopies();
+  EXPECT_EQ(error, EAGAIN);
+  EXPECT_FALSE(placed);
+  EXPECT_TRUE(NamesIn(dir.Path("out")).empty());
 }
 
 TEST(FileCopier, RemovesOnlyLeftoversOfOtherCopies) {
