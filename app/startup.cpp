@@ -2,14 +2,10 @@
 
 #include "commands/journal_commands.h"
 #include "common/error_guard.h"
-#include "platform/file_io.h"
-#include "platform/known_folders.h"
 #include "settings/settings_paths.h"
 #include "ui/program_look.h"
 
 #include <QApplication>
-
-#include <vector>
 
 namespace morvick::app {
 
@@ -20,20 +16,6 @@ void SetApplicationIdentity() {
   QApplication::setDesktopFileName(QStringLiteral("org.morvick.Morvick"));
   QApplication::setWindowIcon(ui::ProgramIcon());
   QApplication::setFont(ui::ProgramFont());
-}
-
-std::string HelpFilePath() {
-  std::vector<std::string> candidates;
-  if (const std::string executable = platform::ExecutableFolder(); !executable.empty()) {
-    candidates.push_back(executable + "/morvick.html");
-  }
-  for (const std::string& folder : ShippedDataFolders()) {
-    candidates.push_back(folder + "/help/index.html");
-  }
-  for (const std::string& candidate : candidates) {
-    if (platform::FileExists(candidate)) return candidate;
-  }
-  return candidates.empty() ? std::string("index.html") : candidates.front();
 }
 
 StartupFiles DefaultStartupFiles() {

@@ -29,11 +29,6 @@ struct StartupFiles {
 // The files of this installation and this user.
 StartupFiles DefaultStartupFiles();
 
-// The help file: the program's own beside the executable (portable use), else
-// the installed or source tree's help; the first candidate when none exists,
-// so that the help window can say which file it missed.
-std::string HelpFilePath();
-
 struct ProgramWindows {
   std::unique_ptr<ui::TForm1> main_window;
   ui::TAboutBox1* about_box = nullptr;         // owned by the main window

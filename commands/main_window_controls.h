@@ -70,6 +70,9 @@ struct WindowEntry {
 inline constexpr WindowEntry kMainWindow = {"TForm1", "Morvick", 792, 546};
 inline constexpr const char* kMainWindowName = kMainWindow.name;
 
+// The height of every window's font in pixels at 96 dpi (9 points).
+inline constexpr int kProgramFontHeight = 12;
+
 // The status bar's one panel; being the last, it reaches the right end of the bar.
 inline constexpr int kStatusPanelWidth = 50;
 

@@ -66,4 +66,18 @@ std::string PresetReadPath(const std::string& user_preset_path,
 
 std::string PresetReadPath() { return PresetReadPath(PresetFilePath(), ShippedPresetFilePath()); }
 
+std::string HelpFilePath() {
+  std::vector<std::string> candidates;
+  if (const std::string executable = platform::ExecutableFolder(); !executable.empty()) {
+    candidates.push_back(platform::JoinPath(executable, "morvick.html"));
+  }
+  for (const std::string& folder : ShippedDataFolders()) {
+    candidates.push_back(platform::JoinPath(platform::JoinPath(folder, "help"), "index.html"));
+  }
+  for (const std::string& candidate : candidates) {
+    if (platform::FileExists(candidate)) return candidate;
+  }
+  return candidates.empty() ? std::string("index.html") : candidates.front();
+}
+
 }  // namespace morvick

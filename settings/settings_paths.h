@@ -43,4 +43,9 @@ std::string PresetReadPath(const std::string& user_preset_path,
                            const std::string& shipped_preset_path);
 std::string PresetReadPath();
 
+// The HTML help: morvick.html beside the executable when it is there, else
+// help/index.html in the first shipped data folder that has one, else the
+// first of these paths (whose viewer then reports it missing).
+std::string HelpFilePath();
+
 }  // namespace morvick

@@ -1,5 +1,6 @@
 #include "ui/preset_editor.h"
 
+#include "commands/preset_editor_controls.h"
 #include "common/error_guard.h"
 #include "settings/presets.h"
 #include "ui/program_look.h"
@@ -12,6 +13,10 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace morvick::ui {
 namespace {
@@ -81,6 +86,45 @@ class PresetTable : public QTableWidget {
   }
 };
 
+// StringGrid1 in the table's shape. Its headers carry no titles: they are only
+// the handles by which rows and columns are resized and dragged to another place.
+PresetTable* MakeGrid(QWidget* parent, const EditorControlEntry& entry) {
+  auto* grid = new PresetTable(kPresetGridRows, kPresetGridColumns, parent);
+  grid->setObjectName(QString::fromUtf8(entry.name));
+  grid->setGeometry(entry.rect.left, entry.rect.top, entry.rect.width, entry.rect.height);
+  for (int column = 0; column < kPresetGridColumns; ++column) {
+    grid->setColumnWidth(column, kPresetGridColumnWidths[static_cast<std::size_t>(column)]);
+  }
+  QHeaderView* rows = grid->verticalHeader();
+  rows->setDefaultSectionSize(kPresetGridRowHeight);
+  rows->setMinimumSectionSize(6);
+  rows->setSectionsMovable(true);
+  rows->setSectionResizeMode(QHeaderView::Interactive);
+  rows->setFixedWidth(10);
+  QHeaderView* columns = grid->horizontalHeader();
+  columns->setSectionsMovable(true);
+  columns->setSectionResizeMode(QHeaderView::Interactive);
+  columns->setFixedHeight(8);
+  columns->setStretchLastSection(false);
+  QStringList no_titles;
+  for (int i = 0; i < kPresetGridRows; ++i) no_titles << QString();
+  grid->setVerticalHeaderLabels(no_titles);
+  grid->setHorizontalHeaderLabels({QString(), QString()});
+  grid->setShowGrid(true);
+  grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+  grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  grid->setTabKeyNavigation(false);
+  grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  for (int row = 0; row < kPresetGridRows; ++row) {
+    for (int column = 0; column < kPresetGridColumns; ++column) {
+      grid->setItem(row, column, new QTableWidgetItem());  // owned by the grid
+    }
+  }
+  return grid;
+}
+
 }  // namespace
 
 TOKBottomDlg1::TOKBottomDlg1(Prompter& prompter, std::string read_path, std::string save_path,
@@ -89,73 +133,61 @@ TOKBottomDlg1::TOKBottomDlg1(Prompter& prompter, std::string read_path, std::str
       prompter_(prompter),
       read_path_(std::move(read_path)),
       save_path_(std::move(save_path)) {
-  setObjectName(QStringLiteral("TOKBottomDlg1"));
-  setWindowTitle(QStringLiteral("分割リスト設定"));
+  setObjectName(QString::fromUtf8(kPresetEditor.name));
+  setWindowTitle(ToQString(kPresetEditor.caption));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setFont(ProgramFont());
-  setFixedSize(429, 314);
+  setFixedSize(kPresetEditor.client_width, kPresetEditor.client_height);
   setModal(true);
 
-  MakeBevel(this, "Bevel1", 8, 8, 409, 249);
-  MakeLabel(this, "Label1", QStringLiteral("分割リスト(表示用)"), 24, 24, 96, 12);
-  MakeLabel(this, "Label2", QStringLiteral("サイズ"), 256, 24, 34, 12);
-
-  StringGrid1 = new PresetTable(kPresetGridRows, kPresetGridColumns, this);
-  StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-  StringGrid1->setGeometry(16, 40, 385, 193);
-  StringGrid1->setColumnWidth(0, 233);
-  StringGrid1->setColumnWidth(1, 125);
-  // The headers carry no titles: they are only the handles by which rows and
-  // columns are resized and dragged to another place.
-  QHeaderView* rows = StringGrid1->verticalHeader();
-  rows->setDefaultSectionSize(18);
-  rows->setMinimumSectionSize(6);
-  rows->setSectionsMovable(true);
-  rows->setSectionResizeMode(QHeaderView::Interactive);
-  rows->setFixedWidth(10);
-  QHeaderView* columns = StringGrid1->horizontalHeader();
-  columns->setSectionsMovable(true);
-  columns->setSectionResizeMode(QHeaderView::Interactive);
-  columns->setFixedHeight(8);
-  columns->setStretchLastSection(false);
-  QStringList no_titles;
-  for (int i = 0; i < kPresetGridRows; ++i) no_titles << QString();
-  StringGrid1->setVerticalHeaderLabels(no_titles);
-  StringGrid1->setHorizontalHeaderLabels({QString(), QString()});
-  StringGrid1->setShowGrid(true);
-  StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
-  StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
-  StringGrid1->setEditTriggers(QAbstractItemView::AllEditTriggers);
-  StringGrid1->setTabKeyNavigation(false);
-  StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  for (int row = 0; row < kPresetGridRows; ++row) {
-    for (int column = 0; column < kPresetGridColumns; ++column) {
-      StringGrid1->setItem(row, column, new QTableWidgetItem());  // owned by the grid
+  QPushButton* cancel = nullptr;
+  std::vector<std::pair<int, QWidget*>> tab_stops;
+  for (const EditorControlEntry& entry : kPresetEditorControls) {
+    const ControlRect& rect = entry.rect;
+    QWidget* made = nullptr;
+    switch (entry.kind) {
+      case EditorControlKind::FrameBevel:
+      case EditorControlKind::BoxBevel:
+        made = MakeBevel(this, entry.name, rect.left, rect.top, rect.width, rect.height);
+        break;
+      case EditorControlKind::Label: {
+        QLabel* label = MakeLabel(this, entry.name, ToQString(entry.caption), rect.left, rect.top,
+                                  rect.width, rect.height);
+        if (entry.font_height != kProgramFontHeight) {
+          label->setFont(ProgramFont(entry.font_height));
+          FitLabel(label);
+        }
+        made = label;
+        break;
+      }
+      case EditorControlKind::Grid: made = StringGrid1 = MakeGrid(this, entry); break;
+      case EditorControlKind::DefaultButton:
+      case EditorControlKind::CancelButton: {
+        auto* button = new QPushButton(ToQString(entry.caption), this);
+        button->setObjectName(QString::fromUtf8(entry.name));
+        button->setGeometry(rect.left, rect.top, rect.width, rect.height);
+        if (entry.kind == EditorControlKind::DefaultButton) {
+          button->setDefault(true);
+          OKBtn = button;
+        } else {
+          button->setAutoDefault(false);
+          cancel = button;
+        }
+        made = button;
+        break;
+      }
     }
+    if (entry.tab_order != kNoTabOrder) tab_stops.emplace_back(entry.tab_order, made);
   }
-
-  MakeBevel(this, "Bevel2", 8, 264, 233, 41);
-  MakeLabel(this, "Label3", QStringLiteral("次回起動時に有効になります"), 16, 272, 149, 12);
-  QLabel* hint =
-      MakeLabel(this, "Label4", QStringLiteral("(バイト単位で入力してください)"), 24, 288, 139, 11);
-  hint->setFont(ProgramFont(11));
-  FitLabel(hint);
-
-  OKBtn = new QPushButton(QStringLiteral("保存終了"), this);
-  OKBtn->setObjectName(QStringLiteral("OKBtn"));
-  OKBtn->setGeometry(255, 264, 75, 37);
-  OKBtn->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
-  cancel->setObjectName(QStringLiteral("CancelBtn"));
-  cancel->setGeometry(343, 264, 75, 37);
-  cancel->setAutoDefault(false);
   connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-  setTabOrder(OKBtn, cancel);
-  setTabOrder(cancel, StringGrid1);
+  std::sort(tab_stops.begin(), tab_stops.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 1; i < tab_stops.size(); ++i) {
+    setTabOrder(tab_stops[i - 1].second, tab_stops[i].second);
+  }
 }
 
 void TOKBottomDlg1::FormCreate() { LoadPresetGrid(*this, read_path_); }

@@ -3,6 +3,7 @@
 #include "commands/about_box_controls.h"
 #include "common/error.h"
 #include "platform/windows/wide.h"
+#include "win/dialog.h"
 #include "win/dpi.h"
 #include "win/program_look.h"
 
@@ -10,25 +11,11 @@
 #include <string_view>
 
 namespace morvick::win {
-namespace {
 
 using platform::windows::Wide;
 
-// An empty dialog: the controls are made when it opens, at its dots per inch.
-struct alignas(4) EmptyDialog {
-  DLGTEMPLATE header;
-  WORD menu;
-  WORD window_class;
-  WORD title;
-};
-
-}  // namespace
-
 void TAboutBox1::ShowModal(HWND owner) {
-  EmptyDialog empty{};
-  empty.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-  DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &empty.header, owner, DialogProc,
-                          reinterpret_cast<LPARAM>(this));
+  RunEmptyDialog(owner, DialogProc, reinterpret_cast<LPARAM>(this));
   if (font_ != nullptr) {
     DeleteObject(font_);
     font_ = nullptr;
@@ -54,7 +41,6 @@ INT_PTR CALLBACK TAboutBox1::DialogProc(HWND dialog, UINT message, WPARAM wparam
 void TAboutBox1::Build(HWND dialog) {
   const int dpi = DpiOfWindow(dialog);
   font_ = CreateProgramFont(dpi, false);
-  SetWindowTextW(dialog, Wide(kAboutBox.caption).c_str());
 
   std::map<std::string_view, HWND> made{{kAboutBox.name, dialog}};
   for (std::size_t i = 0; i < kAboutBoxControls.size(); ++i) {
@@ -92,24 +78,7 @@ void TAboutBox1::Build(HWND dialog) {
     }
     made[entry.name] = control;
   }
-
-  // Its client area as designed, centred on the monitor.
-  RECT outer{0, 0, Scale(kAboutBox.client_width, dpi), Scale(kAboutBox.client_height, dpi)};
-  AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
-  const int width = outer.right - outer.left;
-  const int height = outer.bottom - outer.top;
-  SetWindowPos(dialog, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
-  RECT client{};
-  GetClientRect(dialog, &client);
-  const int wide = width + Scale(kAboutBox.client_width, dpi) - client.right;
-  const int high = height + Scale(kAboutBox.client_height, dpi) - client.bottom;
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
-  const RECT& work = monitor.rcWork;
-  SetWindowPos(dialog, nullptr, work.left + (work.right - work.left - wide) / 2,
-               work.top + (work.bottom - work.top - high) / 2, wide, high, SWP_NOZORDER);
+  FitDialog(dialog, kAboutBox, dpi);
 }
 
 }  // namespace morvick::win

@@ -9,9 +9,11 @@
 #include "platform/known_folders.h"
 #include "platform/system_version.h"
 #include "platform/windows/wide.h"
+#include "settings/settings_paths.h"
 #include "win/dpi.h"
 #include "win/main_window.h"
 #include "win/message_loop.h"
+#include "win/preset_editor.h"
 #include "win/win_prompter.h"
 
 #include <windows.h>
@@ -47,6 +49,11 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
       prompter.SetOwner(form.handle());
       form.SetClosedHandler([] { PostQuitMessage(0); });
       RunGuarded(prompter, [&form] { form.FormCreate(); });
+      // The About box is the window's own; the preset editor comes after it
+      // and fills its grid from the preset file once.
+      win::TOKBottomDlg1 editor(prompter, PresetReadPath(), PresetFilePath());
+      RunGuarded(prompter, [&editor] { editor.FormCreate(); });
+      form.SetPresetEditor(&editor);
       form.Show(show_command);
       PostMessageW(form.handle(), win::kOfferRecoveryMessage, 0, 0);
       win::RunMessageLoop(form.handle());

@@ -8,12 +8,14 @@
 #include "common/error.h"
 #include "common/error_guard.h"
 #include "common/text_rules.h"
+#include "platform/shell_open.h"
 #include "platform/windows/wide.h"
 #include "settings/presets.h"
 #include "settings/settings_io.h"
 #include "settings/settings_paths.h"
 #include "win/dpi.h"
 #include "win/message_loop.h"
+#include "win/preset_editor.h"
 #include "win/program_look.h"
 
 #include <commctrl.h>
@@ -59,11 +61,21 @@ void RegisterWindowClass(WNDPROC procedure) {
 }  // namespace
 
 WindowFiles DefaultWindowFiles() {
-  return WindowFiles{SettingsFilePath(), PresetReadPath(), DefaultJournalFolder()};
+  return WindowFiles{SettingsFilePath(), PresetReadPath(), DefaultJournalFolder(), HelpFilePath()};
 }
 
 TForm1::TForm1(Prompter& prompter, WindowFiles files)
-    : prompter_(prompter), files_(std::move(files)), path_rules_(PlatformPathRules()) {}
+    : prompter_(prompter), files_(std::move(files)), path_rules_(PlatformPathRules()) {
+  SetHelpOpener(nullptr);
+}
+
+void TForm1::SetHelpOpener(HelpOpener opener) {
+  if (!opener) {
+    // The shell's own viewer of the file (the browser); it reports a missing file itself.
+    opener = [](HWND owner, const std::string& path) { platform::OpenWithShell(path, owner); };
+  }
+  open_help_ = std::move(opener);
+}
 
 TForm1::~TForm1() {
   if (window_ != nullptr) {
@@ -289,6 +301,8 @@ LRESULT TForm1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 
 void TForm1::OnCommand(int id, int code) {
   if (id == kAbout1Command) return Guarded([this] { About1Click(); });
+  if (id == kHelp1Command) return Guarded([this] { Help1Click(); });
+  if (id == kSetting1Command) return Guarded([this] { Setting1Click(); });
   const ControlEntry* entry = nullptr;
   for (const Placed& placed : controls_) {
     if (GetDlgCtrlID(placed.handle) == id) entry = placed.entry;
@@ -523,6 +537,12 @@ void TForm1::ComboBox2Change() {
 }
 
 void TForm1::About1Click() { about_box_.ShowModal(window_); }
+
+void TForm1::Help1Click() { open_help_(window_, files_.help_path); }
+
+void TForm1::Setting1Click() {
+  if (preset_editor_ != nullptr) preset_editor_->ShowModal(window_);
+}
 
 void TForm1::ListView2MouseDown(bool left_button, int x, int y) {
   if (!left_button) return;

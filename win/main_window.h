@@ -34,11 +34,14 @@ struct MoveReport;
 
 namespace morvick::win {
 
+class TOKBottomDlg1;
+
 // The files the main window reads and writes.
 struct WindowFiles {
   std::string settings_path;   // the INI settings file
   std::string presets_path;    // the preset list the drop-down is built from
   std::string journal_folder;  // where the journals of the window's moves are kept
+  std::string help_path;       // the HTML help that Help1Click opens
 };
 
 // The files of this installation and this user, as morvick-cli.exe finds them.
@@ -89,6 +92,8 @@ class TForm1 : public LiveInputs, public PlanSink {
   void RadioGroup1Click();
   void ComboBox2Change();
   void About1Click();
+  void Help1Click();
+  void Setting1Click();
   // The drag-out of a volume; positions are in ListView2's client area. A
   // press of the left button sets the origin; a move of 5 pixels or more
   // from it in x or y, with the button still down on a selected row, drags
@@ -103,6 +108,13 @@ class TForm1 : public LiveInputs, public PlanSink {
   }
   // The close prompt and the settings save; true when the window may close.
   bool FormCloseQuery();
+
+  // The preset editor that Setting1Click shows; the window does not own it.
+  void SetPresetEditor(TOKBottomDlg1* editor) { preset_editor_ = editor; }
+  // Replaces the opening of the help file by the shell (the tests look at the
+  // path); an empty function restores the shell's.
+  using HelpOpener = std::function<void(HWND owner, const std::string& path)>;
+  void SetHelpOpener(HelpOpener opener);
 
   // Replaces the folder browser (the tests answer it); nullptr restores the
   // shell's. The window does not own it.
@@ -225,6 +237,8 @@ class TForm1 : public LiveInputs, public PlanSink {
   int last_track_position_ = 0;
   std::function<void()> closed_;
   TAboutBox1 about_box_;
+  TOKBottomDlg1* preset_editor_ = nullptr;
+  HelpOpener open_help_;
   // The drag-out of ListView2: the last left press, and whether the list
   // holds a left press that has not been released.
   LONG DragOriginX = 0;

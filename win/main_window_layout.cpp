@@ -123,10 +123,7 @@ void TForm1::BuildMenu() {
   constexpr int commands[] = {kHelp1Command, kSetting1Command, kAbout1Command};
   static_assert(std::size(commands) == kPropertyMenuItems.size());
   for (std::size_t i = 0; i < kPropertyMenuItems.size(); ++i) {
-    // The help and the preset editor are not part of this window yet: their
-    // entries are there, greyed.
-    const UINT state = commands[i] == kAbout1Command ? MF_ENABLED : MF_GRAYED;
-    AppendMenuW(property, MF_STRING | state, static_cast<UINT_PTR>(commands[i]),
+    AppendMenuW(property, MF_STRING, static_cast<UINT_PTR>(commands[i]),
                 Wide(kPropertyMenuItems[i].caption).c_str());
   }
   AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(property),

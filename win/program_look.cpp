@@ -8,14 +8,13 @@ namespace morvick::win {
 namespace {
 
 constexpr const wchar_t* kProgramFontFace = L"ＭＳ Ｐゴシック";
-constexpr int kProgramFontPoints = 9;
 constexpr int kProgramIconId = 1;
 
 }  // namespace
 
-HFONT CreateProgramFont(int dpi, bool bold) {
+HFONT CreateProgramFont(int dpi, bool bold, int design_height) {
   LOGFONTW logical{};
-  logical.lfHeight = -MulDiv(kProgramFontPoints, dpi, 72);
+  logical.lfHeight = -MulDiv(design_height, dpi, 96);
   logical.lfWeight = bold ? FW_BOLD : FW_NORMAL;
   logical.lfCharSet = SHIFTJIS_CHARSET;
   logical.lfOutPrecision = OUT_DEFAULT_PRECIS;

@@ -9,10 +9,10 @@
 
 namespace morvick::win {
 
-// "ＭＳ Ｐゴシック" 9 points at `dpi`, bold or not; where the face is missing,
-// the font mapper picks the nearest Japanese one, as for any program that asks
-// for it. The caller deletes it.
-HFONT CreateProgramFont(int dpi, bool bold);
+// "ＭＳ Ｐゴシック" 9 points (`design_height` pixels at 96 dpi) at `dpi`, bold or
+// not; where the face is missing, the font mapper picks the nearest Japanese
+// one, as for any program that asks for it. The caller deletes it.
+HFONT CreateProgramFont(int dpi, bool bold, int design_height = kProgramFontHeight);
 
 // The program icon of the executable's resources, `size` pixels square (the
 // system's application icon where the executable has none). Shared: not deleted.

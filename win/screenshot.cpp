@@ -51,7 +51,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::string folder = Narrow(work);
   win::TForm1 form(prompter,
                    {folder + "\\morvick.ini", argc > 3 ? Narrow(argv[3]) : folder + "\\morvick.dat",
-                    folder + "\\journals"});
+                    folder + "\\journals", folder + "\\help.html"});
   form.Create();
   form.FormCreate();
   SetWindowTextW(form.Control("Edit2"), argv[2]);

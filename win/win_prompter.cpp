@@ -142,7 +142,10 @@ Answer Win32Prompter::Ask(BoxKind kind, std::string_view text, unsigned buttons)
   box.hook = SetWindowsHookExW(WH_CBT, DressBox, nullptr, GetCurrentThreadId());
   PendingBox* const outer = pending_box;
   pending_box = &box;
-  const int result = MessageBoxW(owner_, Wide(text).c_str(), Wide(look.caption).c_str(), type);
+  // Modal to the dialog of the window that is up, if any (the preset
+  // editor's question), else to the window.
+  const HWND owner = owner_ != nullptr ? GetLastActivePopup(owner_) : nullptr;
+  const int result = MessageBoxW(owner, Wide(text).c_str(), Wide(look.caption).c_str(), type);
   pending_box = outer;
   if (box.hook != nullptr) UnhookWindowsHookEx(box.hook);
 

@@ -3,6 +3,7 @@
 // platform window, and the help window on a screen of a common size.
 
 #include "app/startup.h"
+#include "settings/settings_paths.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 #include "ui/help_window.h"
@@ -74,7 +75,7 @@ TEST(HelpWindow, ShowsItsPageWithoutScrollingSideways) {
     GTEST_SKIP() << "needs an X display";
   }
   ui::HelpWindow help(nullptr);
-  help.ShowContents(app::HelpFilePath());
+  help.ShowContents(HelpFilePath());
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
   EXPECT_FALSE(help.showing_missing_file());
   EXPECT_EQ(help.horizontalScrollBar()->maximum(), 0);  // the picture of the window fits

@@ -6,6 +6,7 @@
 #include "commands/about_box_controls.h"
 #include "commands/main_window_controls.h"
 #include "commands/plan_commands.h"
+#include "commands/preset_editor_controls.h"
 #include "commands/row_colours.h"
 #include "commands/version_gate.h"
 #include "platform/known_folders.h"
@@ -17,6 +18,7 @@
 #include "win/dpi.h"
 #include "win/main_window.h"
 #include "win/message_loop.h"
+#include "win/preset_editor.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -73,11 +76,16 @@ class WindowTest : public ::testing::Test {
   void SetUp() override {
     temp_.WriteFile("presets.dat", "\"CD-R 74分 (650MB)\",675164160\r\n\"小さい\",1024\r\n");
     form_ = std::make_unique<TForm1>(
-        prompter_,
-        WindowFiles{temp_.Path("morvick.ini"), temp_.Path("presets.dat"), temp_.Path("journals")});
+        prompter_, WindowFiles{temp_.Path("morvick.ini"), temp_.Path("presets.dat"),
+                               temp_.Path("journals"), temp_.Path("help\\index.html")});
     form_->Create();
     form_->SetClosedHandler([this] { closed_ = true; });
     form_->FormCreate();
+    // The editor reads the shipped presets and saves the user's own file.
+    editor_ = std::make_unique<TOKBottomDlg1>(prompter_, temp_.Path("presets.dat"),
+                                              temp_.Path("morvick.dat"));
+    editor_->FormCreate();
+    form_->SetPresetEditor(editor_.get());
     form_->Show(SW_SHOWNORMAL);
     form_->SetPumpInterval(0);
     ASSERT_TRUE(prompter_.boxes().empty()) << prompter_.texts().front();
@@ -160,6 +168,7 @@ class WindowTest : public ::testing::Test {
   TempDir temp_;
   ScriptedPrompter prompter_;
   std::unique_ptr<TForm1> form_;
+  std::unique_ptr<TOKBottomDlg1> editor_;
   bool closed_ = false;
 };
 
@@ -288,6 +297,7 @@ TEST_F(WindowTest, MenuTabOrderAndFocusAsDesigned) {
   for (std::size_t i = 0; i < kPropertyMenuItems.size(); ++i) {
     GetMenuStringW(property, static_cast<UINT>(i), caption, 64, MF_BYPOSITION);
     EXPECT_EQ(Narrow(caption), kPropertyMenuItems[i].caption);
+    EXPECT_EQ(GetMenuState(property, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED, 0u);
   }
 
   EXPECT_EQ(GetFocus(), Control("ListView2"));
@@ -396,6 +406,181 @@ TEST_F(WindowTest, AboutShowsTheBoxOfTheLayoutUntilOk) {
   }
   EXPECT_TRUE(seen.has_icon);
   EXPECT_TRUE(IsWindowEnabled(form_->handle()));  // the modal box has given the window back
+}
+
+TEST_F(WindowTest, HelpOpensTheHelpFileOwnedByTheWindow) {
+  std::vector<std::pair<HWND, std::string>> opened;
+  form_->SetHelpOpener(
+      [&opened](HWND owner, const std::string& path) { opened.emplace_back(owner, path); });
+  SendMessageW(form_->handle(), WM_COMMAND, MAKEWPARAM(kHelp1Command, 0), 0);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].first, form_->handle());
+  EXPECT_EQ(opened[0].second, temp_.Path("help\\index.html"));
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{});
+  form_->SetHelpOpener(nullptr);
+}
+
+// ---- The preset editor --------------------------------------------------------------
+
+// Runs `script` inside the modal loop of the dialog opened next, once it is up.
+thread_local std::function<void(HWND)> dialog_script;
+
+void CALLBACK RunDialogScript(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+  if (dialog == nullptr) return;  // not up yet: the timer fires again
+  KillTimer(nullptr, timer);
+  std::function<void(HWND)> script = std::move(dialog_script);
+  script(dialog);
+}
+
+class EditorTest : public WindowTest {
+ protected:
+  // Opens the editor from its menu item and runs `script` while it is up.
+  void WithEditor(std::function<void(HWND)> script) {
+    dialog_script = std::move(script);
+    SetTimer(nullptr, 0, 10, RunDialogScript);
+    SendMessageW(form_->handle(), WM_COMMAND, MAKEWPARAM(kSetting1Command, 0), 0);
+    EXPECT_FALSE(dialog_script) << "the editor did not open";
+    EXPECT_EQ(editor_->handle(), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(form_->handle()));
+  }
+  // A click on a cell of StringGrid1, then `text` typed into its box, ended by `key`.
+  void EditCell(int column, int row, const std::string& text, WPARAM key = VK_RETURN) {
+    const HWND grid = editor_->Control("StringGrid1");
+    RECT cell{};
+    ListView_GetSubItemRect(grid, row, column, column == 0 ? LVIR_LABEL : LVIR_BOUNDS, &cell);
+    const LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    PostMessageW(grid, WM_LBUTTONUP, 0, at);
+    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PumpPendingMessages(editor_->handle());
+    const HWND box = editor_->CellEditor();
+    ASSERT_NE(box, nullptr) << "no box over cell " << column << "," << row;
+    EXPECT_EQ(GetFocus(), box);
+    SetWindowTextW(box, Wide(text).c_str());
+    SendMessageW(box, WM_KEYDOWN, key, 0);
+  }
+  std::string SavedFile() { return testing::ReadFile(temp_.Path("morvick.dat")); }
+};
+
+TEST_F(EditorTest, TheEditorOfTheLayoutOpensOnItsFirstButton) {
+  struct Seen {
+    std::string caption;
+    RECT client{};
+    std::vector<std::string> texts;
+    std::vector<ControlRect> rects;
+    std::vector<LONG> font_heights;
+    std::vector<int> tab_chain;  // control ids
+    int focus = 0;
+    int rows = 0;
+    int row_height = 0;
+    std::vector<int> column_widths;
+  } seen;
+  WithEditor([this, &seen](HWND dialog) {
+    seen.caption = TextOf(dialog);
+    GetClientRect(dialog, &seen.client);
+    for (const EditorControlEntry& entry : kPresetEditorControls) {
+      const HWND control = editor_->Control(entry.name);
+      EXPECT_EQ(GetParent(control), dialog) << entry.name;
+      seen.texts.push_back(TextOf(control));
+      seen.rects.push_back(RectOf(control));
+      LOGFONTW font{};
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+                 &font);
+      seen.font_heights.push_back(font.lfHeight);
+    }
+    HWND at = editor_->Control("OKBtn");
+    for (std::size_t i = 0; i < 3; ++i) {
+      at = GetNextDlgTabItem(dialog, at, FALSE);
+      seen.tab_chain.push_back(GetDlgCtrlID(at));
+    }
+    seen.focus = GetDlgCtrlID(GetFocus());
+    const HWND grid = editor_->Control("StringGrid1");
+    seen.rows = ListView_GetItemCount(grid);
+    RECT row{};
+    ListView_GetItemRect(grid, 0, &row, LVIR_BOUNDS);
+    seen.row_height = row.bottom - row.top;
+    for (int column = 0; column < kPresetGridColumns; ++column) {
+      seen.column_widths.push_back(ListView_GetColumnWidth(grid, column));
+    }
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+  const int dpi = form_->Dpi();
+  EXPECT_EQ(seen.caption, kPresetEditor.caption);
+  EXPECT_EQ(seen.client.right, Scale(kPresetEditor.client_width, dpi));
+  EXPECT_EQ(seen.client.bottom, Scale(kPresetEditor.client_height, dpi));
+  ASSERT_EQ(seen.rects.size(), kPresetEditorControls.size());
+  for (std::size_t i = 0; i < kPresetEditorControls.size(); ++i) {
+    const EditorControlEntry& entry = kPresetEditorControls[i];
+    SCOPED_TRACE(entry.name);
+    const ControlRect designed = Scale(entry.rect, dpi);
+    EXPECT_EQ(seen.texts[i], entry.caption);
+    if (*entry.caption != '\0') {  // the font of every text; Label4's smaller
+      EXPECT_EQ(seen.font_heights[i], -MulDiv(entry.font_height, dpi, 96));
+    }
+    if (entry.kind == EditorControlKind::Label) {  // labels grow with their text
+      EXPECT_EQ(seen.rects[i].left, designed.left);
+      EXPECT_EQ(seen.rects[i].top, designed.top);
+      EXPECT_GE(seen.rects[i].width, designed.width);
+      EXPECT_GE(seen.rects[i].height, designed.height);
+    } else {
+      EXPECT_EQ(seen.rects[i], designed);
+    }
+  }
+  EXPECT_EQ(seen.rows, kPresetGridRows);
+  EXPECT_EQ(seen.row_height, Scale(kPresetGridRowHeight, dpi));
+  EXPECT_EQ(seen.column_widths, (std::vector<int>{Scale(kPresetGridColumnWidths[0], dpi),
+                                                  Scale(kPresetGridColumnWidths[1], dpi)}));
+  // OKBtn, CancelBtn, StringGrid1 and round again.
+  EXPECT_EQ(seen.tab_chain, (std::vector<int>{IDCANCEL, kFirstEditorControlId + 3, IDOK}));
+  EXPECT_EQ(seen.focus, IDOK);
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{});
+}
+
+TEST_F(EditorTest, CellsEditedInPlaceAreSavedAsTwentyLinesAndReadAtTheNextStart) {
+  // Yes saves: the loaded rows, the edited ones, and an empty line for every other row.
+  prompter_.Answer(Answer::Yes);
+  WithEditor([this](HWND) {
+    EXPECT_EQ(editor_->Cell(0, 0), "CD-R 74分 (650MB)");
+    EXPECT_EQ(editor_->Cell(1, 1), "1024");
+    EditCell(0, 2, "DVD 片面");
+    EditCell(1, 2, "4700000000\r\n二行目");  // a pasted line break stays out of the file
+    EditCell(1, 1, "2048", VK_TAB);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDOK);  // Tab went on to the buttons
+    Click(editor_->Control("OKBtn"));
+  });
+  ASSERT_EQ(prompter_.boxes().size(), 1u);
+  EXPECT_EQ(prompter_.boxes()[0].kind, BoxKind::Warning);
+  EXPECT_EQ(prompter_.boxes()[0].text, "保存しますか？");
+  std::string expected =
+      "\"CD-R 74分 (650MB)\",675164160\r\n小さい,2048\r\n\"DVD 片面\",4700000000\r\n";
+  for (int row = 3; row < kPresetGridRows; ++row) expected += ",\r\n";
+  EXPECT_EQ(SavedFile(), expected);
+
+  // No writes nothing; the edit is still there at the next opening, and
+  // Escape in an open cell closes the editor keeping what was typed.
+  prompter_.Clear();
+  prompter_.Answer(Answer::No);
+  WithEditor([this](HWND) {
+    EditCell(0, 5, "未保存");
+    Click(editor_->Control("OKBtn"));
+  });
+  EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"保存しますか？"});
+  EXPECT_EQ(SavedFile(), expected);
+  WithEditor([this](HWND) {
+    EXPECT_EQ(editor_->Cell(0, 5), "未保存");
+    EditCell(1, 5, "100", VK_ESCAPE);
+  });
+  EXPECT_EQ(editor_->Cell(1, 5), "100");
+  EXPECT_EQ(SavedFile(), expected);
+
+  // The main window of the next start lists the saved presets.
+  TForm1 next(prompter_, WindowFiles{temp_.Path("next.ini"), temp_.Path("morvick.dat"),
+                                     temp_.Path("journals"), ""});
+  next.Create();
+  next.FormCreate();
+  EXPECT_EQ(next.PresetNames(), (std::vector<std::string>{kPresetHeaderText, "CD-R 74分 (650MB)",
+                                                          "小さい", "DVD 片面"}));
 }
 
 TEST(VersionGate, TheRunningWindowsPassesWithItsRealVersion) {
