@@ -136,6 +136,7 @@ class TForm1 : public LiveInputs, public PlanSink {
   const VirtualListView& EntryListView() const { return list_view1_; }
   const VirtualListView& VolumeListView() const { return list_view2_; }
   const ToolTips& Tips() const { return tool_tips_; }
+  StoreTreeView& FolderTreeView() { return tree_view1_; }
 
   // What the controls hold, and the same put back into them.
   FormValues ReadFormValues() const;

@@ -863,9 +863,37 @@ TEST_F(PlanTest, CancelReachesTheScanThroughTheEventPump) {
   EXPECT_TRUE(form_->state().SearchDone);
   EXPECT_FALSE(form_->state().CancelRequested);
   // The request is used up: the next investigation sees every entry.
+  form_->FolderTreeView().SetSliceTime(std::chrono::microseconds(0));
   Click("Button1");
   EXPECT_EQ(RowCount("ListView1"), 200);
   EXPECT_EQ(prompter_.texts(), std::vector<std::string>{});
+
+  // The tree fills a slice at a time from the loop, every entry in the scan's order.
+  const HWND tree = Control("TreeView1");
+  EXPECT_TRUE(form_->FolderTreeView().Filling());
+  for (int i = 0; i < 500 && form_->FolderTreeView().Filling(); ++i) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    PumpPendingMessages(form_->handle());
+  }
+  ASSERT_FALSE(form_->FolderTreeView().Filling());
+  ASSERT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 200);
+  wchar_t name[64] = {};
+  TVITEMW item{};
+  item.mask = TVIF_TEXT;
+  item.pszText = name;
+  item.cchTextMax = 64;
+  int row = 0;
+  for (HTREEITEM at = TreeView_GetRoot(tree); at != nullptr;
+       at = TreeView_GetNextSibling(tree, at)) {
+    item.hItem = at;
+    TreeView_GetItem(tree, &item);
+    const TreeStore& store = *form_->Tree();
+    EXPECT_EQ(Narrow(name),
+              store.name(store.child(TreeStore::kNone, static_cast<std::uint32_t>(row))))
+        << row;
+    ++row;
+  }
+  EXPECT_EQ(row, 200);
 }
 
 TEST_F(PlanTest, AnErrorInAHandlerEndsInTheErrorBox) {
