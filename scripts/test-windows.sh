@@ -26,6 +26,7 @@ ctest --test-dir "$build" -j "$(nproc)" --output-on-failure -LE window
 # enough for the window at 1.5 times the design's scale. No window manager runs
 # there, so Wine draws the frames itself.
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+bash "$(dirname "$0")/wine-fonts.sh" "$wine"
 "$(dirname "$wine")/wineserver" -w 2>/dev/null || true
 xvfb-run -a -s "-screen 0 1920x1200x24" \
   ctest --test-dir "$build" --output-on-failure -L window

@@ -14,7 +14,7 @@
 // bench/ui/bench-window.sh runs the three folders of the targets.
 
 #include "bench_support.h"
-#include "engine/scan.h"
+#include "engine_scan_timing.h"
 #include "ui/main_window.h"
 
 #include <QAbstractItemView>
@@ -45,27 +45,7 @@ class QuietPrompter : public Prompter {
   int boxes = 0;
 };
 
-class EngineHost : public ScanHost {
- public:
-  std::string ClusterSizeText() override { return "0"; }
-  bool CancelRequested() override { return false; }
-  void PumpEvents() override {}
-  void BeginTreeUpdate() override {}
-  void EndTreeUpdate() override {}
-};
-
-// The scan as the window runs it (with the tree store), without a window.
-double TimeEngineScan(const std::string& folder, std::size_t* nodes) {
-  EngineHost host;
-  EntryList entries;
-  TreeStore tree;
-  ScanTarget target{host, entries, &tree};
-  const Clock::time_point start = Clock::now();
-  ScanFolder(target, TreeStore::kNone, folder, true);
-  const double seconds = bench::SecondsSince(start);
-  if (nodes) *nodes = tree.size();
-  return seconds;
-}
+using morvick::bench::TimeEngineScan;
 
 struct WindowRun {
   double seconds = 0;
