@@ -26,8 +26,8 @@ struct EditorControlEntry {
   EditorControlKind kind;
   const char* name;  // the designer name; every control sits on the dialog itself
   ControlRect rect;
-  const char* caption;    // UTF-8; "" for none
-  int tab_order;          // kNoTabOrder for none
+  const char* caption;                   // UTF-8; "" for none
+  int tab_order;                         // kNoTabOrder for none
   int font_height = kProgramFontHeight;  // in pixels at 96 dpi
 };
 
@@ -40,10 +40,17 @@ inline constexpr std::array<EditorControlEntry, 9> kPresetEditorControls = {{
     {EditorControlKind::Label, "Label1", {24, 24, 96, 12}, "分割リスト(表示用)", kNoTabOrder},
     {EditorControlKind::Label, "Label2", {256, 24, 34, 12}, "サイズ", kNoTabOrder},
     {EditorControlKind::BoxBevel, "Bevel2", {8, 264, 233, 41}, "", kNoTabOrder},
-    {EditorControlKind::Label, "Label3", {16, 272, 149, 12}, "次回起動時に有効になります",
+    {EditorControlKind::Label,
+     "Label3",
+     {16, 272, 149, 12},
+     "次回起動時に有効になります",
      kNoTabOrder},
-    {EditorControlKind::Label, "Label4", {24, 288, 139, 11}, "(バイト単位で入力してください)",
-     kNoTabOrder, 11},
+    {EditorControlKind::Label,
+     "Label4",
+     {24, 288, 139, 11},
+     "(バイト単位で入力してください)",
+     kNoTabOrder,
+     11},
 }};
 
 // StringGrid1: kPresetGridColumns columns of these widths by kPresetGridRows

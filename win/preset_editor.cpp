@@ -35,7 +35,8 @@ int IdOf(const EditorControlEntry& entry, std::size_t index) {
 std::string WindowText(HWND window) {
   const int length = GetWindowTextLengthW(window);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(std::max(0, GetWindowTextW(window, text.data(), length + 1))));
+  text.resize(
+      static_cast<std::size_t>(std::max(0, GetWindowTextW(window, text.data(), length + 1))));
   return Narrow(text);
 }
 
@@ -141,8 +142,8 @@ void TOKBottomDlg1::Build() {
       case EditorControlKind::Label: style |= SS_LEFT | SS_NOPREFIX; break;
       case EditorControlKind::Grid:
         window_class = WC_LISTVIEWW;
-        style |= LVS_REPORT | LVS_OWNERDATA | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS |
-                 WS_TABSTOP | WS_VSCROLL;
+        style |= LVS_REPORT | LVS_OWNERDATA | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS | WS_TABSTOP |
+                 WS_VSCROLL;
         ex_style = WS_EX_CLIENTEDGE;
         break;
       case EditorControlKind::DefaultButton:
@@ -191,8 +192,8 @@ void TOKBottomDlg1::ArrangeTabOrder() {
   // then the labels, the bevels last, under everything they surround.
   const auto rank = [](const EditorControlEntry& entry) {
     if (entry.tab_order != kNoTabOrder) return entry.tab_order;
-    const bool bevel = entry.kind == EditorControlKind::FrameBevel ||
-                       entry.kind == EditorControlKind::BoxBevel;
+    const bool bevel =
+        entry.kind == EditorControlKind::FrameBevel || entry.kind == EditorControlKind::BoxBevel;
     return bevel ? 1 << 21 : 1 << 20;
   };
   std::vector<std::size_t> order(kPresetEditorControls.size());
@@ -295,8 +296,8 @@ LRESULT CALLBACK TOKBottomDlg1::GridProc(HWND grid, UINT message, WPARAM wparam,
   return DefSubclassProc(grid, message, wparam, lparam);
 }
 
-LRESULT CALLBACK TOKBottomDlg1::CellEditorProc(HWND box, UINT message, WPARAM wparam,
-                                               LPARAM lparam, UINT_PTR /*id*/, DWORD_PTR data) {
+LRESULT CALLBACK TOKBottomDlg1::CellEditorProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
+                                               UINT_PTR /*id*/, DWORD_PTR data) {
   auto* editor = reinterpret_cast<TOKBottomDlg1*>(data);
   switch (message) {
     case WM_GETDLGCODE:
@@ -340,10 +341,10 @@ void TOKBottomDlg1::BeginEdit(int column, int row, const wchar_t* typed) {
   // The first column's bounds are the whole row's: its label is the cell.
   ListView_GetSubItemRect(grid_, row, column, column == 0 ? LVIR_LABEL : LVIR_BOUNDS, &cell);
   const std::wstring text = typed != nullptr ? std::wstring(typed) : Wide(Cell(column, row));
-  cell_editor_ = CreateWindowExW(0, L"EDIT", text.c_str(),
-                                 WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, cell.left,
-                                 cell.top, cell.right - cell.left, cell.bottom - cell.top, grid_,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+  cell_editor_ =
+      CreateWindowExW(0, L"EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
+                      cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, grid_,
+                      nullptr, GetModuleHandleW(nullptr), nullptr);
   if (cell_editor_ == nullptr) return;
   edited_column_ = column;
   edited_row_ = row;

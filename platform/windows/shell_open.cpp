@@ -12,7 +12,8 @@ bool OpenWithShell(const std::string& path, void* owner) {
   // The shell takes a plain full path: ".." and "/" resolved, no "\\?\" prefix.
   const std::wstring wide = windows::Wide(path);
   std::wstring full(MAX_PATH, L'\0');
-  DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  DWORD length =
+      GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (length >= full.size()) {
     full.resize(length);
     length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
