@@ -20,8 +20,8 @@ namespace {
 using platform::windows::Narrow;
 using platform::windows::Wide;
 
-// Posted when the box of a cell has lost the focus: it is closed once its
-// own message is over.
+// Posted when the box of a cell has lost the focus (its handle in wparam): it
+// is closed once its own message is over.
 constexpr UINT kEndEditMessage = WM_APP + 1;
 
 int IdOf(const EditorControlEntry& entry, std::size_t index) {
@@ -229,7 +229,10 @@ INT_PTR TOKBottomDlg1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       const auto& header = *reinterpret_cast<const NMHDR*>(lparam);
       return header.hwndFrom == grid_ && OnGridNotify(header) ? TRUE : FALSE;
     }
-    case kEndEditMessage: EndEdit(); return TRUE;
+    case kEndEditMessage:
+      // Only the box that lost the focus: another may be open by now.
+      if (reinterpret_cast<HWND>(wparam) == cell_editor_) EndEdit();
+      return TRUE;
     default: return FALSE;
   }
 }
@@ -324,7 +327,9 @@ LRESULT CALLBACK TOKBottomDlg1::CellEditorProc(HWND box, UINT message, WPARAM wp
     case WM_CHAR:
       if (wparam == L'\r' || wparam == L'\x1b' || wparam == L'\t') return 0;
       break;
-    case WM_KILLFOCUS: PostMessageW(editor->dialog_, kEndEditMessage, 0, 0); break;
+    case WM_KILLFOCUS:
+      PostMessageW(editor->dialog_, kEndEditMessage, reinterpret_cast<WPARAM>(box), 0);
+      break;
     case WM_NCDESTROY: RemoveWindowSubclass(box, CellEditorProc, 0); break;
     default: break;
   }

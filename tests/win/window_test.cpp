@@ -445,7 +445,8 @@ class EditorTest : public WindowTest {
     EXPECT_EQ(editor_->handle(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(form_->handle()));
   }
-  // A click on a cell of StringGrid1, then `text` typed into its box, ended by `key`.
+  // A click on a cell of StringGrid1, then `text` typed into its box, ended by
+  // `key` (0: the box is left open).
   void EditCell(int column, int row, const std::string& text, WPARAM key = VK_RETURN) {
     const HWND grid = editor_->Control("StringGrid1");
     RECT cell{};
@@ -458,7 +459,7 @@ class EditorTest : public WindowTest {
     ASSERT_NE(box, nullptr) << "no box over cell " << column << "," << row;
     EXPECT_EQ(GetFocus(), box);
     SetWindowTextW(box, Wide(text).c_str());
-    SendMessageW(box, WM_KEYDOWN, key, 0);
+    if (key != 0) SendMessageW(box, WM_KEYDOWN, key, 0);
   }
   std::string SavedFile() { return testing::ReadFile(temp_.Path("morvick.dat")); }
 };
@@ -562,13 +563,15 @@ TEST_F(EditorTest, CellsEditedInPlaceAreSavedAsTwentyLinesAndReadAtTheNextStart)
   prompter_.Clear();
   prompter_.Answer(Answer::No);
   WithEditor([this](HWND) {
-    EditCell(0, 5, "未保存");
+    EditCell(0, 5, "未保存", 0);  // a click on the next cell keeps the open one
+    EditCell(1, 5, "200");
     Click(editor_->Control("OKBtn"));
   });
   EXPECT_EQ(prompter_.texts(), std::vector<std::string>{"保存しますか？"});
   EXPECT_EQ(SavedFile(), expected);
   WithEditor([this](HWND) {
     EXPECT_EQ(editor_->Cell(0, 5), "未保存");
+    EXPECT_EQ(editor_->Cell(1, 5), "200");
     EditCell(1, 5, "100", VK_ESCAPE);
   });
   EXPECT_EQ(editor_->Cell(1, 5), "100");
