@@ -58,9 +58,20 @@ class WorkBudget {
   std::uint64_t used() const { return used_; }
   std::uint64_t left() const { return exhausted_ ? 0 : limit_ - used_; }
 
-  // A share of what is left, for one phase: the phase's own limit, the same clock.
-  WorkBudget Share(std::uint64_t steps) const {
-    WorkBudget share(std::min(steps, left()), deadline_, keep_going_);
+  // A share of what is left, for one phase: the phase's own limit, the same
+  // clock; with `own_clock`, also the same share of the time left, so that on a
+  // slow machine the phase leaves the others their part.
+  WorkBudget Share(std::uint64_t steps, bool own_clock = false) const {
+    Clock::time_point deadline = deadline_;
+    if (own_clock && left() > 0) {
+      const Clock::time_point now = Clock::now();
+      if (now < deadline_) {
+        const double part =
+            static_cast<double>(std::min(steps, left())) / static_cast<double>(left());
+        deadline = now + std::chrono::duration_cast<Clock::duration>((deadline_ - now) * part);
+      }
+    }
+    WorkBudget share(std::min(steps, left()), deadline, keep_going_);
     share.exhausted_ = exhausted_ || steps == 0;
     share.stopped_ = stopped_;
     return share;
@@ -88,6 +99,23 @@ class WorkBudget {
 // The best lower bound on the bins of any packing that these cheap bounds give:
 // the size bound, Martello and Toth's L2 and bounds from dual feasible functions.
 std::int64_t LowerBound(const Instance& instance);
+
+struct ColumnBound {
+  std::int64_t bound = 0;  // 0 when none was found
+  // Bins that a dive through the relaxation fixed, as items per distinct size
+  // (`sizes`, largest first), when the bound left room for fewer bins than the
+  // start: the search of the items they leave may save a bin.
+  std::vector<std::int64_t> sizes;
+  std::vector<std::vector<std::int64_t>> fixed;
+};
+
+// The bound of the linear relaxation of the pattern formulation (Gilmore and
+// Gomory), made safe by Farley's rounding: never above the optimum, whatever
+// the floating point of its simplex does. It starts from the bins of `start`
+// and stops once the bound reaches `enough`; then dives for a packing. No bound when the instance
+// has too many distinct sizes for it, or the budget ran out before a first one.
+ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start,
+                                  std::int64_t enough, WorkBudget& budget);
 
 Packing FirstFitDecreasing(const Instance& instance);
 Packing BestFitDecreasing(const Instance& instance);

@@ -3,6 +3,7 @@
 #include "engine/bin_packing.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <numeric>
@@ -71,6 +72,61 @@ Instance SubInstance(const Instance& instance, const std::vector<std::size_t>& i
   sub.capacity = instance.capacity;
   for (const std::size_t item : items) sub.sizes.push_back(instance.sizes[item]);
   return sub;
+}
+
+// Packings from the linear relaxation: the bins its dive fixed take their
+// items, and the items they leave are searched for the bins that the bound
+// leaves them. When that fails, fewer bins are fixed, which leaves the search
+// more freedom, down to none.
+void PackFromRelaxation(const Instance& instance, const ColumnBound& column, Packing& best,
+                        std::int64_t lower_bound, WorkBudget& budget) {
+  if (column.fixed.empty()) return;
+  // The items of each distinct size, in the instance's order.
+  std::vector<std::vector<std::size_t>> items_of(column.sizes.size());
+  for (std::size_t item = 0, index = 0; item < instance.sizes.size(); ++item) {
+    while (column.sizes[index] != instance.sizes[item]) ++index;
+    items_of[index].push_back(item);
+  }
+  std::size_t keep = column.fixed.size();
+  while (best.bin_count > lower_bound && !budget.exhausted()) {
+    // The first `keep` fixed bins take their items; a pattern that wants more
+    // of a size than is left takes what is left.
+    Packing packing;
+    packing.bin_of.assign(instance.sizes.size(), -1);
+    std::vector<std::size_t> taken(items_of.size(), 0);
+    for (std::size_t bin = 0; bin < keep; ++bin) {
+      const std::vector<std::int64_t>& pattern = column.fixed[bin];
+      for (std::size_t i = 0; i < pattern.size(); ++i) {
+        for (std::int64_t k = 0; k < pattern[i] && taken[i] < items_of[i].size(); ++k) {
+          packing.bin_of[items_of[i][taken[i]++]] = packing.bin_count;
+        }
+      }
+      ++packing.bin_count;
+    }
+    std::vector<std::size_t> rest;
+    for (std::size_t item = 0; item < instance.sizes.size(); ++item) {
+      if (packing.bin_of[item] < 0) rest.push_back(item);
+    }
+    const Instance sub = SubInstance(instance, rest);
+    Packing sub_best = FirstFitDecreasing(sub);
+    if (!rest.empty()) {
+      std::int64_t sub_bound =
+          std::max(LowerBound(sub), lower_bound - static_cast<std::int64_t>(keep));
+      WorkBudget share = budget.Share(budget.left() / 4);
+      Improve(sub, sub_best, sub_bound, share);
+      budget.Charge(share);
+    }
+    if (packing.bin_count + sub_best.bin_count < best.bin_count) {
+      for (std::size_t k = 0; k < rest.size(); ++k) {
+        packing.bin_of[rest[k]] = packing.bin_count + sub_best.bin_of[k];
+      }
+      packing.bin_count += sub_best.bin_count;
+      NumberBinsInItemOrder(packing);
+      best = std::move(packing);
+    }
+    if (keep == 0) return;
+    keep = keep * 3 / 4;
+  }
 }
 
 // For many items: the search over the items of the emptiest bins of `best`
@@ -163,6 +219,11 @@ std::int32_t VolumeLowerBound(const std::vector<std::int64_t>& sizes, std::int64
 
 FewestVolumes FindFewestVolumes(const std::vector<std::int64_t>& sizes, std::int64_t capacity,
                                 const SearchLimits& limits) {
+  // The time limit counts from here: sorting and the bounds of many sizes take
+  // part of it.
+  const auto deadline = WorkBudget::Clock::now() +
+                        std::chrono::duration_cast<WorkBudget::Clock::duration>(
+                            std::chrono::duration<double>(std::clamp(limits.seconds, 0.0, 1e6)));
   FewestVolumes result;
   result.volume_of.assign(sizes.size(), 0);
   if (capacity < 0) {
@@ -180,12 +241,21 @@ FewestVolumes FindFewestVolumes(const std::vector<std::int64_t>& sizes, std::int
     return result;
   }
 
-  const auto deadline = WorkBudget::Clock::now() +
-                        std::chrono::duration_cast<WorkBudget::Clock::duration>(
-                            std::chrono::duration<double>(std::clamp(limits.seconds, 0.0, 1e6)));
   WorkBudget budget(StepsOf(limits), deadline, &limits.keep_going);
   std::int64_t lower_bound = std::max<std::int64_t>(1, LowerBound(instance));
   Packing best = FirstFitDecreasing(instance);
+  // The linear relaxation's bound, where the cheap bounds leave a gap: it is
+  // the optimum or one below it on nearly every instance, so the searches
+  // below stop as soon as they reach it.
+  const auto raise_bound = [&] {
+    if (best.bin_count <= lower_bound || instance.sizes.size() > kSlackItems) return;
+    WorkBudget share = budget.Share(budget.left() / 2, true);
+    const ColumnBound column = ColumnGenerationBound(instance, best, best.bin_count, share);
+    lower_bound = std::max(lower_bound, column.bound);
+    budget.Charge(share);
+    if (best.bin_count > lower_bound)
+      PackFromRelaxation(instance, column, best, lower_bound, budget);
+  };
   if (instance.sizes.size() <= kWholeSearchItems) {
     if (best.bin_count > lower_bound) {
       for (Packing other : {BestFitDecreasing(instance), MinimumBinSlack(instance, budget)}) {
@@ -193,6 +263,11 @@ FewestVolumes FindFewestVolumes(const std::vector<std::int64_t>& sizes, std::int
         if (other.bin_count < best.bin_count) best = std::move(other);
       }
     }
+    // A short search first settles most instances at once.
+    WorkBudget quick = budget.Share(budget.left() / 2, true);
+    Improve(instance, best, lower_bound, quick);
+    budget.Charge(quick);
+    raise_bound();
     Improve(instance, best, lower_bound, budget);
   } else if (best.bin_count > lower_bound) {
     if (instance.sizes.size() <= kSlackItems) {
@@ -200,6 +275,7 @@ FewestVolumes FindFewestVolumes(const std::vector<std::int64_t>& sizes, std::int
       NumberBinsInItemOrder(slack);
       if (slack.bin_count < best.bin_count) best = std::move(slack);
     }
+    raise_bound();
     ImproveEmptiestBins(instance, best, lower_bound, budget);
   }
 

@@ -1,6 +1,7 @@
 #include "engine/packing.h"
 
 #include "common/error.h"
+#include "engine/bin_packing.h"
 #include "engine/collation.h"
 
 #include <gtest/gtest.h>
@@ -393,7 +394,10 @@ TEST(Packing, FewestVolumesGivesTheSamePlanTwiceAlsoWhenTheSearchIsCut) {
       EntryList once = MakeEntries(named);
       EntryList twice = MakeEntries(named);
       const PackingResult first = PackEntries(once, kFewestVolumes, kDvd, {3600, steps, {}});
-      const PackingResult second = PackEntries(twice, kFewestVolumes, kDvd, {3600, steps, {}});
+      // A hook that lets the search go on changes nothing.
+      int asked = 0;
+      const SearchLimits hooked{3600, steps, [&] { return ++asked > 0; }};
+      const PackingResult second = PackEntries(twice, kFewestVolumes, kDvd, hooked);
       EXPECT_EQ(Names(once), Names(twice));
       EXPECT_EQ(Volumes(once), Volumes(twice));
       EXPECT_EQ(first.volume_count, second.volume_count);
@@ -422,6 +426,45 @@ TEST(Packing, FewestVolumesGivesTheSamePlanTwiceAlsoWhenTheSearchIsCut) {
     ExpectPackedPlan(stopped, kDvd, cut.volume_count, true);
     EXPECT_LE(cut.volume_count, first_fit_count);
     EXPECT_EQ(cut.proven_optimal, cut.volume_count <= cut.lower_bound);
+  }
+}
+
+TEST(Packing, ColumnGenerationBoundIsNeverAboveTheOptimum) {
+  struct Case {
+    std::int64_t capacity;
+    std::vector<std::int64_t> sizes;  // largest first
+    std::int32_t optimum;
+    std::int64_t bound;  // 0: at least optimum - 1
+  };
+  const Case cases[] = {
+      // Where the cheap bounds are one short.
+      {33, {21, 20, 19, 19, 17, 15, 15, 15, 11, 11, 10, 10, 10, 9, 8, 8, 8}, 8, 8},
+      {59, {39, 37, 28, 23, 17, 17, 12}, 4, 4},
+      {49, {33, 32, 28, 28, 23, 20, 14, 14, 13, 13, 12, 10}, 6, 6},
+      // Where the relaxation itself is one below the optimum.
+      {84, {39, 37, 37, 33, 30, 30, 28, 28, 28, 27, 24, 21, 20, 18, 18}, 6, 0},
+      {94, {46, 46, 46, 39, 38, 37, 32, 32, 30, 28, 28, 23, 21, 19}, 6, 0},
+      // Capacities in bytes: no table over the capacity is affordable.
+      {100'000'000'000, {60'000'000'000, 60'000'000'000, 40'000'000'001, 40'000'000'000}, 3, 3},
+  };
+  std::mt19937_64 random(8);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.sizes));
+    ASSERT_EQ(BruteForceFewest(c.sizes, c.capacity), c.optimum);
+    bin_packing::Instance instance{c.sizes, c.capacity};
+    bin_packing::WorkBudget budget(50'000'000, bin_packing::WorkBudget::Clock::time_point::max());
+    const bin_packing::Packing start = bin_packing::FirstFitDecreasing(instance);
+    const std::int64_t bound =
+        bin_packing::ColumnGenerationBound(instance, start, c.optimum + 1, budget).bound;
+    EXPECT_LE(bound, c.optimum);
+    EXPECT_GE(bound, c.bound == 0 ? c.optimum - 1 : c.bound);
+    // Fewest volumes proves these optima, where the relaxation leaves it one short too.
+    std::vector<std::pair<std::string, std::int64_t>> named;
+    for (const std::int64_t size : c.sizes) named.emplace_back("x", size);
+    EntryList entries = MakeEntries(named);
+    const PackingResult result = PackEntries(entries, kFewestVolumes, c.capacity, kStepsOnly);
+    EXPECT_EQ(result.volume_count, c.optimum);
+    EXPECT_TRUE(result.proven_optimal);
   }
 }
 
