@@ -9,7 +9,8 @@
 // With --bpp, method 8 on public bin-packing instances instead: every file of
 // every folder below DIR (each: the item count, the capacity, then the sizes,
 // one a line), against the optima of DIR/optima.tsv (name, lower, upper),
-// SECONDS each, one line per folder: optimum reached, proven, gaps, times.
+// SECONDS each, one line per folder: optimum reached, proven, gaps, times; on
+// the standard error one line per instance not proven optimal.
 //
 //   bench-pack --bpp DIR [SECONDS=10] [FOLDER]
 
@@ -204,6 +205,11 @@ int RunPublicInstances(const std::filesystem::path& root, double seconds, const 
       worst_gap = std::max(worst_gap, gap);
       total_time += time;
       worst_time = std::max(worst_time, time);
+      if (gap > 0 || !result.proven_optimal) {
+        std::fprintf(stderr, "%s: %d volumes, bound %d, optimum %lld, %.2f s\n",
+                     file.filename().c_str(), result.volume_count, result.lower_bound,
+                     static_cast<long long>(known->second), time);
+      }
       if (gap < 0 || result.lower_bound > known->second) {
         std::printf("WRONG: %s gives %d volumes, bound %d, optimum %lld\n", file.filename().c_str(),
                     result.volume_count, result.lower_bound, static_cast<long long>(known->second));
