@@ -4,8 +4,7 @@
 # Usage: bench/cli/bench-copy.sh [BUILD] [WORK] [MBYTES]
 #   BUILD defaults to build/release, WORK to /tmp/morvick-copy-bench, MBYTES
 #   (the size of the generated tree) to 256.
-# The tree: 32 top-level folders of files from 4 KiB to 2 MiB of random bytes,
-# nested two deep, and 200 small top-level files. Each command runs five times
+# The tree is bench-common.sh's. Each command runs five times
 # in turns with its reference (the destination removed before each run); the
 # best wall times and their ratio are printed. Copy has every file on the disk
 # (flushed in batches) before it gives it its name, so it is also set against
@@ -17,42 +16,8 @@ mbytes=${3:-256}
 cli="$build/cli/morvick-cli"
 [[ -x "$cli" ]] || { echo "build $build first (make bench)" >&2; exit 1; }
 
-tree="$work/tree"
-if [[ ! -f "$work/tree.done" ]]; then
-  rm -rf "$tree"
-  mkdir -p "$tree"
-  budget=$((mbytes * 1024 * 1024))
-  RANDOM=7
-  n=0
-  while ((budget > 0)); do
-    folder="$tree/folder$((n % 32))/sub$((n % 5))"
-    mkdir -p "$folder"
-    size=$(((RANDOM * 64 + RANDOM % 64) % (2 * 1024 * 1024) + 4096))
-    head -c "$size" /dev/urandom >"$folder/file$n.bin"
-    budget=$((budget - size))
-    n=$((n + 1))
-  done
-  for ((i = 0; i < 200; ++i)); do head -c $((i * 97 + 1)) /dev/urandom >"$tree/small$i.txt"; done
-  touch "$work/tree.done"
-fi
-files=$(find "$tree" -type f | wc -l)
-bytes=$(du -s --apparent-size -B1 "$tree" | cut -f1)
-
-# Best wall time of `command` over the runs, with `prepare` run untimed before each.
-timing=$(mktemp)
+source "$(dirname "$0")/bench-common.sh"
 trap 'rm -f "$timing"' EXIT
-run() {
-  local label=$1 prepare=$2 command=$3 start end
-  bash -c "$prepare"
-  sync
-  start=$(date +%s.%N)
-  bash -c "$command" >/dev/null 2>&1
-  end=$(date +%s.%N)
-  echo "$label $(echo "$end - $start" | bc)" >>"$timing"
-}
-best() { awk -v l="$1" '$1 == l && (!(l in b) || $2 < b[l]) { b[l] = $2 } END { print b[l] }' "$timing"; }
-
-q() { printf "%q" "$1"; }
 cat "$tree"/*/*/* "$tree"/*.txt >/dev/null  # warm the caches: both read from memory
 out_cp="$work/out-cp"
 out_copy="$work/out-copy"

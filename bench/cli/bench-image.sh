@@ -4,8 +4,7 @@
 # Usage: bench/cli/bench-image.sh [BUILD] [WORK] [MBYTES]
 #   BUILD defaults to build/release, WORK to /tmp/morvick-image-bench, MBYTES
 #   (the size of the generated tree) to 256.
-# The tree is bench-copy.sh's: 32 top-level folders of files from 4 KiB to
-# 2 MiB of random bytes, nested two deep, and 200 small top-level files. Each
+# The tree is bench-copy.sh's (bench-common.sh). Each
 # command runs five times in turns with its reference (the destination removed
 # before each run); the best wall times are printed with the speed of image
 # as a share of cp's (cp's time over image's). An image is flushed to disk
@@ -17,42 +16,9 @@ mbytes=${3:-256}
 cli="$build/cli/morvick-cli"
 [[ -x "$cli" ]] || { echo "build $build first (make bench)" >&2; exit 1; }
 
-tree="$work/tree"
-if [[ ! -f "$work/tree.done" ]]; then
-  rm -rf "$tree"
-  mkdir -p "$tree"
-  budget=$((mbytes * 1024 * 1024))
-  RANDOM=7
-  n=0
-  while ((budget > 0)); do
-    folder="$tree/folder$((n % 32))/sub$((n % 5))"
-    mkdir -p "$folder"
-    size=$(((RANDOM * 64 + RANDOM % 64) % (2 * 1024 * 1024) + 4096))
-    head -c "$size" /dev/urandom >"$folder/file$n.bin"
-    budget=$((budget - size))
-    n=$((n + 1))
-  done
-  for ((i = 0; i < 200; ++i)); do head -c $((i * 97 + 1)) /dev/urandom >"$tree/small$i.txt"; done
-  touch "$work/tree.done"
-fi
-files=$(find "$tree" -type f | wc -l)
-bytes=$(du -s --apparent-size -B1 "$tree" | cut -f1)
-
-timing=$(mktemp)
+source "$(dirname "$0")/bench-common.sh"
 plan=$(mktemp)
 trap 'rm -f "$timing" "$plan"' EXIT
-run() {
-  local label=$1 prepare=$2 command=$3 start end
-  bash -c "$prepare"
-  sync
-  start=$(date +%s.%N)
-  bash -c "$command" >/dev/null 2>&1
-  end=$(date +%s.%N)
-  echo "$label $(echo "$end - $start" | bc)" >>"$timing"
-}
-best() { awk -v l="$1" '$1 == l && (!(l in b) || $2 < b[l]) { b[l] = $2 } END { print b[l] }' "$timing"; }
-
-q() { printf "%q" "$1"; }
 cat "$tree"/*/*/* "$tree"/*.txt >/dev/null  # warm the caches: both read from memory
 out_cp="$work/out-cp"
 out_image="$work/out-image"
