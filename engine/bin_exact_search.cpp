@@ -8,16 +8,41 @@
 //    one of the interchangeable choices).
 // The room left in the bins may add up to at most bins × capacity − total size,
 // which prunes most completions when the bins must be nearly full.
+// Items left after a failed bin are kept as a dead end: the same sizes left for
+// the same number of bins, reached again through other bins, fail at once.
 
 #include "engine/bin_packing.h"
 
 #include <algorithm>
 #include <limits>
+#include <unordered_set>
 
 namespace morvick::bin_packing {
 namespace {
 
 constexpr std::int64_t kNoSize = std::numeric_limits<std::int64_t>::max();
+// Dead ends kept at most: about 50 MB.
+constexpr std::size_t kMaxDeadEnds = std::size_t{1} << 20;
+
+std::uint64_t Mix(std::uint64_t x) {
+  x += 0x9e3779b97f4a7c15ULL;
+  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
+  return x ^ (x >> 31);
+}
+
+// The sizes left and the bins left for them, as two sums of 64-bit hashes of
+// the sizes: equal multisets of sizes give equal keys, whatever the items.
+struct DeadEnd {
+  std::uint64_t first = 0;
+  std::uint64_t second = 0;
+  bool operator==(const DeadEnd&) const = default;
+};
+struct DeadEndHash {
+  std::size_t operator()(const DeadEnd& key) const {
+    return static_cast<std::size_t>(key.first ^ (key.second * 0x9e3779b97f4a7c15ULL));
+  }
+};
 
 class BinCompletion {
  public:
@@ -25,7 +50,15 @@ class BinCompletion {
       : sizes_(instance.sizes),
         capacity_(instance.capacity),
         budget_(budget),
-        bin_of_(instance.sizes.size(), -1) {}
+        bin_of_(instance.sizes.size(), -1) {
+    hashes_.reserve(sizes_.size());
+    for (const std::int64_t size : sizes_) {
+      const auto value = static_cast<std::uint64_t>(size);
+      hashes_.push_back({Mix(value), Mix(value ^ 0x5bd1e9955bd1e995ULL)});
+      left_.first += hashes_.back().first;
+      left_.second += hashes_.back().second;
+    }
+  }
 
   ExactOutcome Run(std::int32_t bins, Packing& found) {
     Wide waste = Wide{bins} * capacity_;
@@ -58,6 +91,8 @@ class BinCompletion {
     while (first < sizes_.size() && bin_of_[first] >= 0) ++first;
     if (first == sizes_.size()) return true;
     if (bins_left == 0) return false;
+    const DeadEnd key{left_.first + Mix(static_cast<std::uint64_t>(bins_left)), left_.second};
+    if (dead_ends_.count(key) != 0) return false;
 
     Level& level = levels_[static_cast<std::size_t>(bin)];
     level.bin = bin;
@@ -74,8 +109,11 @@ class BinCompletion {
     level.chosen.clear();
     // A packing found stays in bin_of_; a failed branch takes its items back.
     bin_of_[first] = bin;
+    Take(first);
     if (Complete(level, 0, capacity_ - sizes_[first], kNoSize, kNoSize)) return true;
+    Give(first);
     bin_of_[first] = -1;
+    if (!stopped_ && dead_ends_.size() < kMaxDeadEnds) dead_ends_.insert(key);
     return false;
   }
 
@@ -114,10 +152,25 @@ class BinCompletion {
       smallest_out = size;
     }
     if (room > level.waste_left || smallest_out <= room || closest_swap <= room) return false;
-    for (const std::size_t item : level.chosen) bin_of_[item] = level.bin;
+    for (const std::size_t item : level.chosen) {
+      bin_of_[item] = level.bin;
+      Take(item);
+    }
     if (FillNextBin(level.bin + 1, level.bins_left - 1, level.waste_left - room)) return true;
-    for (const std::size_t item : level.chosen) bin_of_[item] = -1;
+    for (const std::size_t item : level.chosen) {
+      bin_of_[item] = -1;
+      Give(item);
+    }
     return false;
+  }
+
+  void Take(std::size_t item) {
+    left_.first -= hashes_[item].first;
+    left_.second -= hashes_[item].second;
+  }
+  void Give(std::size_t item) {
+    left_.first += hashes_[item].first;
+    left_.second += hashes_[item].second;
   }
 
   const std::vector<std::int64_t>& sizes_;
@@ -125,6 +178,9 @@ class BinCompletion {
   WorkBudget& budget_;
   std::vector<std::int32_t> bin_of_;  // -1 while not placed
   std::vector<Level> levels_;
+  std::vector<DeadEnd> hashes_;  // of each item's size
+  DeadEnd left_;                 // of the items not placed
+  std::unordered_set<DeadEnd, DeadEndHash> dead_ends_;
   bool stopped_ = false;
 };
 
