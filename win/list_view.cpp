@@ -10,7 +10,10 @@ void VirtualListView::SetRows(int count, CellText text) {
   row_count_ = count;
   text_ = std::move(text);
   if (list_ == nullptr) return;
-  // Selection and focus belong to the rows that were; a new list starts without.
+  // Selection and focus belong to the rows that were; a new list starts
+  // without. The rows go first, so that clearing the states does not visit
+  // each of the old rows.
+  SendMessageW(list_, LVM_SETITEMCOUNT, 0, 0);
   ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
   InvalidateRect(list_, nullptr, TRUE);

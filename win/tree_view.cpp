@@ -33,7 +33,6 @@ void StoreTreeView::InsertSlice() {
   if (visible) SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
   TVINSERTSTRUCTW insert{};
   insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
-  insert.item.pszText = LPSTR_TEXTCALLBACKW;
   while (!pending_.empty()) {
     Pending& level = pending_.front();
     const std::uint32_t count = store_.child_count(level.node);
@@ -48,6 +47,10 @@ void StoreTreeView::InsertSlice() {
       // whole level to find its end for every insertion.
       insert.hInsertAfter = level.last_inserted != nullptr ? level.last_inserted : TVI_LAST;
       insert.item.lParam = static_cast<LPARAM>(node);
+      // The name is kept in the item: a text callback makes some tree views
+      // ask for and measure every name each time redraw is turned back on.
+      name_ = platform::windows::Wide(store_.name(node));
+      insert.item.pszText = name_.data();
       insert.item.cChildren = store_.child_count(node) > 0 ? 1 : 0;
       level.last_inserted = reinterpret_cast<HTREEITEM>(
           SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
