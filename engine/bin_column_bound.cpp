@@ -495,9 +495,6 @@ ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start
   // Column generation on the items of `classes` until no pattern improves the
   // master or the bound reaches `stop_at`; the bound (Farley's, never above the
   // optimum of those items) in `bound`. False when it could not finish.
-  // Column generation on the items of `classes` until no pattern improves the
-  // master or the bound reaches `stop_at`; the bound (Farley's, never above the
-  // optimum of those items) in `bound`. False when it could not finish.
   const auto converge = [&](std::int64_t stop_at, std::int64_t& bound) {
     bound = 0;
     while (master.rows() <= MostPatterns(classes.size())) {
