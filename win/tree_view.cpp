@@ -85,20 +85,6 @@ void StoreTreeView::StopFilling() {
 bool StoreTreeView::OnNotify(const NMHDR& header, LRESULT& result) {
   if (header.hwndFrom != tree_) return false;
   switch (header.code) {
-    case TVN_GETDISPINFOW: {
-      auto& info = reinterpret_cast<NMTVDISPINFOW&>(const_cast<NMHDR&>(header));
-      const auto node = static_cast<TreeStore::NodeId>(info.item.lParam);
-      if ((info.item.mask & TVIF_TEXT) != 0 && published_ && node < store_.size() &&
-          info.item.cchTextMax > 0) {
-        name_ = platform::windows::Wide(store_.name(node));
-        const std::size_t length =
-            std::min(name_.size(), static_cast<std::size_t>(info.item.cchTextMax - 1));
-        std::copy_n(name_.data(), length, info.item.pszText);
-        info.item.pszText[length] = L'\0';
-      }
-      result = 0;
-      return true;
-    }
     case TVN_ITEMEXPANDINGW: {
       const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
       const HTREEITEM item = change.itemNew.hItem;

@@ -31,7 +31,7 @@ class StoreTreeView {
   // Shows the root level of the store.
   void Publish();
 
-  // TVN_GETDISPINFOW (names), TVN_ITEMEXPANDINGW (children on first opening).
+  // TVN_ITEMEXPANDINGW: the children of a folder on its first opening.
   bool OnNotify(const NMHDR& header, LRESULT& result);
 
   // Whether some children are still waiting to be inserted.
@@ -62,7 +62,7 @@ class StoreTreeView {
   // Well inside a stall the user notices.
   std::chrono::microseconds slice_time_ = std::chrono::milliseconds(15);
   bool timer_set_ = false;
-  std::wstring name_;  // the name handed out last; the tree copies it at once
+  std::wstring name_;  // the name being inserted; the tree copies it at once
 };
 
 }  // namespace morvick::win
