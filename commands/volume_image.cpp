@@ -239,7 +239,7 @@ class Planner {
         inputs_.write_index
             ? static_cast<std::int64_t>(IndexText(PlaceholderIndex(plan_.set_id, "", {})).size())
             : 0;
-    images::ImageSpec empty;
+    images::ImageLayout empty;
     empty.volume_id = inputs_.naming.FolderName(1);
     if (inputs_.write_index) {
       empty.last_name = kIndexFileName;
@@ -297,19 +297,19 @@ class Planner {
     return list;
   }
 
-  images::ImageSpec SpecOf(std::int32_t volume, const std::vector<TSplitEntry*>& entries) {
-    images::ImageSpec spec;
-    spec.volume_id = inputs_.naming.FolderName(volume);
+  images::ImageLayout LayoutOf(std::int32_t volume, const std::vector<TSplitEntry*>& entries) {
+    images::ImageLayout layout;
+    layout.volume_id = inputs_.naming.FolderName(volume);
     for (const TSplitEntry* entry : entries) {
       const EntryTree& tree = trees_.at(std::string(entry->Name()));
-      spec.nodes.insert(spec.nodes.end(), tree.nodes.begin(), tree.nodes.end());
+      layout.nodes.insert(layout.nodes.end(), tree.nodes.begin(), tree.nodes.end());
     }
     if (inputs_.write_index) {
-      spec.last_name = kIndexFileName;
-      spec.last_size = static_cast<std::int64_t>(
-          IndexText(PlaceholderIndex(plan_.set_id, spec.volume_id, spec.nodes)).size());
+      layout.last_name = kIndexFileName;
+      layout.last_size = static_cast<std::int64_t>(
+          IndexText(PlaceholderIndex(plan_.set_id, layout.volume_id, layout.nodes)).size());
     }
-    return spec;
+    return layout;
   }
 
   bool Unreadable(const TSplitEntry& entry) const {
@@ -325,7 +325,7 @@ class Planner {
         std::vector<TSplitEntry*> entries = EntriesOf(volume);
         if (entries.empty()) break;
         const std::optional<std::int64_t> size =
-            images::ImageSize(SpecOf(volume, entries), plan_.error);
+            images::ImageSize(LayoutOf(volume, entries), plan_.error);
         if (!size) return false;
         if (*size <= inputs_.capacity) break;
         if (entries.size() == 1) {
@@ -350,7 +350,7 @@ class Planner {
     for (TSplitEntry& entry : *state_.EntryList) {
       if (entry.Volume != 0 || Unreadable(entry)) continue;
       const std::optional<std::int64_t> size =
-          images::ImageSize(SpecOf(volume_count_ + 1, {&entry}), plan_.error);
+          images::ImageSize(LayoutOf(volume_count_ + 1, {&entry}), plan_.error);
       if (!size) return false;
       if (*size <= inputs_.capacity) {
         entry.Volume = ++volume_count_;
@@ -411,8 +411,8 @@ class Planner {
       const std::vector<TSplitEntry*> list = EntriesOf(volume);
       for (const TSplitEntry* entry : list) image.planned += entry->Size;
       state_.GrandTotal += image.planned - plan_.overhead;
-      image.spec = SpecOf(volume, list);
-      const std::optional<std::int64_t> exact = images::ImageSize(image.spec, plan_.error);
+      image.layout = LayoutOf(volume, list);
+      const std::optional<std::int64_t> exact = images::ImageSize(image.layout, plan_.error);
       if (!exact) return;
       image.exact = *exact;
       plan_.images.push_back(std::move(image));
@@ -430,17 +430,17 @@ class Planner {
 class VolumeContent final : public images::ContentSource {
  public:
   // Without an index (`hash` false) nothing is hashed.
-  VolumeContent(const images::ImageSpec& spec, const std::string& input, VolumeIndex index,
+  VolumeContent(const images::ImageLayout& layout, const std::string& input, VolumeIndex index,
                 bool hash, std::atomic<std::int64_t>& bytes)
-      : spec_(spec),
+      : layout_(layout),
         hash_(hash),
         input_(input),
         index_(std::move(index)),
-        hashes_(spec.nodes.size()),
+        hashes_(layout.nodes.size()),
         bytes_(bytes) {}
 
   int Open(std::size_t index) override {
-    const ImageNode& node = spec_.nodes[index];
+    const ImageNode& node = layout_.nodes[index];
     const std::string path = platform::JoinPath(input_, node.path);
     std::int64_t size = 0;
     std::int64_t mtime_ns = 0;
@@ -465,7 +465,7 @@ class VolumeContent final : public images::ContentSource {
           std::min<std::int64_t>(left_, static_cast<std::int64_t>(kChunk)));
       const long got = file_.Read(buffer_.get(), want);
       if (got <= 0) {
-        const std::string path = platform::JoinPath(input_, spec_.nodes[index].path);
+        const std::string path = platform::JoinPath(input_, layout_.nodes[index].path);
         return -Fail(
             path + ": " +
             (got < 0 ? std::strerror(static_cast<int>(-got)) : "shorter than when it was planned"));
@@ -484,7 +484,7 @@ class VolumeContent final : public images::ContentSource {
 
   void Close(std::size_t index) override {
     file_.Close();
-    if (hash_) digests_[spec_.nodes[index].path] = hashes_[index].HexDigest();
+    if (hash_) digests_[layout_.nodes[index].path] = hashes_[index].HexDigest();
   }
 
   // Every other file has been written by now: the index can say what they held.
@@ -499,7 +499,7 @@ class VolumeContent final : public images::ContentSource {
       item.sha256 = digest->second;
     }
     std::string text = IndexText(index_);
-    if (static_cast<std::int64_t>(text.size()) > spec_.last_size)
+    if (static_cast<std::int64_t>(text.size()) > layout_.last_size)
       Fail("the index grew past its room");
     return text;
   }
@@ -519,7 +519,7 @@ class VolumeContent final : public images::ContentSource {
     return EIO;
   }
 
-  const images::ImageSpec& spec_;
+  const images::ImageLayout& layout_;
   bool hash_;
   const std::string& input_;
   VolumeIndex index_;
@@ -590,10 +590,10 @@ ImageWriteReport WriteImages(ImagePlan& plan, const ImageInputs& inputs,
       static_cast<std::int32_t>(plan.images.size()) - (inputs.skip_last ? 1 : 0);
   for (PlannedImage* image : todo) {
     const std::string path = platform::JoinPath(inputs.output, image->name);
-    VolumeIndex index = PlaceholderIndex(plan.set_id, image->spec.volume_id, image->spec.nodes);
+    VolumeIndex index = PlaceholderIndex(plan.set_id, image->layout.volume_id, image->layout.nodes);
     index.volume = image->volume;
     index.volume_count = last;
-    VolumeContent content(image->spec, inputs.input, std::move(index), inputs.write_index,
+    VolumeContent content(image->layout, inputs.input, std::move(index), inputs.write_index,
                           file_bytes);
     platform::NewFile out;
     const auto fail = [&](ImageWriteReport::Status status, const std::string& reason) {
@@ -608,7 +608,7 @@ ImageWriteReport WriteImages(ImagePlan& plan, const ImageInputs& inputs,
     }
     std::string error_text;
     const int error = images::WriteImage(
-        image->spec, content,
+        image->layout, content,
         [&](const char* data, std::size_t size) {
           const int failed = out.Write(data, size);
           if (failed == 0) {

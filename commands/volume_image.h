@@ -46,7 +46,7 @@ struct PlannedImage {
   std::string name;          // folder name + ".iso"
   std::int64_t planned = 0;  // the plan's count: fixed part plus every entry's cost
   std::int64_t exact = 0;    // what the image writer lays out
-  images::ImageSpec spec;
+  images::ImageLayout layout;
 };
 
 struct ImagePlan {

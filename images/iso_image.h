@@ -28,7 +28,7 @@ struct ImageNode {
   std::string target;  // links
 };
 
-struct ImageSpec {
+struct ImageLayout {
   std::string volume_id;
   std::vector<ImageNode> nodes;
   // A file at the root whose bytes are written after those of every other
@@ -42,7 +42,7 @@ struct ImageSpec {
 class ContentSource {
  public:
   virtual ~ContentSource() = default;
-  // Opens node `index` of the spec. 0 or an errno value.
+  // Opens node `index` of the layout. 0 or an errno value.
   virtual int Open(std::size_t index) = 0;
   // Up to `count` bytes (fewer only at the end), 0 at the end, or -errno.
   virtual long Read(std::size_t index, char* buffer, std::size_t count) = 0;
@@ -53,12 +53,12 @@ class ContentSource {
 
 // The exact size of the image in bytes; nullopt with `error` when libisofs
 // cannot lay it out.
-std::optional<std::int64_t> ImageSize(const ImageSpec& spec, std::string& error);
+std::optional<std::int64_t> ImageSize(const ImageLayout& layout, std::string& error);
 
 // Writes the image through `sink` (0 or an errno value, which stops the
 // writing), looking at `stop` between two pieces. Returns 0, the sink's
 // errno, ECANCELED when stopped, or EIO with `error` saying why.
-int WriteImage(const ImageSpec& spec, ContentSource& content,
+int WriteImage(const ImageLayout& layout, ContentSource& content,
                const std::function<int(const char*, std::size_t)>& sink,
                const std::function<bool()>& stop, std::string& error);
 

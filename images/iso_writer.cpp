@@ -127,12 +127,12 @@ std::string ParentOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// The tree of the spec in a new image; nullptr with `error`.
-std::unique_ptr<IsoImage, ImageDeleter> BuildImage(const ImageSpec& spec, ContentSource* content,
-                                                   std::string& error) {
+// The tree of the layout in a new image; nullptr with `error`.
+std::unique_ptr<IsoImage, ImageDeleter> BuildImage(const ImageLayout& layout,
+                                                   ContentSource* content, std::string& error) {
   if (!InitLibrary(error)) return nullptr;
   IsoImage* made = nullptr;
-  if (const int result = iso_image_new(spec.volume_id.c_str(), &made); result < 0) {
+  if (const int result = iso_image_new(layout.volume_id.c_str(), &made); result < 0) {
     error = LibraryMessage(result);
     return nullptr;
   }
@@ -142,8 +142,8 @@ std::unique_ptr<IsoImage, ImageDeleter> BuildImage(const ImageSpec& spec, Conten
     error = path + ": " + LibraryMessage(result);
     return nullptr;
   };
-  for (std::size_t i = 0; i < spec.nodes.size(); ++i) {
-    const ImageNode& node = spec.nodes[i];
+  for (std::size_t i = 0; i < layout.nodes.size(); ++i) {
+    const ImageNode& node = layout.nodes[i];
     const auto parent = folders.find(ParentOf(node.path));
     if (parent == folders.end()) {
       error = node.path + ": its folder is not in the image";
@@ -186,18 +186,18 @@ std::unique_ptr<IsoImage, ImageDeleter> BuildImage(const ImageSpec& spec, Conten
     iso_node_set_atime(added, Seconds(node.atime_ns));
     iso_node_set_ctime(added, Seconds(node.mtime_ns));
   }
-  if (!spec.last_name.empty()) {
+  if (!layout.last_name.empty()) {
     auto data = std::make_unique<StreamData>();
     data->content = content;
-    data->size = static_cast<off_t>(spec.last_size);
+    data->size = static_cast<off_t>(layout.last_size);
     data->last = true;
     IsoStream* stream = NewStream(std::move(data));
-    if (!stream) return fail(spec.last_name, static_cast<int>(ISO_OUT_OF_MEM));
+    if (!stream) return fail(layout.last_name, static_cast<int>(ISO_OUT_OF_MEM));
     IsoFile* file = nullptr;
-    const int result = iso_tree_add_new_file(folders[""], spec.last_name.c_str(), stream, &file);
+    const int result = iso_tree_add_new_file(folders[""], layout.last_name.c_str(), stream, &file);
     if (result < 0) {
       iso_stream_unref(stream);
-      return fail(spec.last_name, result);
+      return fail(layout.last_name, result);
     }
     auto* node = reinterpret_cast<IsoNode*>(file);
     iso_node_set_permissions(node, 0444);
@@ -207,7 +207,7 @@ std::unique_ptr<IsoImage, ImageDeleter> BuildImage(const ImageSpec& spec, Conten
   return image;
 }
 
-std::unique_ptr<IsoWriteOpts, OptsDeleter> MakeOptions(const ImageSpec& spec, bool size_only,
+std::unique_ptr<IsoWriteOpts, OptsDeleter> MakeOptions(const ImageLayout& layout, bool size_only,
                                                        std::string& error) {
   IsoWriteOpts* made = nullptr;
   if (const int result = iso_write_opts_new(&made, 0); result < 0) {
@@ -215,8 +215,8 @@ std::unique_ptr<IsoWriteOpts, OptsDeleter> MakeOptions(const ImageSpec& spec, bo
     return nullptr;
   }
   std::unique_ptr<IsoWriteOpts, OptsDeleter> opts(made);
-  bool large = NeedsLevel3(spec.last_size);
-  for (const ImageNode& node : spec.nodes)
+  bool large = NeedsLevel3(layout.last_size);
+  for (const ImageNode& node : layout.nodes)
     large |= node.type == ImageNode::Type::File && NeedsLevel3(node.size);
   iso_write_opts_set_iso_level(made, large ? 3 : 2);
   iso_write_opts_set_rockridge(made, 1);
@@ -249,10 +249,10 @@ bool JolietShortens(const std::string& name) {
   return units > 64;
 }
 
-std::optional<std::int64_t> ImageSize(const ImageSpec& spec, std::string& error) {
-  const std::unique_ptr<IsoImage, ImageDeleter> image = BuildImage(spec, nullptr, error);
+std::optional<std::int64_t> ImageSize(const ImageLayout& layout, std::string& error) {
+  const std::unique_ptr<IsoImage, ImageDeleter> image = BuildImage(layout, nullptr, error);
   if (!image) return std::nullopt;
-  const std::unique_ptr<IsoWriteOpts, OptsDeleter> opts = MakeOptions(spec, true, error);
+  const std::unique_ptr<IsoWriteOpts, OptsDeleter> opts = MakeOptions(layout, true, error);
   if (!opts) return std::nullopt;
   burn_source* made = nullptr;
   if (const int result = iso_image_create_burn_source(image.get(), opts.get(), &made); result < 0) {
@@ -265,12 +265,12 @@ std::optional<std::int64_t> ImageSize(const ImageSpec& spec, std::string& error)
   return size;
 }
 
-int WriteImage(const ImageSpec& spec, ContentSource& content,
+int WriteImage(const ImageLayout& layout, ContentSource& content,
                const std::function<int(const char*, std::size_t)>& sink,
                const std::function<bool()>& stop, std::string& error) {
-  const std::unique_ptr<IsoImage, ImageDeleter> image = BuildImage(spec, &content, error);
+  const std::unique_ptr<IsoImage, ImageDeleter> image = BuildImage(layout, &content, error);
   if (!image) return EIO;
-  const std::unique_ptr<IsoWriteOpts, OptsDeleter> opts = MakeOptions(spec, false, error);
+  const std::unique_ptr<IsoWriteOpts, OptsDeleter> opts = MakeOptions(layout, false, error);
   if (!opts) return EIO;
   burn_source* made = nullptr;
   if (const int result = iso_image_create_burn_source(image.get(), opts.get(), &made); result < 0) {
