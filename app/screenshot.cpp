@@ -20,7 +20,7 @@ class SilentPrompter : public morvick::Prompter {
  public:
   morvick::Answer Ask(morvick::BoxKind kind, std::string_view text, unsigned buttons) override {
     std::fprintf(stderr, "box: %.*s\n", static_cast<int>(text.size()), text.data());
-    return morvick::MakeBoxSpec(kind, buttons).escape_answer;
+    return morvick::MakeBoxLook(kind, buttons).escape_answer;
   }
 };
 

@@ -32,7 +32,7 @@ Answer CliPrompter::Ask(BoxKind /*kind*/, std::string_view text, unsigned button
     ++messages_shown_;
     return Answer::Ok;
   }
-  const BoxSpec box_spec = MakeBoxSpec(BoxKind::Confirm, buttons);
+  const BoxLook box_look = MakeBoxLook(BoxKind::Confirm, buttons);
   if (policy_.assume_yes && (buttons & kButtonYes)) return Answer::Yes;
   if (!policy_.interactive) {
     WriteOutput(messages_,
@@ -40,12 +40,12 @@ Answer CliPrompter::Ask(BoxKind /*kind*/, std::string_view text, unsigned button
                     "\nmorvick-cli: no terminal to answer on; nothing was changed (pass --yes to "
                     "confirm)\n");
     refused_without_terminal_ = true;
-    return box_spec.escape_answer;
+    return box_look.escape_answer;
   }
   const Answer answer = AskOnTerminal(text);
   if (answer == Answer::Yes) return answer;
   declined_ = true;
-  return box_spec.escape_answer;
+  return box_look.escape_answer;
 }
 
 Answer CliPrompter::AskOnTerminal(std::string_view text) {

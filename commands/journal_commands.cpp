@@ -146,4 +146,15 @@ std::string RecoveryResultText(const JournalUndoReport& report) {
   return {};
 }
 
+void OfferRecovery(const std::string& journal_folder, Prompter& prompter) {
+  for (const InterruptedJournal& found : FindInterruptedWindowJournals(journal_folder)) {
+    if (prompter.ConfirmYesNo(RecoveryQuestion(found)) != Answer::Yes) {
+      DeclineRecovery(found.path);
+      continue;
+    }
+    const JournalUndoReport report = UndoJournal(found.path, prompter, {});
+    prompter.ShowMessage(RecoveryResultText(report));
+  }
+}
+
 }  // namespace morvick

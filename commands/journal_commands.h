@@ -78,4 +78,9 @@ bool DeclineRecovery(const std::string& journal_path);
 std::string RecoveryQuestion(const InterruptedJournal& journal);
 std::string RecoveryResultText(const JournalUndoReport& report);
 
+// The window's start-up offer: for every window move and undo of
+// `journal_folder` that was cut short, newest first, asks whether to take it
+// back, does so on Yes and says what came of it, and records a No.
+void OfferRecovery(const std::string& journal_folder, Prompter& prompter);
+
 }  // namespace morvick

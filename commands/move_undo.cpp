@@ -335,4 +335,9 @@ MoveReport UndoCommand(CommandState& state, const MoveInputs& inputs, const Live
   return Finished(counts, writer.path());
 }
 
+void ShowJournalFailure(const MoveReport& report, Prompter& prompter) {
+  if (report.status != MoveReport::Status::JournalFailed) return;
+  prompter.ShowMessage("移動の記録を書けない為、処理できません。\n" + report.error);
+}
+
 }  // namespace morvick

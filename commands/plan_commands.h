@@ -65,6 +65,10 @@ MoveReport MoveCommand(CommandState& state, const MoveInputs& inputs, const Live
                        PlanSink& sink, Prompter& prompter, const PathRules& rules,
                        const MoveOptions& options = {});
 
+// A window's word on a move or undo whose journal could not be written; nothing
+// for any other report.
+void ShowJournalFailure(const MoveReport& report, Prompter& prompter);
+
 // Undo: takes back the steps the plan's move recorded, recording its own in
 // the same journal, which is marked undone once every entry that moved is
 // back. Refused, naming the move's folders, when the folder or naming inputs

@@ -4,34 +4,34 @@
 
 namespace morvick {
 
-BoxSpec MakeBoxSpec(BoxKind kind, unsigned buttons) {
-  BoxSpec box_spec;
-  box_spec.buttons = buttons;
+BoxLook MakeBoxLook(BoxKind kind, unsigned buttons) {
+  BoxLook box_look;
+  box_look.buttons = buttons;
   switch (kind) {
-    case BoxKind::Message: box_spec.caption = kApplicationTitle; break;
+    case BoxKind::Message: box_look.caption = kApplicationTitle; break;
     case BoxKind::Confirm:
-      box_spec.caption = "確認";
-      box_spec.icon = BoxIcon::Question;
+      box_look.caption = "確認";
+      box_look.icon = BoxIcon::Question;
       break;
     case BoxKind::Warning:
-      box_spec.caption = "警告";
-      box_spec.icon = BoxIcon::Exclamation;
+      box_look.caption = "警告";
+      box_look.icon = BoxIcon::Exclamation;
       break;
     case BoxKind::Error:
-      box_spec.caption = kApplicationTitle;
-      box_spec.icon = BoxIcon::Error;
+      box_look.caption = kApplicationTitle;
+      box_look.icon = BoxIcon::Error;
       break;
   }
-  box_spec.default_answer = (buttons & kButtonOk) ? Answer::Ok : Answer::Yes;
+  box_look.default_answer = (buttons & kButtonOk) ? Answer::Ok : Answer::Yes;
   if (buttons & kButtonCancel) {
-    box_spec.escape_answer = Answer::Cancel;
+    box_look.escape_answer = Answer::Cancel;
   } else if (buttons & kButtonNo) {
-    box_spec.escape_answer = Answer::No;
+    box_look.escape_answer = Answer::No;
   } else {
-    box_spec.escape_answer = Answer::Ok;
+    box_look.escape_answer = Answer::Ok;
   }
-  box_spec.close_answer = (buttons & kCloseBoxAnswersYes) ? Answer::Yes : box_spec.escape_answer;
-  return box_spec;
+  box_look.close_answer = (buttons & kCloseBoxAnswersYes) ? Answer::Yes : box_look.escape_answer;
+  return box_look;
 }
 
 const char* ButtonText(Answer answer) {

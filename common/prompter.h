@@ -33,7 +33,7 @@ enum ButtonSet : unsigned {
 };
 
 // Everything a real dialog needs to follow the program's conventions.
-struct BoxSpec {
+struct BoxLook {
   std::string caption;
   BoxIcon icon = BoxIcon::None;
   unsigned buttons = kButtonOk;
@@ -43,7 +43,7 @@ struct BoxSpec {
       Answer::Ok;  // the box's close box: the Escape answer, unless asked otherwise
 };
 
-BoxSpec MakeBoxSpec(BoxKind kind, unsigned buttons);
+BoxLook MakeBoxLook(BoxKind kind, unsigned buttons);
 
 // The caption text of a button: "はい(&Y)", "いいえ(&N)", "OK", "キャンセル".
 const char* ButtonText(Answer answer);

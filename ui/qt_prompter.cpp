@@ -31,29 +31,29 @@ constexpr std::array<std::pair<unsigned, Answer>, 4> kButtonOrder = {{
 }  // namespace
 
 std::vector<std::pair<QAbstractButton*, Answer>> PrepareMessageBox(QMessageBox& box,
-                                                                   const BoxSpec& box_spec,
+                                                                   const BoxLook& box_look,
                                                                    const QString& text) {
-  box.setWindowTitle(ToQString(box_spec.caption));
-  box.setIcon(ToQtIcon(box_spec.icon));
+  box.setWindowTitle(ToQString(box_look.caption));
+  box.setIcon(ToQtIcon(box_look.icon));
   box.setText(text);
   box.setTextFormat(Qt::PlainText);
   box.setFont(ProgramFont());
   std::vector<std::pair<QAbstractButton*, Answer>> added;
   for (const auto& [bit, answer] : kButtonOrder) {
-    if ((box_spec.buttons & bit) == 0) continue;
+    if ((box_look.buttons & bit) == 0) continue;
     // One role for all, so that the platform's button layout keeps our order.
     QPushButton* button = box.addButton(ToQString(ButtonText(answer)), QMessageBox::ActionRole);
     added.emplace_back(button, answer);
-    if (answer == box_spec.default_answer) box.setDefaultButton(button);
-    if (answer == box_spec.escape_answer) box.setEscapeButton(button);
+    if (answer == box_look.default_answer) box.setDefaultButton(button);
+    if (answer == box_look.escape_answer) box.setEscapeButton(button);
   }
   return added;
 }
 
 Answer QtPrompter::Ask(BoxKind kind, std::string_view text, unsigned buttons) {
-  const BoxSpec box_spec = MakeBoxSpec(kind, buttons);
+  const BoxLook box_look = MakeBoxLook(kind, buttons);
   QMessageBox box(owner_.data());
-  const auto added = PrepareMessageBox(box, box_spec, ToQString(text));
+  const auto added = PrepareMessageBox(box, box_look, ToQString(text));
   // A button pressed (by a click, its key, Enter or Escape) reports itself;
   // the close box closes the box without pressing one.
   QAbstractButton* pressed = nullptr;
@@ -63,7 +63,7 @@ Answer QtPrompter::Ask(BoxKind kind, std::string_view text, unsigned buttons) {
   for (const auto& [button, answer] : added) {
     if (button == pressed) return answer;
   }
-  return box_spec.close_answer;
+  return box_look.close_answer;
 }
 
 }  // namespace morvick::ui

@@ -18,10 +18,10 @@ class QMessageBox;
 
 namespace morvick::ui {
 
-// Gives `box` the caption, icon, text and buttons of `box_spec`, buttons in the
+// Gives `box` the caption, icon, text and buttons of `box_look`, buttons in the
 // order Yes, No, OK, Cancel. Returns each button added with the answer it gives.
 std::vector<std::pair<QAbstractButton*, Answer>> PrepareMessageBox(QMessageBox& box,
-                                                                   const BoxSpec& box_spec,
+                                                                   const BoxLook& box_look,
                                                                    const QString& text);
 
 class QtPrompter : public Prompter {

@@ -482,21 +482,10 @@ void TForm1::Button7Click() {
 }
 
 void TForm1::ShowJournalFailure(const MoveReport& report) {
-  if (report.status != MoveReport::Status::JournalFailed) return;
-  prompter_.ShowMessage("移動の記録を書けない為、処理できません。\n" + report.error);
+  morvick::ShowJournalFailure(report, prompter_);
 }
 
-void TForm1::OfferRecovery() {
-  // Every move and undo of the window that was cut short, newest first.
-  for (const InterruptedJournal& found : FindInterruptedWindowJournals(files_.journal_folder)) {
-    if (prompter_.ConfirmYesNo(RecoveryQuestion(found)) != Answer::Yes) {
-      DeclineRecovery(found.path);
-      continue;
-    }
-    const JournalUndoReport report = UndoJournal(found.path, prompter_, {});
-    prompter_.ShowMessage(RecoveryResultText(report));
-  }
-}
+void TForm1::OfferRecovery() { morvick::OfferRecovery(files_.journal_folder, prompter_); }
 
 void TForm1::Edit4Change() {
   // Row i of ListView2 reads the name of volume i + 1 with these inputs; the

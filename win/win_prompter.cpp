@@ -132,7 +132,7 @@ LRESULT CALLBACK DressBox(int code, WPARAM wparam, LPARAM lparam) {
 }  // namespace
 
 Answer Win32Prompter::Ask(BoxKind kind, std::string_view text, unsigned buttons) {
-  const BoxSpec look = MakeBoxSpec(kind, buttons);
+  const BoxLook look = MakeBoxLook(kind, buttons);
   const BoxLayout layout = LayoutOf(look.buttons);
   const UINT type = layout.type | IconOf(look.icon) | DefaultButtonOf(layout, look.default_answer) |
                     (owner_ ? MB_APPLMODAL : MB_TASKMODAL) | MB_SETFOREGROUND;

@@ -1,7 +1,7 @@
 #pragma once
 
 // The program's message boxes as Win32 message boxes: caption, icon, buttons,
-// default and Escape answers from MakeBoxSpec, and the program's own button
+// default and Escape answers from MakeBoxLook, and the program's own button
 // captions whatever the language of the system.
 
 #include "common/prompter.h"

@@ -32,32 +32,32 @@ TEST(ErrorTypes, CarryTheUsersTexts) {
 }
 
 TEST(BoxConventions, CaptionIconDefaultAndEscapeFollowTheButtons) {
-  const BoxSpec message = MakeBoxSpec(BoxKind::Message, kButtonOk);
+  const BoxLook message = MakeBoxLook(BoxKind::Message, kButtonOk);
   EXPECT_EQ(message.caption, "Morvick");
   EXPECT_EQ(message.icon, BoxIcon::None);
   EXPECT_EQ(message.default_answer, Answer::Ok);
   EXPECT_EQ(message.escape_answer, Answer::Ok);
 
-  const BoxSpec confirm = MakeBoxSpec(BoxKind::Confirm, kButtonYes | kButtonNo);
+  const BoxLook confirm = MakeBoxLook(BoxKind::Confirm, kButtonYes | kButtonNo);
   EXPECT_EQ(confirm.caption, "確認");
   EXPECT_EQ(confirm.icon, BoxIcon::Question);
   EXPECT_EQ(confirm.default_answer, Answer::Yes);
   EXPECT_EQ(confirm.escape_answer, Answer::No);
 
-  const BoxSpec close = MakeBoxSpec(BoxKind::Confirm, kButtonYes | kButtonNo | kButtonCancel);
+  const BoxLook close = MakeBoxLook(BoxKind::Confirm, kButtonYes | kButtonNo | kButtonCancel);
   EXPECT_EQ(close.default_answer, Answer::Yes);
   EXPECT_EQ(close.escape_answer, Answer::Cancel);
 
-  const BoxSpec warning = MakeBoxSpec(BoxKind::Warning, kButtonYes | kButtonNo);
+  const BoxLook warning = MakeBoxLook(BoxKind::Warning, kButtonYes | kButtonNo);
   EXPECT_EQ(warning.caption, "警告");
   EXPECT_EQ(warning.icon, BoxIcon::Exclamation);
   EXPECT_EQ(warning.escape_answer, Answer::No);
 
-  const BoxSpec error = MakeBoxSpec(BoxKind::Error, kButtonOk);
+  const BoxLook error = MakeBoxLook(BoxKind::Error, kButtonOk);
   EXPECT_EQ(error.caption, "Morvick");
   EXPECT_EQ(error.icon, BoxIcon::Error);
 
-  const BoxSpec ok_cancel = MakeBoxSpec(BoxKind::Confirm, kButtonOk | kButtonCancel);
+  const BoxLook ok_cancel = MakeBoxLook(BoxKind::Confirm, kButtonOk | kButtonCancel);
   EXPECT_EQ(ok_cancel.default_answer, Answer::Ok);
   EXPECT_EQ(ok_cancel.escape_answer, Answer::Cancel);
 

@@ -9,7 +9,7 @@ morvick::Answer ScriptedPrompter::Ask(BoxKind kind, std::string_view text, unsig
   if (buttons == kButtonOk) return morvick::Answer::Ok;
   if (answers_.empty()) {
     ADD_FAILURE() << "unexpected question: " << text;
-    return MakeBoxSpec(kind, buttons).escape_answer;
+    return MakeBoxLook(kind, buttons).escape_answer;
   }
   auto [answer, meanwhile] = std::move(answers_.front());
   answers_.pop_front();

@@ -65,7 +65,7 @@ TEST(WindowTitles, AreTheProgramsOwnWithoutAnyAddition) {
   };
   for (const auto& [kind, caption] : boxes) {
     QMessageBox box;
-    ui::PrepareMessageBox(box, MakeBoxSpec(kind, kButtonYes | kButtonNo), QStringLiteral("text"));
+    ui::PrepareMessageBox(box, MakeBoxLook(kind, kButtonYes | kButtonNo), QStringLiteral("text"));
     EXPECT_EQ(TitleOnTheDesktop(box), caption);
   }
 }

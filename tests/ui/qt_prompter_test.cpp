@@ -61,7 +61,7 @@ TEST(QtPrompter, BoxesFollowTheConventions) {
   };
   for (const Case& c : cases) {
     QMessageBox box;
-    const auto added = ui::PrepareMessageBox(box, MakeBoxSpec(c.kind, c.buttons), Q("text"));
+    const auto added = ui::PrepareMessageBox(box, MakeBoxLook(c.kind, c.buttons), Q("text"));
     EXPECT_EQ(box.windowTitle(), Q(c.caption));
     EXPECT_EQ(box.icon(), c.icon);
     EXPECT_EQ(box.text(), Q("text"));
