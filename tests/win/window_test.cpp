@@ -866,19 +866,23 @@ TEST_F(PlanTest, CancelReachesTheScanThroughTheEventPump) {
   EXPECT_TRUE(form_->state().SearchDone);
   EXPECT_FALSE(form_->state().CancelRequested);
   // The request is used up: the next investigation sees every entry.
-  form_->FolderTreeView().SetSliceTime(std::chrono::microseconds(0));
+  form_->FolderTreeView().SetChunkSize(64);
   Click("Button1");
   EXPECT_EQ(RowCount("ListView1"), 200);
   EXPECT_EQ(prompter_.texts(), std::vector<std::string>{});
 
-  // The tree fills a slice at a time from the loop, every entry in the scan's order.
+  // The tree holds a chunk of the level; the rest comes as its end is
+  // scrolled into view, every entry in the scan's order.
   const HWND tree = Control("TreeView1");
-  EXPECT_TRUE(form_->FolderTreeView().Filling());
-  for (int i = 0; i < 500 && form_->FolderTreeView().Filling(); ++i) {
+  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 64);
+  EXPECT_TRUE(form_->FolderTreeView().Partial());
+  for (int i = 0; i < 100 && form_->FolderTreeView().Partial(); ++i) {
+    SendMessageW(tree, WM_VSCROLL, SB_BOTTOM, 0);
+    UpdateWindow(tree);
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     PumpPendingMessages(form_->handle());
   }
-  ASSERT_FALSE(form_->FolderTreeView().Filling());
+  ASSERT_FALSE(form_->FolderTreeView().Partial());
   ASSERT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 200);
   wchar_t name[64] = {};
   TVITEMW item{};
