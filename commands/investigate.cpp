@@ -22,6 +22,7 @@ class CommandScanHost final : public ScanHost {
   void PumpEvents() override { sink_.PumpEvents(); }
   void BeginTreeUpdate() override { sink_.BeginTreeUpdate(); }
   void EndTreeUpdate() override { sink_.EndTreeUpdate(); }
+  void RunBlocking(const std::function<void()>& work) override { sink_.RunBlocking(work); }
 
  private:
   CommandState& state_;

@@ -11,6 +11,7 @@
 #include "moving/folder_paths.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -96,6 +97,9 @@ class PlanSink {
   // investigation still running (its flags guard the plan meanwhile). The
   // window processes its events here as during the scan.
   virtual void PumpEventsWhilePacking() {}
+  // Runs `work`, a system call that may block for long (opening the input
+  // folder's listing), while the window stays live; by default here and now.
+  virtual void RunBlocking(const std::function<void()>& work) { work(); }
 
   virtual void SetStatusText(const std::string& text) = 0;
 };

@@ -58,7 +58,16 @@ std::int64_t ScanSource(ScanTarget& target, TreeStore::NodeId parent_node,
   std::int64_t running_total = 0;
   if (host.CancelRequested()) return 0;
 
-  const std::unique_ptr<platform::FolderReader> reader = source.Open(target.folders);
+  // Opening a huge folder's listing can block for a while (a fifth of a
+  // second for 100,000 entries under Wine, far longer on a slow share), so
+  // the input folder's opens with the window live. Deeper folders open here:
+  // a thread per folder would cost more than it saves.
+  std::unique_ptr<platform::FolderReader> reader;
+  if (top_level) {
+    host.RunBlocking([&] { reader = source.Open(target.folders); });
+  } else {
+    reader = source.Open(target.folders);
+  }
   platform::DirectoryEntry entry;
   if (!reader || !reader->Next(entry)) return running_total;
   const std::size_t first_record = target.entries.size();

@@ -8,6 +8,7 @@
 #include "platform/directory_reader.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,9 @@ class ScanHost {
   // Suspends and resumes redrawing of the tree; calls nest, one pair per folder.
   virtual void BeginTreeUpdate() = 0;
   virtual void EndTreeUpdate() = 0;
+  // Runs `work`, a call that may block for long, while the user interface
+  // stays live; the default runs it here and now.
+  virtual void RunBlocking(const std::function<void()>& work) { work(); }
 };
 
 struct ScanTarget {

@@ -22,6 +22,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <exception>
+#include <thread>
 
 namespace morvick::win {
 namespace {
@@ -713,6 +715,28 @@ void TForm1::ClearTree() {
 void TForm1::PumpEvents() {
   // The scan calls this after every directory entry.
   pump_throttle_.Run([this] { PumpPendingMessages(window_); });
+}
+
+void TForm1::RunBlocking(const std::function<void()>& work) {
+  const HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (done == nullptr) return work();
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      work();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    SetEvent(done);
+  });
+  // Every message is dispatched as the scan's pump does; the scan's flags
+  // guard the command meanwhile.
+  while (MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    PumpPendingMessages(window_);
+  }
+  worker.join();
+  CloseHandle(done);
+  if (failure) std::rethrow_exception(failure);
 }
 
 void TForm1::BeginTreeUpdate() {

@@ -157,6 +157,8 @@ class TForm1 : public LiveInputs, public PlanSink {
   void BeginTreeUpdate() override;
   void EndTreeUpdate() override;
   void PumpEventsWhilePacking() override { PumpEvents(); }
+  // On a thread of its own while the window keeps pumping its messages.
+  void RunBlocking(const std::function<void()>& work) override;
   void SetStatusText(const std::string& text) override;
 
   // The least time between two event pumps of a scan (0: pump after every entry).

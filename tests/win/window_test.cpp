@@ -9,6 +9,7 @@
 #include "commands/preset_editor_controls.h"
 #include "commands/row_colours.h"
 #include "commands/version_gate.h"
+#include "common/error.h"
 #include "platform/known_folders.h"
 #include "platform/system_version.h"
 #include "platform/windows/wide.h"
@@ -901,6 +902,24 @@ TEST_F(PlanTest, CancelReachesTheScanThroughTheEventPump) {
     ++row;
   }
   EXPECT_EQ(row, 200);
+}
+
+TEST_F(PlanTest, ABlockingCallRunsWithTheWindowLiveAndPassesItsErrorOn) {
+  // The call asks the window from its own thread: answered only while the
+  // window keeps pumping.
+  LRESULT answered = 0;
+  DWORD_PTR length = 0;
+  DWORD thread = GetCurrentThreadId();
+  Type("Edit2", "C:\\入力");
+  form_->RunBlocking([&] {
+    thread = GetCurrentThreadId();
+    answered =
+        SendMessageTimeoutW(Control("Edit2"), WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 5000, &length);
+  });
+  EXPECT_NE(thread, GetCurrentThreadId());
+  EXPECT_NE(answered, 0);
+  EXPECT_EQ(length, 5u);
+  EXPECT_THROW(form_->RunBlocking([] { throw Error("unreadable"); }), Error);
 }
 
 TEST_F(PlanTest, AnErrorInAHandlerEndsInTheErrorBox) {
