@@ -8,6 +8,7 @@ namespace morvick::win {
 
 void StoreTreeView::Withdraw() {
   StopGrowing();
+  partial_.clear();
   if (!published_) return;
   published_ = false;
   if (tree_ != nullptr) TreeView_DeleteAllItems(tree_);

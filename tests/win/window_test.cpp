@@ -877,6 +877,11 @@ TEST_F(PlanTest, CancelReachesTheScanThroughTheEventPump) {
   const HWND tree = Control("TreeView1");
   EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 64);
   EXPECT_TRUE(form_->FolderTreeView().Partial());
+  // A tree taken away leaves no level to grow under handles that are gone.
+  form_->ClearTree();
+  EXPECT_FALSE(form_->FolderTreeView().Partial());
+  Click("Button1");
+  EXPECT_TRUE(form_->FolderTreeView().Partial());
   for (int i = 0; i < 100 && form_->FolderTreeView().Partial(); ++i) {
     SendMessageW(tree, WM_VSCROLL, SB_BOTTOM, 0);
     UpdateWindow(tree);
