@@ -14,6 +14,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 
 namespace morvick {
@@ -107,6 +108,14 @@ class VolumeCopier {
     bool whole = true;
   };
 
+  // Bytes read so far, told to the progress. The copier may hash one file on
+  // a thread of its own while the next is read here.
+  void Count(std::int64_t bytes) {
+    const std::lock_guard lock(bytes_mutex_);
+    report_.bytes += bytes;
+    if (options_.copied) options_.copied(report_.bytes);
+  }
+
   void Fail(const std::string& path, const std::string& reason, int folder, std::size_t entry) {
     report_.failures.push_back({path, reason});
     entry_failed_[entry] = true;
@@ -128,8 +137,7 @@ class VolumeCopier {
     if (options_.write_index) {
       sink = [hash, this](const char* data, std::size_t size) {
         hash->Update(data, size);
-        report_.bytes += static_cast<std::int64_t>(size);
-        if (options_.copied) options_.copied(report_.bytes);
+        Count(static_cast<std::int64_t>(size));
       };
     }
     std::vector<IndexItem>* volume_items = &items;
@@ -148,10 +156,7 @@ class VolumeCopier {
     if (error == EEXIST) return KeepEqualFile(source, destination, path, from, items, folder);
     if (error == EAGAIN) return Fail(source, "changed while it was copied; not copied", folder);
     if (error != 0) return Fail(destination, std::strerror(error), folder);
-    if (!sink) {
-      report_.bytes += from.size;
-      if (options_.copied) options_.copied(report_.bytes);
-    }
+    if (!sink) Count(from.size);
   }
 
   // A file of that name is there already: from an earlier run when it has the
@@ -170,7 +175,7 @@ class VolumeCopier {
     if (error == 0) {
       error = copier_.Read(source, [&ours, this](const char* data, std::size_t size) {
         ours.Update(data, size);
-        report_.bytes += static_cast<std::int64_t>(size);
+        Count(static_cast<std::int64_t>(size));
       });
     }
     if (error != 0) return Fail(destination, std::strerror(error), folder);
@@ -180,7 +185,6 @@ class VolumeCopier {
     }
     ++report_.files_kept;
     items.push_back({IndexItem::Type::File, path, from.size, from.mtime_ns, std::move(digest), {}});
-    if (options_.copied) options_.copied(report_.bytes);
   }
 
   void CopyLink(const std::string& source, const std::string& destination, const std::string& path,
@@ -232,6 +236,7 @@ class VolumeCopier {
   const CopyOptions& options_;
   platform::FileCopier& copier_;
   CopyReport& report_;
+  std::mutex bytes_mutex_;
   std::vector<bool> entry_failed_;
   std::vector<FolderNode> folders_;
   std::vector<int> finished_folders_;  // innermost first

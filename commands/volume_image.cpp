@@ -4,11 +4,13 @@
 #include "engine/packing.h"
 #include "platform/file_copy.h"
 #include "platform/real_path.h"
+#include "platform/serial_worker.h"
 #include "platform/stream_files.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -433,11 +435,11 @@ class VolumeContent final : public images::ContentSource {
   VolumeContent(const images::ImageLayout& layout, const std::string& input, VolumeIndex index,
                 bool hash, std::atomic<std::int64_t>& bytes)
       : layout_(layout),
-        hash_(hash),
         input_(input),
         index_(std::move(index)),
         hashes_(layout.nodes.size()),
-        bytes_(bytes) {}
+        bytes_(bytes),
+        hasher_(hash ? std::make_unique<platform::SerialWorker>() : nullptr) {}
 
   int Open(std::size_t index) override {
     const ImageNode& node = layout_.nodes[index];
@@ -457,38 +459,62 @@ class VolumeContent final : public images::ContentSource {
   }
 
   // The image writer asks for a block at a time; the file is read a
-  // mebibyte at a time and hashed as it is read.
+  // mebibyte at a time, and each mebibyte is hashed on a thread of its own
+  // while the image writer takes it.
   long Read(std::size_t index, char* buffer, std::size_t count) override {
     if (taken_ == buffered_) {
       if (left_ <= 0) return 0;
       const auto want = static_cast<std::size_t>(
           std::min<std::int64_t>(left_, static_cast<std::int64_t>(kChunk)));
-      const long got = file_.Read(buffer_.get(), want);
+      slot_ = (slot_ + 1) % kSlots;
+      char* data = buffers_.get() + slot_ * kChunk;
+      {
+        std::unique_lock lock(mutex_);
+        hashed_.wait(lock, [this] { return !hashing_[slot_]; });
+      }
+      const long got = file_.Read(data, want);
       if (got <= 0) {
         const std::string path = platform::JoinPath(input_, layout_.nodes[index].path);
         return -Fail(
             path + ": " +
             (got < 0 ? std::strerror(static_cast<int>(-got)) : "shorter than when it was planned"));
       }
-      if (hash_) hashes_[index].Update(buffer_.get(), static_cast<std::size_t>(got));
+      if (hasher_) {
+        {
+          const std::lock_guard lock(mutex_);
+          hashing_[slot_] = true;
+        }
+        hasher_->Post([this, index, data, got, slot = slot_] {
+          hashes_[index].Update(data, static_cast<std::size_t>(got));
+          {
+            const std::lock_guard lock(mutex_);
+            hashing_[slot] = false;
+          }
+          hashed_.notify_all();
+        });
+      }
       left_ -= got;
       bytes_ += got;
       buffered_ = static_cast<std::size_t>(got);
       taken_ = 0;
     }
     const std::size_t take = std::min(count, buffered_ - taken_);
-    std::memcpy(buffer, buffer_.get() + taken_, take);
+    std::memcpy(buffer, buffers_.get() + slot_ * kChunk + taken_, take);
     taken_ += take;
     return static_cast<long>(take);
   }
 
   void Close(std::size_t index) override {
     file_.Close();
-    if (hash_) digests_[layout_.nodes[index].path] = hashes_[index].HexDigest();
+    if (hasher_) {
+      hasher_->Post(
+          [this, index] { digests_[layout_.nodes[index].path] = hashes_[index].HexDigest(); });
+    }
   }
 
   // Every other file has been written by now: the index can say what they held.
   std::string LastContent() override {
+    if (hasher_) hasher_->Wait();
     for (IndexItem& item : index_.items) {
       if (item.type != IndexItem::Type::File) continue;
       const auto digest = digests_.find(item.path);
@@ -520,21 +546,26 @@ class VolumeContent final : public images::ContentSource {
   }
 
   const images::ImageLayout& layout_;
-  bool hash_;
   const std::string& input_;
   VolumeIndex index_;
   std::vector<Sha256> hashes_;
-  std::map<std::string, std::string> digests_;
+  std::map<std::string, std::string> digests_;  // made on the hasher's thread
   static constexpr std::size_t kChunk = 1 << 20;
+  static constexpr std::size_t kSlots = 4;
   platform::InputFile file_;
   std::int64_t left_ = 0;  // bytes of the file not read yet
-  std::unique_ptr<char[]> buffer_{new char[kChunk]};
+  std::unique_ptr<char[]> buffers_{new char[kSlots * kChunk]};
+  std::size_t slot_ = 0;  // the buffer the image writer takes from
   std::size_t buffered_ = 0;
   std::size_t taken_ = 0;
   std::atomic<std::int64_t>& bytes_;
   std::atomic<bool> failed_{false};
   std::mutex mutex_;
+  std::condition_variable hashed_;
+  bool hashing_[kSlots] = {};
   std::string failure_;
+  // Last: its thread ends, after the hashes posted, before what they use goes.
+  std::unique_ptr<platform::SerialWorker> hasher_;
 };
 
 const char* WriteErrorText(int error) {

@@ -1,9 +1,11 @@
 #include "platform/file_copy.h"
 
+#include "platform/direct_write.h"
 #include "platform/file_descriptor.h"
 #include "platform/file_mover.h"
 #include "platform/held_folder.h"
 #include "platform/real_path.h"
+#include "platform/serial_worker.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,10 +19,8 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstdint>
-#include <exception>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <utility>
 
 namespace morvick::platform {
@@ -116,88 +116,24 @@ int ReadInto(int fd, const ByteSink& sink, int write_fd) {
   }
 }
 
-// Reads `in` into `out` with `sink` on a second thread, some chunks behind:
-// while the sink (the hash) takes chunk n, chunk n is written and the next
-// ones read. A buffer is read into again only once the sink is done with it;
-// the ring of kSlots chunks of `buffers` lets either side run ahead a little
-// when the other waits for a processor.
-constexpr int kSlots = 4;
-int ReadIntoOverlapped(int in, const ByteSink& sink, int out, char* buffers) {
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::size_t sizes[kSlots] = {};  // bytes for the sink, 0 when it is done with the buffer
-  bool ended = false;
-  std::exception_ptr failure;
-  std::thread taker([&] {
-    for (int i = 0;; i = (i + 1) % kSlots) {
-      std::unique_lock lock(mutex);
-      changed.wait(lock, [&] { return sizes[i] != 0 || ended; });
-      if (sizes[i] == 0) return;
-      const std::size_t size = sizes[i];
-      lock.unlock();
-      try {
-        sink(buffers + i * kChunk, size);
-      } catch (...) {
-        lock.lock();
-        failure = std::current_exception();
-        std::fill(std::begin(sizes), std::end(sizes), 0);
-        changed.notify_all();
-        return;
-      }
-      lock.lock();
-      sizes[i] = 0;
-      changed.notify_all();
+// Fills `buffer` from `fd`: fewer than `size` bytes only at the end of the file.
+int ReadFull(int fd, char* buffer, std::size_t size, std::size_t& got) {
+  got = 0;
+  while (got < size) {
+    const ssize_t read = ::read(fd, buffer + got, size - got);
+    if (read < 0) {
+      if (errno == EINTR) continue;
+      return errno;
     }
-  });
-  int error = 0;
-  for (int i = 0; error == 0; i = (i + 1) % kSlots) {
-    char* buffer = buffers + i * kChunk;
-    {
-      std::unique_lock lock(mutex);
-      changed.wait(lock, [&] { return sizes[i] == 0; });
-      if (failure) break;
-    }
-    ssize_t got = 0;
-    do {
-      got = ::read(in, buffer, kChunk);
-    } while (got < 0 && errno == EINTR);
-    if (got <= 0) {
-      if (got < 0) error = errno;
-      break;
-    }
-    {
-      const std::lock_guard lock(mutex);
-      sizes[i] = static_cast<std::size_t>(got);
-    }
-    changed.notify_all();
-    for (ssize_t written = 0; written < got;) {
-      const ssize_t put = ::write(out, buffer + written, got - written);
-      if (put < 0 && errno != EINTR) {
-        error = errno;
-        break;
-      }
-      if (put > 0) written += put;
-    }
+    if (read == 0) break;
+    got += static_cast<std::size_t>(read);
   }
-  {
-    const std::lock_guard lock(mutex);
-    ended = true;
-  }
-  changed.notify_all();
-  taker.join();
-  if (failure) std::rethrow_exception(failure);
-  return error;
+  return 0;
 }
 
-// The bytes of `in` into `out`: through `sink` when there is one, else by the
-// kernel alone (copy_file_range), with read and write where it cannot.
-int CopyBytes(int in, int out, const ByteSink& sink, std::int64_t size,
-              std::unique_ptr<char[]>& ring) {
-  if (sink && size > static_cast<std::int64_t>(kChunk)) {
-    if (!ring) ring.reset(new char[kSlots * kChunk]);
-    return ReadIntoOverlapped(in, sink, out, ring.get());
-  }
-  if (sink) return ReadInto(in, sink, out);
+// The bytes of `in` into `out` by the kernel alone (copy_file_range), with
+// read and write where it cannot.
+int CopyBytes(int in, int out) {
   for (bool started = false;; started = true) {
     const ssize_t put = ::copy_file_range(in, nullptr, out, nullptr, kChunk * 8, 0);
     if (put == 0) return 0;
@@ -210,6 +146,107 @@ int CopyBytes(int in, int out, const ByteSink& sink, std::int64_t size,
   }
 }
 
+// One copy's bytes on their way: what the threads that hash and write them
+// need, and the first failure they meet.
+struct CopyJob {
+  CopyJob(int out, ByteSink bytes, unsigned file_mode, std::int64_t mtime_ns)
+      : writes(out), sink(std::move(bytes)), fd(out), mode(file_mode) {
+    times[0] = times[1] = TimeOf(mtime_ns);
+  }
+  void Fail(int error) {
+    int none = 0;
+    failure.compare_exchange_strong(none, error);
+  }
+
+  DirectWrites writes;
+  ByteSink sink;
+  int fd;
+  unsigned mode;
+  timespec times[2];
+  std::atomic<int> failure{0};
+  std::atomic<bool> cancelled{false};  // the reading failed: nothing more to do
+};
+
+// Reading, hashing and writing side by side: the caller reads a chunk into a
+// buffer of the ring; one thread hands it to the copy's sink (the hash) while
+// another writes it, directly to the disk where the file system allows it. A
+// buffer is read into again once both are done with it, and the next file is
+// read while the last chunks of one are still hashed and written.
+class CopyPipeline {
+ public:
+  static constexpr int kSlots = 8;
+
+  CopyPipeline() : ring_(NewAlignedBuffer(kSlots * kChunk)) {}
+
+  // The buffer of kChunk bytes the next Push hands on, once it is free.
+  char* Acquire() {
+    const std::size_t slot = next_ % kSlots;
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this, slot] { return holds_[slot] == 0; });
+    return ring_.get() + slot * kChunk;
+  }
+
+  // Hands on the buffer of the last Acquire, holding `size` bytes of `job`
+  // from `offset`; `last`: they end the file (its mode and time follow them).
+  void Push(const std::shared_ptr<CopyJob>& job, std::size_t size, std::int64_t offset, bool last) {
+    const std::size_t slot = next_++ % kSlots;
+    const char* data = ring_.get() + slot * kChunk;
+    {
+      const std::lock_guard lock(mutex_);
+      holds_[slot] = 2;
+    }
+    hasher_.Post([this, job, data, size, slot] {
+      if (size > 0 && !job->cancelled) {
+        try {
+          job->sink(data, size);
+        } catch (...) {
+          job->Fail(EIO);
+        }
+      }
+      Release(slot);
+    });
+    writer_.Post([this, job, data, size, offset, last, slot] {
+      if (!job->cancelled && job->failure == 0) {
+        if (const int error = job->writes.WriteAt(data, size, offset); error != 0) {
+          job->Fail(error);
+        }
+      }
+      if (last && !job->cancelled && job->failure == 0) {
+        if (::fchmod(job->fd, job->mode) != 0 || ::futimens(job->fd, job->times) != 0) {
+          job->Fail(errno);
+        }
+        // What went through the page cache starts for the disk now.
+        ::sync_file_range(job->fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+      }
+      Release(slot);
+    });
+  }
+
+  // Waits until every chunk handed on is hashed and written.
+  void Drain() {
+    hasher_.Wait();
+    writer_.Wait();
+  }
+
+ private:
+  void Release(std::size_t slot) {
+    {
+      const std::lock_guard lock(mutex_);
+      --holds_[slot];
+    }
+    changed_.notify_all();
+  }
+
+  AlignedBuffer ring_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int holds_[kSlots] = {};
+  std::size_t next_ = 0;
+  // Last: their threads end, after their last jobs, before the ring goes.
+  SerialWorker hasher_;
+  SerialWorker writer_;
+};
+
 // A copy complete under its temporary name, waiting for its flush.
 struct PendingCopy {
   FileDescriptor fd;
@@ -217,6 +254,7 @@ struct PendingCopy {
   std::string temporary;
   std::string destination;
   PlacedSink placed;
+  std::shared_ptr<CopyJob> job;  // when it went through the pipeline
 };
 
 class SystemFileCopier final : public FileCopier {
@@ -285,11 +323,16 @@ class SystemFileCopier final : public FileCopier {
     if (!out) return errno;
     struct stat made;
     int error = ::fstat(out.get(), &made) == 0 ? 0 : errno;
+    const ItemStatus status = StatusOf(info);
+    std::shared_ptr<CopyJob> job;
     if (error == 0 && ::ioctl(out.get(), FICLONE, in.get()) == 0) {
       // The copy shares the source's blocks; its bytes are read for the hash.
       error = sink ? ReadInto(in.get(), sink, -1) : 0;
+    } else if (error == 0 && sink) {
+      job = std::make_shared<CopyJob>(out.get(), sink, status.mode, status.mtime_ns);
+      error = Feed(in.get(), job);
     } else if (error == 0) {
-      error = CopyBytes(in.get(), out.get(), sink, info.st_size, ring_);
+      error = CopyBytes(in.get(), out.get());
     }
     // A source written to while it was read gives no true copy (nor hash).
     struct stat after;
@@ -298,9 +341,13 @@ class SystemFileCopier final : public FileCopier {
                        !SameTime(after.st_ctim, info.st_ctim))) {
       error = EAGAIN;
     }
-    const ItemStatus status = StatusOf(info);
+    if (job && error != 0) {
+      // Its chunks still on their way are dropped before the file goes.
+      job->cancelled = true;
+      pipeline_->Drain();
+    }
     const timespec times[2] = {TimeOf(status.mtime_ns), TimeOf(status.mtime_ns)};
-    if (error == 0 &&
+    if (error == 0 && !job &&
         (::fchmod(out.get(), status.mode) != 0 || ::futimens(out.get(), times) != 0)) {
       error = errno;
     }
@@ -310,9 +357,10 @@ class SystemFileCopier final : public FileCopier {
       return error;
     }
     // Start writing it out now, so that the disk works while the next files
-    // are read; the flush of the batch then waits for little.
-    ::sync_file_range(out.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
-    pending_.push_back({std::move(out), made.st_dev, temporary, destination, placed});
+    // are read; the flush of the batch then waits for little. (The pipeline
+    // does so itself once it has written the last bytes.)
+    if (!job) ::sync_file_range(out.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+    pending_.push_back({std::move(out), made.st_dev, temporary, destination, placed, job});
     pending_bytes_ += status.size;
     if (pending_bytes_ >= kBatchBytes || pending_.size() >= kBatchFiles) FinishCopies();
     return 0;
@@ -325,6 +373,8 @@ class SystemFileCopier final : public FileCopier {
   // waits for its pages and reports them); where syncfs fails, each file is
   // flushed on its own by fsync instead.
   void FinishCopies() override {
+    // Every chunk is written (and hashed) first; the threads end with the batch.
+    pipeline_.reset();
     std::vector<PendingCopy> batch = std::move(pending_);
     pending_.clear();
     pending_bytes_ = 0;
@@ -337,8 +387,10 @@ class SystemFileCopier final : public FileCopier {
         const int sync_error = ::syncfs(copy.fd.get()) == 0 ? 0 : errno;
         device = synced.insert(synced.end(), {copy.device, sync_error});
       }
-      int error = 0;
-      if (device->second == 0) {
+      int error = copy.job ? copy.job->failure.load() : 0;
+      if (error != 0) {
+        // Not written whole (a full disk); nothing to flush.
+      } else if (device->second == 0) {
         constexpr unsigned kWait =
             SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
         if (::sync_file_range(copy.fd.get(), 0, 0, kWait) != 0) error = errno;
@@ -420,7 +472,21 @@ class SystemFileCopier final : public FileCopier {
   }
 
  private:
-  std::unique_ptr<char[]> ring_;  // the chunks of ReadIntoOverlapped, kept from file to file
+  // Reads `in` into the pipeline for `job`, until its end. 0 or the errno value.
+  int Feed(int in, const std::shared_ptr<CopyJob>& job) {
+    if (!pipeline_) pipeline_ = std::make_unique<CopyPipeline>();
+    for (std::int64_t offset = 0;;) {
+      char* buffer = pipeline_->Acquire();
+      std::size_t got = 0;
+      if (const int error = ReadFull(in, buffer, kChunk, got); error != 0) return error;
+      const bool last = got < kChunk;
+      pipeline_->Push(job, got, offset, last);
+      if (last) return 0;
+      offset += static_cast<std::int64_t>(got);
+    }
+  }
+
+  std::unique_ptr<CopyPipeline> pipeline_;  // while a batch is read
   std::vector<PendingCopy> pending_;
   std::int64_t pending_bytes_ = 0;
 };

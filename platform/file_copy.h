@@ -73,12 +73,15 @@ class FileCopier {
 
   // Copies the regular file `source` to `destination`, which must not exist
   // (EEXIST then), with its mode and last-write time. Every byte of the source
-  // passes through `sink` exactly once; a null sink lets the system copy the
-  // bytes without showing them. The copy gets its final name only once its
-  // bytes are on the disk: copies may wait under their temporary names, to be
-  // flushed together, until a later call of this or FinishCopies(). `placed`
-  // is told then (when this returns 0; never when it fails). EAGAIN when the
-  // source changed while it was read. A failure leaves nothing behind.
+  // passes through `sink` exactly once, in order, and is written as the sink
+  // saw it; a null sink lets the system copy the bytes without showing them.
+  // The sink may be called on another thread, also after this returns, until
+  // `placed` is told; sinks of two files may run at once. The copy gets its
+  // final name only once its bytes are on the disk: copies may wait under
+  // their temporary names, to be flushed together, until a later call of this
+  // or FinishCopies(). `placed` is told then (when this returns 0; never when
+  // it fails), with the error of a write that failed meanwhile. EAGAIN when
+  // the source changed while it was read. A failure leaves nothing behind.
   virtual int CopyRegularFile(const std::string& source, const std::string& destination,
                               CopyMethod method, const ByteSink& sink,
                               const PlacedSink& placed) = 0;
@@ -101,8 +104,9 @@ class FileCopier {
   virtual int WriteNewFile(const std::string& path, const std::string& content) = 0;
 };
 
-// The file system: on Linux FICLONE with a fallback to read and write (or
-// copy_file_range without a sink), one syncfs and fsync round per batch of
+// The file system: on Linux FICLONE with a fallback to reading, hashing and
+// writing side by side, directly to the disk where the file system allows it
+// (or copy_file_range without a sink), one syncfs and fsync round per batch of
 // copies, link, symlink, renameat2(RENAME_NOREPLACE); on Windows
 // ReadFile/WriteFile and FlushFileBuffers per file, CreateHardLinkW,
 // CreateSymbolicLinkW and MoveFileExW without replacing.

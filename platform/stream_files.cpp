@@ -1,16 +1,22 @@
 #include "platform/stream_files.h"
 
+#include "platform/direct_write.h"
 #include "platform/file_mover.h"
 #include "platform/held_folder.h"
 #include "platform/real_path.h"
+#include "platform/serial_worker.h"
 
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
 
 namespace morvick::platform {
 
@@ -40,6 +46,85 @@ long InputFile::Read(char* buffer, std::size_t count) {
   return static_cast<long>(got);
 }
 
+// The bytes of a new file gathered into large aligned buffers, each written
+// on a thread of its own while the next fills.
+class NewFile::Writes {
+ public:
+  explicit Writes(int fd) : direct_(fd), ring_(NewAlignedBuffer(kSlots * kSlot)) {}
+
+  int Add(const char* data, std::size_t size) {
+    while (size > 0) {
+      const std::size_t take = std::min(size, kSlot - filled_);
+      std::memcpy(ring_.get() + (next_ % kSlots) * kSlot + filled_, data, take);
+      filled_ += take;
+      data += take;
+      size -= take;
+      if (filled_ == kSlot) Hand();
+    }
+    return Failure();
+  }
+
+  // Writes what is left and waits for every write. 0 or the first errno.
+  int Finish() {
+    if (filled_ > 0) Hand();
+    writer_.Wait();
+    return Failure();
+  }
+
+  // What is still to be written is dropped.
+  void Cancel() {
+    const std::lock_guard lock(mutex_);
+    if (failure_ == 0) failure_ = ECANCELED;
+  }
+
+ private:
+  static constexpr std::size_t kSlot = std::size_t{4} << 20;
+  static constexpr std::size_t kSlots = 3;
+
+  int Failure() {
+    const std::lock_guard lock(mutex_);
+    return failure_;
+  }
+
+  // Writes the current buffer behind the caller's back and waits for the next.
+  void Hand() {
+    const std::size_t slot = next_++ % kSlots;
+    const char* data = ring_.get() + slot * kSlot;
+    const std::size_t size = filled_;
+    const std::int64_t offset = offset_;
+    offset_ += static_cast<std::int64_t>(size);
+    filled_ = 0;
+    {
+      const std::lock_guard lock(mutex_);
+      busy_[slot] = true;
+    }
+    writer_.Post([this, slot, data, size, offset] {
+      const int error = Failure() == 0 ? direct_.WriteAt(data, size, offset) : 0;
+      {
+        const std::lock_guard lock(mutex_);
+        if (failure_ == 0) failure_ = error;
+        busy_[slot] = false;
+      }
+      changed_.notify_all();
+    });
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !busy_[next_ % kSlots]; });
+  }
+
+  DirectWrites direct_;  // used on the writer's thread alone
+  AlignedBuffer ring_;
+  std::size_t next_ = 0;  // the buffer being filled, counted from the first
+  std::size_t filled_ = 0;
+  std::int64_t offset_ = 0;  // where the buffer being filled goes
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool busy_[kSlots] = {};
+  int failure_ = 0;
+  SerialWorker writer_;  // last: its thread ends before the buffers go
+};
+
+NewFile::NewFile() = default;
+
 NewFile::~NewFile() { Discard(); }
 
 int NewFile::Create(const std::string& path) {
@@ -53,22 +138,16 @@ int NewFile::Create(const std::string& path) {
     temporary_.clear();
     return errno;
   }
+  writes_ = std::make_unique<Writes>(fd_.get());
   return 0;
 }
 
-int NewFile::Write(const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t put = ::write(fd_.get(), data, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return errno;
-    data += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return 0;
-}
+int NewFile::Write(const char* data, std::size_t size) { return writes_->Add(data, size); }
 
 int NewFile::Commit() {
-  int error = ::fsync(fd_.get()) == 0 ? 0 : errno;
+  int error = writes_ ? writes_->Finish() : EBADF;
+  writes_.reset();
+  if (error == 0 && ::fsync(fd_.get()) != 0) error = errno;
   const int close_error = fd_.Close();
   if (error == 0) error = close_error;
   if (error == 0) {
@@ -88,6 +167,8 @@ int NewFile::Commit() {
 }
 
 void NewFile::Discard() {
+  if (writes_) writes_->Cancel();
+  writes_.reset();
   fd_.Close();
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();

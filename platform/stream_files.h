@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace morvick::platform {
@@ -29,14 +30,17 @@ class InputFile {
 
 class NewFile {
  public:
-  NewFile() = default;
+  NewFile();
   ~NewFile();  // removes the temporary file unless it was committed
   NewFile(const NewFile&) = delete;
   NewFile& operator=(const NewFile&) = delete;
 
   // Creates the temporary file for `path` in the same folder. 0 or errno.
   int Create(const std::string& path);
-  // 0 or errno (ENOSPC for a full disk, EFBIG past the file size limit).
+  // 0 or errno (ENOSPC for a full disk, EFBIG past the file size limit). The
+  // bytes go to the disk on a thread of their own, directly where the file
+  // system allows it, while the next are made: a failure may show only at a
+  // later call or at Commit().
   int Write(const char* data, std::size_t size);
   // Flushes, closes and gives the file its final name; EEXIST when something
   // has that name meanwhile. On any failure the temporary file is removed.
@@ -47,6 +51,9 @@ class NewFile {
   const std::string& temporary() const { return temporary_; }
 
  private:
+  class Writes;  // the buffers and the thread behind Write()
+
+  std::unique_ptr<Writes> writes_;
   FileDescriptor fd_;
   std::string path_;
   std::string temporary_;

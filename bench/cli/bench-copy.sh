@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # morvick-cli copy against cp -r of the same tree to the same disk, and
 # morvick-cli verify against sha256sum of the same files, in the same run.
-# Usage: bench/cli/bench-copy.sh [BUILD] [WORK] [MBYTES]
+# Usage: bench/cli/bench-copy.sh [BUILD] [WORK] [MBYTES] [OTHER]
 #   BUILD defaults to build/release, WORK to /tmp/morvick-copy-bench, MBYTES
-#   (the size of the generated tree) to 256.
+#   (the size of the generated tree) to 256. OTHER, another morvick-cli (an
+#   older build, say), runs in the same turns and is set against the same
+#   references.
 # The tree is bench-common.sh's. Each command runs five times
 # in turns with its reference (the destination removed before each run); the
 # best wall times and their ratio are printed. Copy has every file on the disk
@@ -13,8 +15,10 @@ set -euo pipefail
 build=${1:-build/release}
 work=${2:-/tmp/morvick-copy-bench}
 mbytes=${3:-256}
+other=${4:-}
 cli="$build/cli/morvick-cli"
 [[ -x "$cli" ]] || { echo "build $build first (make bench)" >&2; exit 1; }
+[[ -z "$other" || -x "$other" ]] || { echo "$other is not a program" >&2; exit 1; }
 
 source "$(dirname "$0")/bench-common.sh"
 trap 'rm -f "$timing"' EXIT
@@ -26,7 +30,14 @@ for ((i = 0; i < 5; ++i)); do
   run cp "$clean" "cp -r $(q "$tree") $(q "$out_cp")"
   run cp_sync "$clean" "cp -r $(q "$tree") $(q "$out_cp") && sync"
   run copy "$clean" "$(q "$cli") copy $(q "$tree") $(q "$out_copy") --size 64 --yes --quiet"
+  if [[ -n "$other" ]]; then
+    run other "$clean" "$(q "$other") copy $(q "$tree") $(q "$out_copy") --size 64 --yes --quiet"
+  fi
 done
+if [[ -n "$other" ]]; then  # the volumes verified below are this build's
+  bash -c "$clean"
+  bash -c "$(q "$cli") copy $(q "$tree") $(q "$out_copy") --size 64 --yes --quiet" >/dev/null
+fi
 volumes=("$out_copy"/folder*)
 verify_all=""
 for volume in "${volumes[@]}"; do verify_all+="$(q "$cli") verify --quiet $(q "$volume"); "; done
@@ -49,4 +60,8 @@ awk -v a="$cp_s" -v s="$cp_sync_s" -v b="$copy_s" -v c="$sum_s" -v d="$verify_s"
   printf "copy:   cp -r %.2f s, morvick-cli copy %.2f s (index and SHA-256 included), ratio %.2f\n", a, b, b / a
   printf "        cp -r && sync %.2f s, ratio %.2f\n", s, b / s
   printf "verify: sha256sum %.2f s, morvick-cli verify %.2f s, ratio %.2f\n", c, d, d / c }'
+if [[ -n "$other" ]]; then
+  awk -v a="$cp_s" -v s="$cp_sync_s" -v b="$(best other)" -v o="$other" 'BEGIN {
+    printf "other:  %s copy %.2f s, ratio %.2f of cp -r, %.2f of cp -r && sync\n", o, b, b / a, b / s }'
+fi
 rm -rf "$out_cp" "$out_copy"

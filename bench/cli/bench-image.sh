@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # morvick-cli image against cp -r of the same tree to the same disk, in the
 # same run, and each image's planned size against its real one.
-# Usage: bench/cli/bench-image.sh [BUILD] [WORK] [MBYTES]
+# Usage: bench/cli/bench-image.sh [BUILD] [WORK] [MBYTES] [OTHER]
 #   BUILD defaults to build/release, WORK to /tmp/morvick-image-bench, MBYTES
-#   (the size of the generated tree) to 256.
+#   (the size of the generated tree) to 256. OTHER, another morvick-cli (an
+#   older build, say), runs in the same turns and is set against the same
+#   references.
 # The tree is bench-copy.sh's (bench-common.sh). Each
 # command runs five times in turns with its reference (the destination removed
 # before each run); the best wall times are printed with the speed of image
@@ -13,8 +15,10 @@ set -euo pipefail
 build=${1:-build/release}
 work=${2:-/tmp/morvick-image-bench}
 mbytes=${3:-256}
+other=${4:-}
 cli="$build/cli/morvick-cli"
 [[ -x "$cli" ]] || { echo "build $build first (make bench)" >&2; exit 1; }
+[[ -z "$other" || -x "$other" ]] || { echo "$other is not a program" >&2; exit 1; }
 
 source "$(dirname "$0")/bench-common.sh"
 plan=$(mktemp)
@@ -28,6 +32,9 @@ for ((i = 0; i < 5; ++i)); do
   run cp "$clean" "cp -r $(q "$tree") $(q "$out_cp")"
   run cp_sync "$clean" "cp -r $(q "$tree") $(q "$out_cp") && sync"
   run image "$clean" "$image"
+  if [[ -n "$other" ]]; then
+    run other "$clean" "$(q "$other") image $(q "$tree") $(q "$out_image") --size 64 --yes --quiet"
+  fi
 done
 bash -c "$clean"
 bash -c "$image --format json" >"$plan"
@@ -40,6 +47,10 @@ printf 'tree: %s files, %s bytes on %s; images of 64 MB (67,108,864 bytes)\n' "$
 awk -v a="$(best cp)" -v s="$(best cp_sync)" -v b="$(best image)" 'BEGIN {
   printf "image: cp -r %.2f s, morvick-cli image %.2f s (index and SHA-256 included), speed %.2f of cp'"'"'s\n", a, b, a / b
   printf "       cp -r && sync %.2f s, speed %.2f of it\n", s, s / b }'
+if [[ -n "$other" ]]; then
+  awk -v a="$(best cp)" -v s="$(best cp_sync)" -v b="$(best other)" -v o="$other" 'BEGIN {
+    printf "other: %s image %.2f s, speed %.2f of cp'"'"'s, %.2f of cp -r && sync\n", o, b, a / b, s / b }'
+fi
 python3 - "$plan" "$out_image" <<'PY'
 import json, os, sys
 plan = json.load(open(sys.argv[1]))
