@@ -438,8 +438,12 @@ class VolumeContent final : public images::ContentSource {
         input_(input),
         index_(std::move(index)),
         hashes_(layout.nodes.size()),
-        bytes_(bytes),
-        hasher_(hash ? std::make_unique<platform::SerialWorker>() : nullptr) {}
+        digests_(layout.nodes.size()),
+        bytes_(bytes) {
+    if (hash) {
+      for (auto& hasher : hashers_) hasher = std::make_unique<platform::SerialWorker>();
+    }
+  }
 
   int Open(std::size_t index) override {
     const ImageNode& node = layout_.nodes[index];
@@ -479,12 +483,12 @@ class VolumeContent final : public images::ContentSource {
             path + ": " +
             (got < 0 ? std::strerror(static_cast<int>(-got)) : "shorter than when it was planned"));
       }
-      if (hasher_) {
+      if (hashers_[0]) {
         {
           const std::lock_guard lock(mutex_);
           hashing_[slot_] = true;
         }
-        hasher_->Post([this, index, data, got, slot = slot_] {
+        HasherOf(index).Post([this, index, data, got, slot = slot_] {
           hashes_[index].Update(data, static_cast<std::size_t>(got));
           {
             const std::lock_guard lock(mutex_);
@@ -506,19 +510,23 @@ class VolumeContent final : public images::ContentSource {
 
   void Close(std::size_t index) override {
     file_.Close();
-    if (hasher_) {
-      hasher_->Post(
-          [this, index] { digests_[layout_.nodes[index].path] = hashes_[index].HexDigest(); });
-    }
+    if (hashers_[0])
+      HasherOf(index).Post([this, index] { digests_[index] = hashes_[index].HexDigest(); });
   }
 
   // Every other file has been written by now: the index can say what they held.
   std::string LastContent() override {
-    if (hasher_) hasher_->Wait();
+    std::map<std::string, std::string> digests;
+    if (hashers_[0]) {
+      for (auto& hasher : hashers_) hasher->Wait();
+      for (std::size_t i = 0; i < layout_.nodes.size(); ++i) {
+        if (!digests_[i].empty()) digests[layout_.nodes[i].path] = std::move(digests_[i]);
+      }
+    }
     for (IndexItem& item : index_.items) {
       if (item.type != IndexItem::Type::File) continue;
-      const auto digest = digests_.find(item.path);
-      if (digest == digests_.end()) {
+      const auto digest = digests.find(item.path);
+      if (digest == digests.end()) {
         Fail(item.path + ": not read before the index");
         continue;
       }
@@ -538,6 +546,8 @@ class VolumeContent final : public images::ContentSource {
   const VolumeIndex& index() const { return index_; }
 
  private:
+  platform::SerialWorker& HasherOf(std::size_t index) { return *hashers_[index % 2]; }
+
   int Fail(const std::string& reason) {
     const std::lock_guard lock(mutex_);
     if (!failed_) failure_ = reason;
@@ -549,7 +559,7 @@ class VolumeContent final : public images::ContentSource {
   const std::string& input_;
   VolumeIndex index_;
   std::vector<Sha256> hashes_;
-  std::map<std::string, std::string> digests_;  // made on the hasher's thread
+  std::vector<std::string> digests_;  // by node, made on the hashers' threads
   static constexpr std::size_t kChunk = 1 << 20;
   static constexpr std::size_t kSlots = 4;
   platform::InputFile file_;
@@ -564,8 +574,26 @@ class VolumeContent final : public images::ContentSource {
   std::condition_variable hashed_;
   bool hashing_[kSlots] = {};
   std::string failure_;
-  // Last: its thread ends, after the hashes posted, before what they use goes.
-  std::unique_ptr<platform::SerialWorker> hasher_;
+  // Last: their threads end, after the hashes posted, before what they use
+  // goes. Two, so that two files are hashed at once.
+  std::unique_ptr<platform::SerialWorker> hashers_[2];
+};
+
+// An image made straight into the buffers of its new file, counted as it goes.
+class ImageFile final : public images::ImageSink {
+ public:
+  ImageFile(platform::NewFile& file, std::function<void(std::size_t)> written)
+      : file_(file), written_(std::move(written)) {}
+  char* Space(std::size_t& room) override { return file_.Space(room); }
+  int Fill(std::size_t size) override {
+    const int error = file_.Fill(size);
+    if (error == 0) written_(size);
+    return error;
+  }
+
+ private:
+  platform::NewFile& file_;
+  std::function<void(std::size_t)> written_;
 };
 
 const char* WriteErrorText(int error) {
@@ -638,16 +666,12 @@ ImageWriteReport WriteImages(ImagePlan& plan, const ImageInputs& inputs,
       return fail(ImageWriteReport::Status::Failed, WriteErrorText(error));
     }
     std::string error_text;
+    ImageFile sink(out, [&](std::size_t size) {
+      done += static_cast<std::int64_t>(size);
+      if (options.progress) options.progress(done, total);
+    });
     const int error = images::WriteImage(
-        image->layout, content,
-        [&](const char* data, std::size_t size) {
-          const int failed = out.Write(data, size);
-          if (failed == 0) {
-            done += static_cast<std::int64_t>(size);
-            if (options.progress) options.progress(done, total);
-          }
-          return failed;
-        },
+        image->layout, content, sink,
         [&] { return content.failed() || (options.stop_requested && options.stop_requested()); },
         error_text);
     if (content.failed()) return fail(ImageWriteReport::Status::Failed, content.failure());

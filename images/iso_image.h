@@ -55,11 +55,22 @@ class ContentSource {
 // cannot lay it out.
 std::optional<std::int64_t> ImageSize(const ImageLayout& layout, std::string& error);
 
-// Writes the image through `sink` (0 or an errno value, which stops the
-// writing), looking at `stop` between two pieces. Returns 0, the sink's
-// errno, ECANCELED when stopped, or EIO with `error` saying why.
-int WriteImage(const ImageLayout& layout, ContentSource& content,
-               const std::function<int(const char*, std::size_t)>& sink,
+// Takes the bytes of an image as they are made, into room of its own, so
+// that they are copied once on their way to the disk.
+class ImageSink {
+ public:
+  virtual ~ImageSink() = default;
+  // Room for the next bytes; `room` is set to its size (never 0).
+  virtual char* Space(std::size_t& room) = 0;
+  // The first `size` bytes of the last room hold the next bytes. 0 or an
+  // errno value, which stops the writing.
+  virtual int Fill(std::size_t size) = 0;
+};
+
+// Writes the image into `sink`, looking at `stop` between two pieces.
+// Returns 0, the sink's errno, ECANCELED when stopped, or EIO with `error`
+// saying why.
+int WriteImage(const ImageLayout& layout, ContentSource& content, ImageSink& sink,
                const std::function<bool()>& stop, std::string& error);
 
 // Whether a file of this size needs ISO level 3 (several extents): 4 GiB or more.

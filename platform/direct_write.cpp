@@ -60,8 +60,7 @@ int DirectWrites::WriteAt(const char* data, std::size_t size, std::int64_t offse
   if (done == size) return 0;
   TurnOff();
   std::size_t written = 0;
-  return WriteAll(fd_, data + done, size - done, offset + static_cast<std::int64_t>(done),
-                  written);
+  return WriteAll(fd_, data + done, size - done, offset + static_cast<std::int64_t>(done), written);
 }
 
 }  // namespace morvick::platform

@@ -15,7 +15,6 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 
 namespace morvick::platform {
@@ -52,15 +51,14 @@ class NewFile::Writes {
  public:
   explicit Writes(int fd) : direct_(fd), ring_(NewAlignedBuffer(kSlots * kSlot)) {}
 
-  int Add(const char* data, std::size_t size) {
-    while (size > 0) {
-      const std::size_t take = std::min(size, kSlot - filled_);
-      std::memcpy(ring_.get() + (next_ % kSlots) * kSlot + filled_, data, take);
-      filled_ += take;
-      data += take;
-      size -= take;
-      if (filled_ == kSlot) Hand();
-    }
+  char* Space(std::size_t& room) {
+    room = kSlot - filled_;
+    return ring_.get() + (next_ % kSlots) * kSlot + filled_;
+  }
+
+  int Fill(std::size_t size) {
+    filled_ += size;
+    if (filled_ == kSlot) Hand();
     return Failure();
   }
 
@@ -142,7 +140,9 @@ int NewFile::Create(const std::string& path) {
   return 0;
 }
 
-int NewFile::Write(const char* data, std::size_t size) { return writes_->Add(data, size); }
+char* NewFile::Space(std::size_t& room) { return writes_->Space(room); }
+
+int NewFile::Fill(std::size_t size) { return writes_->Fill(size); }
 
 int NewFile::Commit() {
   int error = writes_ ? writes_->Finish() : EBADF;

@@ -37,11 +37,14 @@ class NewFile {
 
   // Creates the temporary file for `path` in the same folder. 0 or errno.
   int Create(const std::string& path);
-  // 0 or errno (ENOSPC for a full disk, EFBIG past the file size limit). The
-  // bytes go to the disk on a thread of their own, directly where the file
-  // system allows it, while the next are made: a failure may show only at a
-  // later call or at Commit().
-  int Write(const char* data, std::size_t size);
+  // Room for the next bytes, to be made in place; `room` is set to its size
+  // (never 0).
+  char* Space(std::size_t& room);
+  // Writes the first `size` bytes of the last room. 0 or errno (ENOSPC for a
+  // full disk, EFBIG past the file size limit). The bytes go to the disk on a
+  // thread of their own, directly where the file system allows it, while the
+  // next are made: a failure may show only at a later call or at Commit().
+  int Fill(std::size_t size);
   // Flushes, closes and gives the file its final name; EEXIST when something
   // has that name meanwhile. On any failure the temporary file is removed.
   int Commit();
