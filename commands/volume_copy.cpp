@@ -141,6 +141,9 @@ class VolumeCopier {
       };
     }
     std::vector<IndexItem>* volume_items = &items;
+    // The index takes the size and time of what was read, which the listing
+    // may have seen before a change.
+    auto copied = std::make_shared<platform::ItemStatus>(from);
     const auto placed = [=, this](int error) {
       if (error == EEXIST) {
         // Someone made a file of that name meanwhile.
@@ -149,14 +152,15 @@ class VolumeCopier {
         Fail(destination, std::strerror(error), folder, entry);
       } else {
         volume_items->push_back(
-            {IndexItem::Type::File, path, from.size, from.mtime_ns, hash->HexDigest(), {}});
+            {IndexItem::Type::File, path, copied->size, copied->mtime_ns, hash->HexDigest(), {}});
       }
     };
-    const int error = copier_.CopyRegularFile(source, destination, options_.method, sink, placed);
+    const int error =
+        copier_.CopyRegularFile(source, destination, options_.method, sink, placed, *copied);
     if (error == EEXIST) return KeepEqualFile(source, destination, path, from, items, folder);
     if (error == EAGAIN) return Fail(source, "changed while it was copied; not copied", folder);
     if (error != 0) return Fail(destination, std::strerror(error), folder);
-    if (!sink) Count(from.size);
+    if (!sink) Count(copied->size);
   }
 
   // A file of that name is there already: from an earlier run when it has the
@@ -350,6 +354,10 @@ CopyReport CopyVolumes(const CopyPlan& plan, const CopyOptions& options) {
     }
   }
   report.set_id = SetIdOf(folders);
+  // A catalogue write that was killed leaves its temporary file beside the volumes.
+  if (copier.copier().Status(plan.folders.output).kind == Kind::Folder) {
+    copier.RemoveLeftovers(plan.folders.output);
+  }
 
   std::vector<std::int32_t> entry_volumes;
   std::set<std::int32_t> volumes_seen;

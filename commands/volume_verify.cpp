@@ -119,7 +119,8 @@ class ImageFiles final : public platform::FileCopier {
     return 0;
   }
   int CopyRegularFile(const std::string&, const std::string&, platform::CopyMethod,
-                      const platform::ByteSink&, const platform::PlacedSink&) override {
+                      const platform::ByteSink&, const platform::PlacedSink&,
+                      platform::ItemStatus&) override {
     return EROFS;
   }
   void FinishCopies() override {}

@@ -298,12 +298,13 @@ class SystemFileCopier final : public FileCopier {
   }
 
   int CopyRegularFile(const std::string& source, const std::string& destination, CopyMethod method,
-                      const ByteSink& sink, const PlacedSink& placed) override {
+                      const ByteSink& sink, const PlacedSink& placed, ItemStatus& copied) override {
     const FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (!in) return errno;
     struct stat info;
     if (::fstat(in.get(), &info) != 0) return errno;
     if (!S_ISREG(info.st_mode)) return EINVAL;
+    copied = StatusOf(info);
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     if (method == CopyMethod::HardLink) {
       // A second name of the same file: complete the moment it appears, and

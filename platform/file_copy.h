@@ -82,9 +82,12 @@ class FileCopier {
   // or FinishCopies(). `placed` is told then (when this returns 0; never when
   // it fails), with the error of a write that failed meanwhile. EAGAIN when
   // the source changed while it was read. A failure leaves nothing behind.
+  // `copied` is set, before `placed` is told, to the source as it was opened
+  // and read (its size, time and mode are the copy's), which may differ from
+  // what a listing of its folder said a moment before.
   virtual int CopyRegularFile(const std::string& source, const std::string& destination,
-                              CopyMethod method, const ByteSink& sink,
-                              const PlacedSink& placed) = 0;
+                              CopyMethod method, const ByteSink& sink, const PlacedSink& placed,
+                              ItemStatus& copied) = 0;
   // Flushes the copies that wait for their names and gives them their names.
   virtual void FinishCopies() = 0;
   // Removes `path`, a file or a link with a temporary name that a copy left

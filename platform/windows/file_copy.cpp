@@ -181,7 +181,7 @@ class SystemFileCopier final : public FileCopier {
   }
 
   int CopyRegularFile(const std::string& source, const std::string& destination, CopyMethod method,
-                      const ByteSink& sink, const PlacedSink& placed) override {
+                      const ByteSink& sink, const PlacedSink& placed, ItemStatus& copied) override {
     const Handle in = OpenForReading(source);
     if (!in) return windows::LastErrno();
     BY_HANDLE_FILE_INFORMATION info;
@@ -189,6 +189,11 @@ class SystemFileCopier final : public FileCopier {
     if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
       return EINVAL;
     }
+    copied = ItemStatus{};
+    copied.kind = ItemStatus::Kind::File;
+    copied.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) |
+                                            info.nFileSizeLow);
+    copied.mtime_ns = NanosecondsOf(info.ftLastWriteTime);
     if (method == CopyMethod::HardLink) {
       if (!::CreateHardLinkW(SystemPath(destination).c_str(), SystemPath(source).c_str(),
                              nullptr)) {

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -33,10 +34,12 @@ using testing::TakeManifest;
 using testing::TempDir;
 
 // The real file system, except that the `fail_at`-th file copy fails with EIO
-// (after it has read part of the file), as a disc that cannot be read would.
+// (after it has read part of the file), as a disc that cannot be read would,
+// and that `before_copy` sees every source just before it is opened.
 class FailingCopier final : public platform::FileCopier {
  public:
   explicit FailingCopier(int fail_at) : fail_at_(fail_at) {}
+  std::function<void(const std::string& source)> before_copy;
   platform::ItemStatus Status(const std::string& path) override { return real_.Status(path); }
   int List(const std::string& folder, std::vector<platform::FolderItem>& items) override {
     return real_.List(folder, items);
@@ -49,9 +52,10 @@ class FailingCopier final : public platform::FileCopier {
   }
   int CopyRegularFile(const std::string& source, const std::string& destination,
                       platform::CopyMethod method, const platform::ByteSink& sink,
-                      const platform::PlacedSink& placed) override {
+                      const platform::PlacedSink& placed, platform::ItemStatus& copied) override {
     if (++copies_ == fail_at_) return EIO;
-    return real_.CopyRegularFile(source, destination, method, sink, placed);
+    if (before_copy) before_copy(source);
+    return real_.CopyRegularFile(source, destination, method, sink, placed, copied);
   }
   void FinishCopies() override { real_.FinishCopies(); }
   int RemoveTemporary(const std::string& path) override { return real_.RemoveTemporary(path); }
@@ -233,6 +237,27 @@ TEST_F(VolumeCopyTest, AFailedFileLeavesNoPartAndASecondRunFinishes) {
   EXPECT_EQ(TakeManifest(dir_.Path("in")), before_);
 }
 
+// A file written to after its folder was listed and before it was opened:
+// the index has the size, time and hash of what was copied.
+TEST_F(VolumeCopyTest, TheIndexDescribesTheFileAsItWasRead) {
+  FailingCopier changing(0);
+  changing.before_copy = [](const std::string& source) {
+    if (source.ends_with("/a.txt")) std::ofstream(source, std::ios::app) << "grown";
+  };
+  ASSERT_EQ(Copy(&changing).status, CopyReport::Status::Done);
+  const std::string a = dir_.Path("in/a.txt");
+  struct stat now {};
+  ASSERT_EQ(stat(a.c_str(), &now), 0);
+  IndexItem item;
+  for (const IndexItem& candidate : IndexOf(1).items) {
+    if (candidate.path == "a.txt") item = candidate;
+  }
+  EXPECT_EQ(item.size, 45);
+  EXPECT_EQ(item.mtime_ns, now.st_mtim.tv_sec * 1000000000LL + now.st_mtim.tv_nsec);
+  EXPECT_EQ(item.sha256, Sha256Hex(ReadFile(a)));
+  EXPECT_EQ(VerifyVolume(Volume(1), {}).status, VerifyReport::Status::Match);
+}
+
 TEST_F(VolumeCopyTest, StopsBetweenFilesAndTheSameCopyFinishes) {
   CopyOptions options;
   int files = 0;
@@ -257,6 +282,8 @@ TEST_F(VolumeCopyTest, TheNextRunRemovesWhatAKilledCopyLeft) {
   ASSERT_EQ(symlink("a.txt", (volume + "/.morvick-99999999-5.tmp").c_str()), 0);
   dir_.CreateDir("out/" + form_.Naming().FolderName(nested) + "/.morvick-99999999-6.tmp");
   dir_.WriteFile("out/" + form_.Naming().FolderName(nested) + "/.morvick-notes.tmp", "mine");
+  // A catalogue write killed beside the volumes.
+  dir_.WriteFile("out/.morvick-99999999-7.tmp", "part of a catalogue");
   const auto extras = [&volume] {
     std::map<std::string, std::string> found;
     for (const VerifyFinding& finding : VerifyVolume(volume, {}).findings) {
@@ -272,7 +299,8 @@ TEST_F(VolumeCopyTest, TheNextRunRemovesWhatAKilledCopyLeft) {
 
   const CopyReport again = Copy();
   ASSERT_EQ(again.status, CopyReport::Status::Done) << again.failures.front().path;
-  EXPECT_EQ(again.leftovers_removed, 2);
+  EXPECT_EQ(again.leftovers_removed, 3);
+  EXPECT_FALSE(PathExists(dir_.Path("out/.morvick-99999999-7.tmp")));
   EXPECT_EQ(extras(), (std::map<std::string, std::string>{{".morvick-99999999-6.tmp", ""},
                                                           {".morvick-notes.tmp", ""}}));
   EXPECT_EQ(TakeManifest(dir_.Path("in")), before_);

@@ -56,13 +56,16 @@ TEST(FileCopier, ACopyHasItsNameOnlyOnceItsBatchIsFlushed) {
   FileCopier& copier = RealFileCopier();
   std::map<std::string, int> placed;
   std::map<std::string, Sha256> hashes;  // the sinks may still run after the copies return
+  ItemStatus copied;
   for (const std::string name : {"a", "b"}) {
     const int error = copier.CopyRegularFile(
         dir.Path("in/" + name), dir.Path("out/" + name), CopyMethod::Copy,
         [&hash = hashes[name]](const char* data, std::size_t size) { hash.Update(data, size); },
-        [&placed, name](int result) { placed[name] = result; });
+        [&placed, name](int result) { placed[name] = result; }, copied);
     ASSERT_EQ(error, 0) << name;
+    EXPECT_EQ(copied.size, name == "a" ? static_cast<std::int64_t>(large.size()) : 1) << name;
   }
+  EXPECT_EQ(copied.mtime_ns, copier.Status(dir.Path("in/b")).mtime_ns);
   EXPECT_TRUE(placed.empty());
   const std::set<std::string> waiting = NamesIn(dir.Path("out"));
   ASSERT_EQ(waiting.size(), 2u);
@@ -75,8 +78,9 @@ TEST(FileCopier, ACopyHasItsNameOnlyOnceItsBatchIsFlushed) {
   EXPECT_EQ(TakeManifest(dir.Path("out")), TakeManifest(dir.Path("in")));
 
   // A namesake that appears meanwhile is kept, and the copy's file goes.
-  ASSERT_EQ(copier.CopyRegularFile(dir.Path("in/b"), dir.Path("out/c"), CopyMethod::Copy, nullptr,
-                                   [&placed](int result) { placed["c"] = result; }),
+  ASSERT_EQ(copier.CopyRegularFile(
+                dir.Path("in/b"), dir.Path("out/c"), CopyMethod::Copy, nullptr,
+                [&placed](int result) { placed["c"] = result; }, copied),
             0);
   dir.WriteFile("out/c", "someone's");
   copier.FinishCopies();
@@ -93,12 +97,13 @@ TEST(FileCopier, ASourceWrittenToWhileItIsReadIsNotCopied) {
   dir.CreateDir("out");
   bool written = false;
   bool placed = false;
+  ItemStatus copied;
   const int error = RealFileCopier().CopyRegularFile(
       source, dir.Path("out/a"), CopyMethod::Copy,
       [&written, &source](const char*, std::size_t) {
         if (!std::exchange(written, true)) std::ofstream(source, std::ios::app) << "more";
       },
-      [&placed](int) { placed = true; });
+      [&placed](int) { placed = true; }, copied);
   RealFileCopier().FinishCopies();
   EXPECT_EQ(error, EAGAIN);
   EXPECT_FALSE(placed);
@@ -161,10 +166,11 @@ TEST(FileCopier, ClonesWhereTheFileSystemSharesBlocks) {
   testing::TempDir::SetMtime(dir.WriteFile("mnt/source", content), 1400000000);
   std::string seen;
   int placed = -1;
+  ItemStatus copied;
   ASSERT_EQ(RealFileCopier().CopyRegularFile(
                 root + "/source", root + "/clone", CopyMethod::Copy,
                 [&seen](const char* data, std::size_t size) { seen.append(data, size); },
-                [&placed](int error) { placed = error; }),
+                [&placed](int error) { placed = error; }, copied),
             0);
   RealFileCopier().FinishCopies();
   ASSERT_EQ(placed, 0);
