@@ -310,7 +310,13 @@ class SystemFileCopier final : public FileCopier {
       // A second name of the same file: complete the moment it appears, and
       // link() never replaces. The bytes are still read once, for the hash.
       if (::link(source.c_str(), destination.c_str()) != 0) return errno;
-      const int error = sink ? ReadInto(in.get(), sink, -1) : 0;
+      // The name links the file that was opened and is read, not one put in
+      // its place meanwhile.
+      struct stat linked;
+      int error = ::lstat(destination.c_str(), &linked) != 0                     ? errno
+                  : linked.st_dev != info.st_dev || linked.st_ino != info.st_ino ? EAGAIN
+                                                                                 : 0;
+      if (error == 0 && sink) error = ReadInto(in.get(), sink, -1);
       if (error != 0) {
         ::unlink(destination.c_str());
         return error;
