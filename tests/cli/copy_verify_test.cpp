@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -117,6 +121,33 @@ TEST_F(CopyVerifyTest, AFailedEntryEndsWithThreeAndASecondRunCompletes) {
   EXPECT_EQ(second.status, kExitDone) << second.err;
   EXPECT_TRUE(PathExists(dir_.Path("out/") + kCatalogueJsonName));
   for (const char* volume : {"DVD01", "DVD02"}) EXPECT_EQ(Verify(volume).status, kExitDone);
+}
+
+// A disk that fills in the middle of a file: the copies it cuts fail and go,
+// and every name in the volume holds a whole file.
+TEST_F(CopyVerifyTest, AFullDiskLeavesOnlyWholeFilesUnderTheirNames) {
+  const std::string out = dir_.CreateDir("small");
+  if (::mount("tmpfs", out.c_str(), "tmpfs", 0, "size=256k") != 0) {
+    GTEST_SKIP() << "needs root to mount a small file system";
+  }
+  const std::string in = dir_.CreateDir("many");
+  for (const char* name : {"1", "2", "3", "4"}) {
+    dir_.WriteFile(std::string("many/") + name, std::string(120000, name[0]));
+  }
+  const testing::CliRun run =
+      RunCliProgram({"copy", in, out, "--size", "1000000", "--unit", "bytes", "--base", "DVD",
+                     "--digits", "2", "--yes", "--quiet"},
+                    dir_.path());
+  const testing::Manifest copied = TakeManifest(out + "/DVD01");
+  ::umount(out.c_str());
+  EXPECT_EQ(run.status, kExitSomeFailed) << run.err;
+  EXPECT_NE(run.err.find(std::strerror(ENOSPC)), std::string::npos) << run.err;
+  const testing::Manifest sources = TakeManifest(in);
+  EXPECT_FALSE(copied.empty());
+  EXPECT_LT(copied.size(), sources.size());
+  for (const testing::ManifestItem& item : copied) {
+    EXPECT_NE(std::find(sources.begin(), sources.end(), item), sources.end()) << item.path;
+  }
 }
 
 // On a terminal: the question is asked there, Ctrl-C at it copies nothing;
