@@ -158,6 +158,10 @@ int ImagePlanned(CommandState& state, const PlanSettings& settings, Prompter& pr
   }
   const ImageWriteReport report = WriteImages(plan, inputs, write);
   if (progress) progress->Finish();
+  if (report.leftovers_removed > 0 && !options.quiet) {
+    Message("morvick-cli: removed " + std::to_string(report.leftovers_removed) +
+            " partial image(s) left in " + inputs.output + " by an interrupted run");
+  }
   switch (report.status) {
     case ImageWriteReport::Status::Done: break;
     case ImageWriteReport::Status::Exists:

@@ -640,6 +640,19 @@ ImageWriteReport WriteImages(ImagePlan& plan, const ImageInputs& inputs,
     }
   }
 
+  // A killed run's partial images go first: each can be as large as an image.
+  std::vector<platform::FolderItem> children;
+  if (files.List(inputs.output, children) == 0) {
+    for (const platform::FolderItem& child : children) {
+      if (child.status.kind != Kind::File || !platform::IsNewFileTemporaryName(child.name)) {
+        continue;
+      }
+      if (platform::RemoveNewFileLeftover(platform::JoinPath(inputs.output, child.name)) == 0) {
+        ++report.leftovers_removed;
+      }
+    }
+  }
+
   std::int64_t total = 0;
   for (const PlannedImage* image : todo) total += image->exact;
   std::int64_t done = 0;

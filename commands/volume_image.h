@@ -77,6 +77,7 @@ struct ImageWriteReport {
   std::string failed_path;           // the image or catalogue that failed, or that exists
   std::string reason;
   bool catalogue_written = false;
+  int leftovers_removed = 0;  // partial images a killed run had left in the output folder
 };
 
 // Writes the planned images (and the catalogue) into the output folder, each

@@ -37,22 +37,27 @@ using ByteSink = std::function<void(const char* data, std::size_t size)>;
 // (its temporary file is gone then).
 using PlacedSink = std::function<void(int error)>;
 
-// Whether `name` has the form of the temporary names of this program's copies.
-inline bool IsCopyTemporaryName(std::string_view name) {
+// Whether `name` is ".morvick-" PID "-" NUMBER `suffix`: the form of this
+// program's temporary names.
+inline bool IsNumberedTemporaryName(std::string_view name, std::string_view suffix) {
   constexpr std::string_view kPrefix = ".morvick-";
-  constexpr std::string_view kSuffix = ".tmp";
-  if (name.size() <= kPrefix.size() + kSuffix.size() || !name.starts_with(kPrefix) ||
-      !name.ends_with(kSuffix)) {
+  if (name.size() <= kPrefix.size() + suffix.size() || !name.starts_with(kPrefix) ||
+      !name.ends_with(suffix)) {
     return false;
   }
   const std::string_view numbers =
-      name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+      name.substr(kPrefix.size(), name.size() - kPrefix.size() - suffix.size());
   const std::size_t dash = numbers.find('-');
   const auto digits = [](std::string_view text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
   };
   return dash != std::string_view::npos && digits(numbers.substr(0, dash)) &&
          digits(numbers.substr(dash + 1));
+}
+
+// Whether `name` has the form of the temporary names of this program's copies.
+inline bool IsCopyTemporaryName(std::string_view name) {
+  return IsNumberedTemporaryName(name, ".tmp");
 }
 
 // Whether a copy may share the source's blocks: a reflink where the file

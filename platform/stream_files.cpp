@@ -1,6 +1,7 @@
 #include "platform/stream_files.h"
 
 #include "platform/direct_write.h"
+#include "platform/file_copy.h"
 #include "platform/file_mover.h"
 #include "platform/held_folder.h"
 #include "platform/real_path.h"
@@ -164,6 +165,20 @@ int NewFile::Commit() {
     Discard();
   }
   return error;
+}
+
+bool IsNewFileTemporaryName(std::string_view name) {
+  return IsNumberedTemporaryName(name, ".partial");
+}
+
+int RemoveNewFileLeftover(const std::string& path) {
+  const std::string name = path.substr(path.find_last_of('/') + 1);
+  if (!IsNewFileTemporaryName(name)) return EINVAL;
+  if (name.starts_with(".morvick-" + std::to_string(::getpid()) + "-")) return EBUSY;
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0) return errno;
+  if (!S_ISREG(info.st_mode)) return EINVAL;
+  return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
 void NewFile::Discard() {

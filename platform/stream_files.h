@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace morvick::platform {
 
@@ -61,6 +62,13 @@ class NewFile {
   std::string path_;
   std::string temporary_;
 };
+
+// Whether `name` has the form of NewFile's temporary names.
+bool IsNewFileTemporaryName(std::string_view name);
+// Removes what a killed run left under one of NewFile's temporary names: a
+// regular file of that form only, never one this process is writing. 0 or
+// the errno value.
+int RemoveNewFileLeftover(const std::string& path);
 
 // A write past the file size limit fails with EFBIG instead of killing the
 // process (SIGXFSZ), so that the partial file can be removed.

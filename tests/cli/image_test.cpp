@@ -267,6 +267,22 @@ TEST_F(ImageTest, NoImageReplacedNoPartialImageLeft) {
   }
   if (mounted) ::umount(small.c_str());
   EXPECT_EQ(TakeManifest(input_), before_);
+
+  // What a killed run left under the temporary name goes; near misses stay.
+  const std::string again = dir_.CreateDir("again");
+  dir_.WriteFile("again/.morvick-4000000-7.partial", "half an image");
+  dir_.WriteFile("again/.morvick-x-7.partial", "someone's");
+  dir_.CreateDir("again/.morvick-4000000-8.partial");
+  args = Args("100000");
+  args[2] = again;
+  run = RunCliProgram(args, dir_.path());
+  EXPECT_EQ(run.status, kExitDone) << run.err;
+  EXPECT_NE(run.err.find("removed 1 partial image(s) left in " + again), std::string::npos)
+      << run.err;
+  const std::set<std::string> names = NamesIn(again);
+  EXPECT_FALSE(names.contains(".morvick-4000000-7.partial"));
+  EXPECT_TRUE(names.contains(".morvick-x-7.partial"));
+  EXPECT_TRUE(names.contains(".morvick-4000000-8.partial"));
 }
 
 // On a terminal: Ctrl-C at the question writes nothing; the progress line
