@@ -40,6 +40,13 @@ constexpr std::size_t MostPatterns(std::size_t sizes) { return 3 * sizes + 256; 
 constexpr std::uint64_t kQuickNodes = 20'000;
 // Patterns a dive tries, one after the other, where fixing bins fails.
 constexpr std::size_t kDiveAlternatives = 4;
+// Items left at which the dive hands over to a short complete search, and its steps.
+constexpr std::size_t kDiveSearchItems = 90;
+constexpr std::uint64_t kDiveSearchSteps = 5'000'000;
+// How near the weights kept for the complete search come to the relaxation, in bins.
+constexpr double kWeightsClose = 1e-4;
+// Alternatives one path of the dive may take.
+constexpr std::size_t kDiveDiscrepancies = 2;
 
 struct SizeClass {
   std::int64_t size;
@@ -297,13 +304,16 @@ class DualMaster {
 
   // Drops the patterns whose rows the solution does not touch (their slack is
   // basic and above zero), so that the tableau stays about as tall as there
-  // are sizes. A basic slack's column is a unit column: with its row it goes
-  // without changing the rest of the tableau.
-  void DropLoosePatterns() {
+  // are sizes; with `tight_too`, also those whose slack is basic at zero,
+  // which the solution uses no bin of either. A basic slack's column is a unit
+  // column: with its row it goes without changing the rest of the tableau.
+  void DropLoosePatterns(bool tight_too) {
     std::vector<char> drop(Width(), 0);
     bool any = false;
     for (std::size_t r = 0; r < rows_.size(); ++r) {
-      if (basic_[r] >= sizes_ && rows_[r].back() > kLoose) drop[basic_[r]] = any = true;
+      if (basic_[r] >= sizes_ && (tight_too || rows_[r].back() > kLoose)) {
+        drop[basic_[r]] = any = true;
+      }
     }
     if (!any) return;
     std::vector<std::size_t> moved(Width() + 1, 0);
@@ -491,15 +501,51 @@ ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start
 
   BinKnapsack search(classes, capacity);
   LoadListKnapsack load_list(classes, capacity);
-  const Wide scale = static_cast<Wide>(kScale);
+  // A bin must weigh more than one (the scale) by more than the simplex's
+  // tolerance to improve the master: a row it broke by less would be taken as
+  // kept, and the same pattern would come back again and again.
+  const Wide floor = static_cast<Wide>(kScale) + static_cast<Wide>(kScale * 16 * kEpsilon);
+  // Farley's weights of one relaxation, for a complete search.
+  struct Weights {
+    std::vector<Wide> of_class;
+    Wide heaviest = 0;
+    Wide total = 0;
+  };
+  WorkBudget* spend = &budget;  // what the column generation spends
   // Column generation on the items of `classes` until no pattern improves the
   // master or the bound reaches `stop_at`; the bound (Farley's, never above the
   // optimum of those items) in `bound`. False when it could not finish.
-  const auto converge = [&](std::int64_t stop_at, std::int64_t& bound) {
+  // With `settle`, for the dive, it also stops once the master's value (never
+  // below the relaxation's) shows that the relaxation fits in stop_at - 1 bins;
+  // `bound` is then stop_at - 1, an estimate, not a bound. With `keep`, it
+  // keeps there the weights that hold the most bins' worth, and goes on until
+  // they come within kWeightsClose of the relaxation.
+  const auto converge = [&](std::int64_t stop_at, std::int64_t& bound, bool settle = false,
+                            Weights* keep = nullptr) {
     bound = 0;
+    bool rebuilt = false;
     while (master.rows() <= MostPatterns(classes.size())) {
-      if (!master.Solve(budget)) return false;
-      if (master.rows() > 2 * classes.size() + 64) master.DropLoosePatterns();
+      if (!master.Solve(*spend)) {
+        if (rebuilt || spend->exhausted()) return false;
+        // Rounding that piled up over many pivots, or a size that dropped
+        // patterns left in none: the same patterns again from the origin, for
+        // the counts of now, and a bin of its own for a size in none.
+        std::vector<std::vector<std::int64_t>> kept = master.patterns();
+        for (std::size_t i = 0; i < classes.size(); ++i) {
+          if (std::none_of(kept.begin(), kept.end(), [&](const auto& p) { return p[i] > 0; })) {
+            kept.emplace_back(classes.size(), 0);
+            kept.back()[i] =
+                std::max<std::int64_t>(1, std::min(classes[i].count, capacity / classes[i].size));
+          }
+        }
+        master = DualMaster(classes);
+        for (const std::vector<std::int64_t>& pattern : kept) master.AddPattern(pattern);
+        rebuilt = true;
+        continue;
+      }
+      if (master.rows() > 2 * classes.size() + 64) master.DropLoosePatterns(false);
+      // Degenerate rows pile up over a long dive; they go before the limit stops it.
+      if (master.rows() >= MostPatterns(classes.size())) master.DropLoosePatterns(true);
       const std::vector<double> y = master.Duals();
       std::vector<Wide> weights(classes.size());
       Wide total = 0;
@@ -509,10 +555,13 @@ ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start
         total += weights[i] * classes[i].count;
         objective += y[i] * static_cast<double>(classes[i].count);
       }
-      // Only a bin heavier than one (the scale) improves the master.
-      Pricing pricing = search.Solve(weights, scale, kQuickNodes, budget);
+      if (settle && objective <= static_cast<double>(stop_at - 1) + 1e-7) {
+        bound = stop_at - 1;
+        return true;
+      }
+      Pricing pricing = search.Solve(weights, floor, kQuickNodes, *spend);
       if (!pricing.exact && pricing.pattern.empty()) {
-        std::optional<Pricing> exact = load_list.Solve(weights, scale, budget);
+        std::optional<Pricing> exact = load_list.Solve(weights, floor, *spend);
         if (!exact) return false;
         pricing = std::move(*exact);
       }
@@ -520,34 +569,52 @@ ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start
         // Farley: no bin weighs more than pricing.best, so the bins hold all
         // the weight only when there are at least total / best of them.
         bound = std::max(bound, static_cast<std::int64_t>(CeilDiv(total, pricing.best)));
-        // The master's value is the most this bound can reach.
-        if (bound >= stop_at || static_cast<double>(bound) >= std::ceil(objective - 1e-6)) {
+        if (keep != nullptr &&
+            (keep->heaviest == 0 || total * keep->heaviest > keep->total * pricing.best)) {
+          *keep = Weights{weights, pricing.best, total};
+        }
+        // The master's value is the most this bound can reach; weights kept
+        // prune a complete search by what they lack of it.
+        const bool close =
+            keep == nullptr || static_cast<double>(total) >=
+                                   (objective - kWeightsClose) * static_cast<double>(pricing.best);
+        if (bound >= stop_at ||
+            (close && static_cast<double>(bound) >= std::ceil(objective - 1e-6))) {
           return true;
         }
       }
       if (pricing.pattern.empty()) return true;
-      if (budget.exhausted()) return false;
+      if (spend->exhausted()) return false;
       master.AddPattern(pricing.pattern);
     }
     return false;
   };
 
-  const bool solved = converge(enough, result.bound);
+  Weights root;
+  const bool solved = converge(enough, result.bound, false, &root);
+  result.weights = root.of_class;
+  result.heaviest = root.heaviest;
   result.bound =
       std::min<std::int64_t>(result.bound, static_cast<std::int64_t>(instance.sizes.size()));
   if (!solved || result.bound >= start.bin_count) return result;
 
-  // The dive for a packing into one bin fewer than `start`: one bin of the
+  // The dive for a packing into one bin fewer than `start`: one bin of a
   // pattern the relaxation uses most is fixed, the relaxation of the items it
-  // leaves is solved again, and so on while its bound leaves room for them.
-  // When it does not, the dive goes back and fixes a bin of the next pattern
-  // instead, a few times; what is left when none fits is for the complete
-  // search.
+  // leaves is solved again, and so on while it leaves room for them. Where it
+  // does not, the dive goes back to the latest bin that has an alternative (a
+  // pattern the relaxation used less) and takes that; a path may take at most
+  // kDiveDiscrepancies alternatives. The deepest path is kept for the complete
+  // search when no path packs every item.
   const std::int64_t target = start.bin_count - 1;
   std::vector<std::int64_t> demand;
   for (const SizeClass& c : classes) demand.push_back(c.count);
-  std::size_t attempt = 0;  // a bin of the (attempt + 1)-th most used pattern
-  while (!budget.exhausted()) {
+  const auto set_demand = [&] {
+    for (std::size_t i = 0; i < classes.size(); ++i) classes[i].count = demand[i];
+    master.SetDemand(demand);
+  };
+  // The bins to try next, from the relaxation just solved: what the patterns
+  // it uses most want of the items left, each bin once.
+  const auto choices = [&] {
     const std::vector<double> x = master.PatternValues();
     const std::vector<std::vector<std::int64_t>>& rows = master.patterns();
     std::vector<std::size_t> used;
@@ -556,40 +623,95 @@ ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start
     }
     std::stable_sort(used.begin(), used.end(),
                      [&](std::size_t a, std::size_t b) { return x[a] > x[b]; });
-    if (attempt >= std::min(used.size(), kDiveAlternatives)) break;
-    const std::size_t kept = result.fixed.size();
-    const std::vector<std::int64_t> kept_demand = demand;
-    // The bin takes what the pattern wants of the items left.
-    std::vector<std::int64_t> bin(classes.size(), 0);
-    bool any = false;
-    for (std::size_t i = 0; i < classes.size(); ++i) {
-      bin[i] = std::min(rows[used[attempt]][i], demand[i]);
-      demand[i] -= bin[i];
-      any = any || bin[i] > 0;
+    std::vector<std::vector<std::int64_t>> bins;
+    for (const std::size_t p : used) {
+      std::vector<std::int64_t> bin(classes.size(), 0);
+      bool any = false;
+      for (std::size_t i = 0; i < classes.size(); ++i) {
+        bin[i] = std::min(rows[p][i], demand[i]);
+        any = any || bin[i] > 0;
+      }
+      if (any && std::find(bins.begin(), bins.end(), bin) == bins.end()) bins.push_back(bin);
+      if (bins.size() == kDiveAlternatives) break;
     }
-    if (!any) {  // nothing of it is left
-      ++attempt;
+    return bins;
+  };
+  struct Level {
+    std::vector<std::vector<std::int64_t>> bins;
+    std::size_t next = 0;
+  };
+  std::vector<Level> levels{{choices(), 0}};
+  std::vector<std::vector<std::int64_t>> path;  // the bin fixed at each level
+  std::size_t discrepancies = 0;
+  // The dive has half of what is left, so that the searches after it have their part.
+  WorkBudget dive = budget.Share(budget.left() / 2, true);
+  spend = &dive;
+  while (!levels.empty() && !dive.exhausted()) {
+    Level& level = levels.back();
+    if (level.next > 0 && !path.empty() && path.size() == levels.size()) {
+      // Back from this level's last bin: its items are left again.
+      for (std::size_t i = 0; i < classes.size(); ++i) demand[i] += path.back()[i];
+      path.pop_back();
+    }
+    if (level.next == level.bins.size() ||
+        (level.next == 1 && discrepancies == kDiveDiscrepancies)) {
+      if (level.next > 1) discrepancies -= 1;
+      levels.pop_back();
       continue;
     }
-    result.fixed.push_back(std::move(bin));
-    if (std::all_of(demand.begin(), demand.end(), [](std::int64_t d) { return d == 0; })) break;
-    for (std::size_t i = 0; i < classes.size(); ++i) classes[i].count = demand[i];
-    master.SetDemand(demand);
+    if (level.next == 1) discrepancies += 1;
+    path.push_back(level.bins[level.next++]);
+    for (std::size_t i = 0; i < classes.size(); ++i) demand[i] -= path.back()[i];
+    if (path.size() > result.fixed.size()) result.fixed = path;
+    if (std::all_of(demand.begin(), demand.end(), [](std::int64_t d) { return d == 0; })) {
+      result.fixed = path;
+      break;
+    }
+    set_demand();
     std::int64_t residual = 0;
-    const std::int64_t room = target - static_cast<std::int64_t>(result.fixed.size());
-    const bool finished = converge(room + 1, residual);
-    if (finished && residual <= room) {
-      attempt = 0;
-      continue;
+    const std::int64_t room = target - static_cast<std::int64_t>(path.size());
+    if (!converge(room + 1, residual, true)) break;
+    std::size_t items_left = 0;
+    for (const std::int64_t d : demand) items_left += static_cast<std::size_t>(d);
+    if (residual <= room && items_left <= kDiveSearchItems) {
+      // Few items left: a short complete search for them, pruned by the
+      // weights of their own relaxation, either packs them into the bins left
+      // or shows that this path cannot.
+      Weights node;
+      if (!converge(room + 1, residual, false, &node)) break;
+      if (residual > room) continue;
+      Instance rest;
+      rest.capacity = capacity;
+      ItemWeights rest_weights;
+      rest_weights.heaviest = node.heaviest;
+      std::vector<std::size_t> class_of;
+      for (std::size_t i = 0; i < classes.size(); ++i) {
+        for (std::int64_t k = 0; k < demand[i]; ++k) {
+          rest.sizes.push_back(classes[i].size);
+          rest_weights.of_item.push_back(node.of_class.empty() ? 0 : node.of_class[i]);
+          class_of.push_back(i);
+        }
+      }
+      WorkBudget share = dive.Share(kDiveSearchSteps);
+      Packing packed;
+      const ExactOutcome outcome =
+          PackIntoBins(rest, static_cast<std::int32_t>(room), share, packed, &rest_weights);
+      dive.Charge(share);
+      if (outcome == ExactOutcome::kFound) {
+        std::vector<std::vector<std::int64_t>> bins(static_cast<std::size_t>(packed.bin_count),
+                                                    std::vector<std::int64_t>(classes.size(), 0));
+        for (std::size_t k = 0; k < class_of.size(); ++k) {
+          ++bins[static_cast<std::size_t>(packed.bin_of[k])][class_of[k]];
+        }
+        result.fixed = path;
+        result.fixed.insert(result.fixed.end(), bins.begin(), bins.end());
+        break;
+      }
+      if (outcome == ExactOutcome::kNone) continue;
     }
-    // The relaxation leaves no room for these fixed bins: back to before them.
-    result.fixed.resize(kept);
-    demand = kept_demand;
-    for (std::size_t i = 0; i < classes.size(); ++i) classes[i].count = demand[i];
-    master.SetDemand(demand);
-    if (!finished || !converge(target - static_cast<std::int64_t>(kept) + 1, residual)) break;
-    ++attempt;
+    if (residual <= room) levels.push_back({choices(), 0});
   }
+  budget.Charge(dive);
   return result;
 }
 

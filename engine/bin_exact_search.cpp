@@ -8,8 +8,12 @@
 //    one of the interchangeable choices).
 // The room left in the bins may add up to at most bins × capacity − total size,
 // which prunes most completions when the bins must be nearly full.
+// With weights (see ItemWeights), the weight the bins lack below the heaviest
+// bin is shared out the same way, which prunes the bins that the relaxation
+// behind the weights finds wasteful although they are full.
 // Items left after a failed bin are kept as a dead end: the same sizes left for
-// the same number of bins, reached again through other bins, fail at once.
+// the same number of bins, reached again through other bins, fail at once (the
+// room and the weight left to waste follow from the items and bins left).
 
 #include "engine/bin_packing.h"
 
@@ -46,10 +50,14 @@ struct DeadEndHash {
 
 class BinCompletion {
  public:
-  BinCompletion(const Instance& instance, WorkBudget& budget)
+  BinCompletion(const Instance& instance, WorkBudget& budget, const ItemWeights* weights)
       : sizes_(instance.sizes),
         capacity_(instance.capacity),
         budget_(budget),
+        weights_(weights != nullptr && weights->heaviest > 0 &&
+                         weights->of_item.size() == instance.sizes.size()
+                     ? weights
+                     : nullptr),
         bin_of_(instance.sizes.size(), -1) {
     hashes_.reserve(sizes_.size());
     for (const std::int64_t size : sizes_) {
@@ -65,8 +73,14 @@ class BinCompletion {
     for (const std::int64_t size : sizes_) waste -= size;
     if (waste < 0) return ExactOutcome::kNone;
     const std::int64_t waste_left = waste > kNoSize ? kNoSize : static_cast<std::int64_t>(waste);
+    Wide weight_waste = 0;
+    if (weights_ != nullptr) {
+      weight_waste = Wide{bins} * weights_->heaviest;
+      for (const Wide weight : weights_->of_item) weight_waste -= weight;
+      if (weight_waste < 0) return ExactOutcome::kNone;
+    }
     levels_.resize(static_cast<std::size_t>(bins) + 1);
-    if (FillNextBin(0, bins, waste_left)) {
+    if (FillNextBin(0, bins, waste_left, weight_waste)) {
       found.bin_of = bin_of_;
       found.bin_count = 0;
       for (const std::int32_t bin : bin_of_) found.bin_count = std::max(found.bin_count, bin + 1);
@@ -81,12 +95,15 @@ class BinCompletion {
     std::int32_t bin = 0;
     std::int32_t bins_left = 0;
     std::int64_t waste_left = 0;
+    Wide weight_waste_left = 0;
     std::vector<std::size_t> candidates;  // items left, largest first
     std::vector<Wide> after;              // sum of the candidates from k on
+    std::vector<std::size_t> densest;     // the heaviest per byte from k on
     std::vector<std::size_t> chosen;
   };
 
-  bool FillNextBin(std::int32_t bin, std::int32_t bins_left, std::int64_t waste_left) {
+  bool FillNextBin(std::int32_t bin, std::int32_t bins_left, std::int64_t waste_left,
+                   Wide weight_waste_left) {
     std::size_t first = 0;
     while (first < sizes_.size() && bin_of_[first] >= 0) ++first;
     if (first == sizes_.size()) return true;
@@ -98,6 +115,7 @@ class BinCompletion {
     level.bin = bin;
     level.bins_left = bins_left;
     level.waste_left = waste_left;
+    level.weight_waste_left = weight_waste_left;
     level.candidates.clear();
     for (std::size_t i = first + 1; i < sizes_.size(); ++i) {
       if (bin_of_[i] < 0) level.candidates.push_back(i);
@@ -106,11 +124,25 @@ class BinCompletion {
     for (std::size_t k = level.candidates.size(); k-- > 0;) {
       level.after[k] = level.after[k + 1] + sizes_[level.candidates[k]];
     }
+    if (weights_ != nullptr) {
+      level.densest.assign(level.candidates.size(), 0);
+      for (std::size_t k = level.candidates.size(); k-- > 0;) {
+        const std::size_t item = level.candidates[k];
+        std::size_t best = item;
+        if (k + 1 < level.candidates.size()) {
+          const std::size_t other = level.densest[k + 1];
+          if (Weight(other) * sizes_[item] > Weight(item) * sizes_[other]) best = other;
+        }
+        level.densest[k] = best;
+      }
+    }
     level.chosen.clear();
     // A packing found stays in bin_of_; a failed branch takes its items back.
     bin_of_[first] = bin;
     Take(first);
-    if (Complete(level, 0, capacity_ - sizes_[first], kNoSize, kNoSize)) return true;
+    if (Complete(level, 0, capacity_ - sizes_[first], Weight(first), kNoSize, kNoSize)) {
+      return true;
+    }
     Give(first);
     bin_of_[first] = -1;
     if (!stopped_ && dead_ends_.size() < kMaxDeadEnds) dead_ends_.insert(key);
@@ -122,8 +154,8 @@ class BinCompletion {
   // size of the last candidate left out (the smallest so far); `closest_swap`:
   // the least by which a candidate left out exceeds a chosen one after it.
   // Returns true once every item is placed.
-  bool Complete(Level& level, std::size_t from, std::int64_t room, std::int64_t smallest_out,
-                std::int64_t closest_swap) {
+  bool Complete(Level& level, std::size_t from, std::int64_t room, Wide weight,
+                std::int64_t smallest_out, std::int64_t closest_swap) {
     const std::vector<std::size_t>& candidates = level.candidates;
     if (!budget_.Spend(1)) {
       stopped_ = true;
@@ -140,29 +172,43 @@ class BinCompletion {
         stopped_ = true;
         return false;
       }
-      // Even every candidate left would not fill the bin enough.
+      // Even every candidate left would not fill the bin enough, or not
+      // make it heavy enough when the room went to the densest of them.
       if (room - level.after[k] > Wide{level.waste_left}) return false;
+      if (weights_ != nullptr) {
+        const std::size_t densest = level.densest[k];
+        const Wide most = weight + Wide{room} * Weight(densest) / sizes_[densest];
+        if (weights_->heaviest - most > level.weight_waste_left) return false;
+      }
       const std::int64_t size = sizes_[candidates[k]];
       level.chosen.push_back(candidates[k]);
       const std::int64_t swap =
           smallest_out == kNoSize ? closest_swap : std::min(closest_swap, smallest_out - size);
-      const bool done = Complete(level, k + 1, room - size, smallest_out, swap);
+      const bool done =
+          Complete(level, k + 1, room - size, weight + Weight(candidates[k]), smallest_out, swap);
       level.chosen.pop_back();
       if (done || stopped_) return done;
       smallest_out = size;
     }
     if (room > level.waste_left || smallest_out <= room || closest_swap <= room) return false;
+    const Wide lacking = weights_ != nullptr ? weights_->heaviest - weight : 0;
+    if (lacking > level.weight_waste_left) return false;
     for (const std::size_t item : level.chosen) {
       bin_of_[item] = level.bin;
       Take(item);
     }
-    if (FillNextBin(level.bin + 1, level.bins_left - 1, level.waste_left - room)) return true;
+    if (FillNextBin(level.bin + 1, level.bins_left - 1, level.waste_left - room,
+                    level.weight_waste_left - lacking)) {
+      return true;
+    }
     for (const std::size_t item : level.chosen) {
       bin_of_[item] = -1;
       Give(item);
     }
     return false;
   }
+
+  Wide Weight(std::size_t item) const { return weights_ != nullptr ? weights_->of_item[item] : 0; }
 
   void Take(std::size_t item) {
     left_.first -= hashes_[item].first;
@@ -176,6 +222,7 @@ class BinCompletion {
   const std::vector<std::int64_t>& sizes_;
   const std::int64_t capacity_;
   WorkBudget& budget_;
+  const ItemWeights* weights_;        // null: sizes alone
   std::vector<std::int32_t> bin_of_;  // -1 while not placed
   std::vector<Level> levels_;
   std::vector<DeadEnd> hashes_;  // of each item's size
@@ -187,8 +234,8 @@ class BinCompletion {
 }  // namespace
 
 ExactOutcome PackIntoBins(const Instance& instance, std::int32_t bins, WorkBudget& budget,
-                          Packing& found) {
-  return BinCompletion(instance, budget).Run(bins, found);
+                          Packing& found, const ItemWeights* weights) {
+  return BinCompletion(instance, budget, weights).Run(bins, found);
 }
 
 }  // namespace morvick::bin_packing

@@ -104,16 +104,22 @@ struct ColumnBound {
   std::int64_t bound = 0;  // 0 when none was found
   // Bins that a dive through the relaxation fixed, as items per distinct size
   // (`sizes`, largest first), when the bound left room for fewer bins than the
-  // start: the search of the items they leave may save a bin.
+  // start: every item's bin when the dive packed them all into fewer bins,
+  // else its deepest path, and the search of the items it leaves may save a bin.
   std::vector<std::int64_t> sizes;
   std::vector<std::vector<std::int64_t>> fixed;
+  // Farley's weights of the bound, per distinct size: no bin weighs more than
+  // `heaviest` (0 when no weights were found).
+  std::vector<Wide> weights;
+  Wide heaviest = 0;
 };
 
 // The bound of the linear relaxation of the pattern formulation (Gilmore and
 // Gomory), made safe by Farley's rounding: never above the optimum, whatever
 // the floating point of its simplex does. It starts from the bins of `start`
-// and stops once the bound reaches `enough`; then dives for a packing. No bound when the instance
-// has too many distinct sizes for it, or the budget ran out before a first one.
+// and stops once the bound reaches `enough`; then dives for a packing. No bound
+// when the instance has too many distinct sizes for it, or the budget ran out
+// before a first one.
 ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start,
                                   std::int64_t enough, WorkBudget& budget);
 
@@ -137,8 +143,18 @@ enum class ExactOutcome {
   kStopped,  // the budget ran out
 };
 
-// A complete search (bin completion with dominance) for a packing into `bins` bins.
+// Integer weights of the items (per item) such that no bin weighs more than
+// `heaviest`: any packing into n bins leaves n × heaviest − the total weight
+// unused, which the complete search shares out among the bins as it does the
+// room left.
+struct ItemWeights {
+  std::vector<Wide> of_item;
+  Wide heaviest = 0;
+};
+
+// A complete search (bin completion with dominance) for a packing into `bins`
+// bins; `weights`, when given, prune it further.
 ExactOutcome PackIntoBins(const Instance& instance, std::int32_t bins, WorkBudget& budget,
-                          Packing& found);
+                          Packing& found, const ItemWeights* weights = nullptr);
 
 }  // namespace morvick::bin_packing

@@ -28,15 +28,15 @@ constexpr std::size_t kTailItems = 1'000;
 // search looks for one bin fewer at a time, and what is left of the budget goes
 // to the complete search for the bound, which either finds a packing or proves
 // that none exists and so raises the bound by one.
-void Improve(const Instance& instance, Packing& best, std::int64_t& lower_bound,
-             WorkBudget& budget) {
+void Improve(const Instance& instance, Packing& best, std::int64_t& lower_bound, WorkBudget& budget,
+             const ItemWeights* weights = nullptr) {
   bool short_search_done = false;
   // Runs the complete search for the bound; true when the bound was met.
   auto search_bound = [&](std::uint64_t steps) {
     WorkBudget exact = budget.Share(steps);
     Packing found;
     const ExactOutcome outcome =
-        PackIntoBins(instance, static_cast<std::int32_t>(lower_bound), exact, found);
+        PackIntoBins(instance, static_cast<std::int32_t>(lower_bound), exact, found, weights);
     budget.Charge(exact);
     if (outcome == ExactOutcome::kFound) {
       NumberBinsInItemOrder(found);
@@ -67,6 +67,15 @@ void Improve(const Instance& instance, Packing& best, std::int64_t& lower_bound,
   }
 }
 
+// The weights of some of the items: no bin of them weighs more than one of all.
+ItemWeights SubWeights(const ItemWeights& weights, const std::vector<std::size_t>& items) {
+  ItemWeights sub;
+  if (weights.heaviest == 0) return sub;
+  sub.heaviest = weights.heaviest;
+  for (const std::size_t item : items) sub.of_item.push_back(weights.of_item[item]);
+  return sub;
+}
+
 Instance SubInstance(const Instance& instance, const std::vector<std::size_t>& items) {
   Instance sub;
   sub.capacity = instance.capacity;
@@ -79,7 +88,7 @@ Instance SubInstance(const Instance& instance, const std::vector<std::size_t>& i
 // leaves them. When that fails, fewer bins are fixed, which leaves the search
 // more freedom, down to none.
 void PackFromRelaxation(const Instance& instance, const ColumnBound& column, Packing& best,
-                        std::int64_t lower_bound, WorkBudget& budget) {
+                        std::int64_t lower_bound, const ItemWeights& weights, WorkBudget& budget) {
   if (column.fixed.empty()) return;
   // The items of each distinct size, in the instance's order.
   std::vector<std::vector<std::size_t>> items_of(column.sizes.size());
@@ -112,8 +121,9 @@ void PackFromRelaxation(const Instance& instance, const ColumnBound& column, Pac
     if (!rest.empty()) {
       std::int64_t sub_bound =
           std::max(LowerBound(sub), lower_bound - static_cast<std::int64_t>(keep));
+      const ItemWeights sub_weights = SubWeights(weights, rest);
       WorkBudget share = budget.Share(budget.left() / 4);
-      Improve(sub, sub_best, sub_bound, share);
+      Improve(sub, sub_best, sub_bound, share, &sub_weights);
       budget.Charge(share);
     }
     if (packing.bin_count + sub_best.bin_count < best.bin_count) {
@@ -132,7 +142,7 @@ void PackFromRelaxation(const Instance& instance, const ColumnBound& column, Pac
 // For many items: the search over the items of the emptiest bins of `best`
 // alone, which is where a bin can be saved; the full bins stay as they are.
 void ImproveEmptiestBins(const Instance& instance, Packing& best, std::int64_t lower_bound,
-                         WorkBudget& budget) {
+                         const ItemWeights& weights, WorkBudget& budget) {
   std::vector<std::int64_t> loads(static_cast<std::size_t>(best.bin_count), 0);
   std::vector<std::int32_t> items_in(loads.size(), 0);
   for (std::size_t i = 0; i < best.bin_of.size(); ++i) {
@@ -163,7 +173,8 @@ void ImproveEmptiestBins(const Instance& instance, Packing& best, std::int64_t l
   NumberBinsInItemOrder(sub_best);
   // The bins kept as they are count towards the bound of the whole.
   std::int64_t sub_bound = std::max(LowerBound(sub), lower_bound - (best.bin_count - bin_count));
-  Improve(sub, sub_best, sub_bound, budget);
+  const ItemWeights sub_weights = SubWeights(weights, items);
+  Improve(sub, sub_best, sub_bound, budget, &sub_weights);
   if (sub_best.bin_count >= bin_count) return;
 
   // The saved bins' numbers go to the bins of the sub-instance; the rest keep theirs.
@@ -247,14 +258,23 @@ FewestVolumes FindFewestVolumes(const std::vector<std::int64_t>& sizes, std::int
   // The linear relaxation's bound, where the cheap bounds leave a gap: it is
   // the optimum or one below it on nearly every instance, so the searches
   // below stop as soon as they reach it.
+  ItemWeights weights;
   const auto raise_bound = [&] {
     if (best.bin_count <= lower_bound || instance.sizes.size() > kSlackItems) return;
     WorkBudget share = budget.Share(budget.left() / 2, true);
     const ColumnBound column = ColumnGenerationBound(instance, best, best.bin_count, share);
     lower_bound = std::max(lower_bound, column.bound);
     budget.Charge(share);
+    if (column.heaviest > 0) {
+      // The bound's weights prune the complete search of the whole instance.
+      weights.heaviest = column.heaviest;
+      for (std::size_t item = 0, index = 0; item < instance.sizes.size(); ++item) {
+        while (column.sizes[index] != instance.sizes[item]) ++index;
+        weights.of_item.push_back(column.weights[index]);
+      }
+    }
     if (best.bin_count > lower_bound)
-      PackFromRelaxation(instance, column, best, lower_bound, budget);
+      PackFromRelaxation(instance, column, best, lower_bound, weights, budget);
   };
   if (instance.sizes.size() <= kWholeSearchItems) {
     if (best.bin_count > lower_bound) {
@@ -264,11 +284,11 @@ FewestVolumes FindFewestVolumes(const std::vector<std::int64_t>& sizes, std::int
       }
     }
     // A short search first settles most instances at once.
-    WorkBudget quick = budget.Share(budget.left() / 2, true);
+    WorkBudget quick = budget.Share(budget.left() / 16, true);
     Improve(instance, best, lower_bound, quick);
     budget.Charge(quick);
     raise_bound();
-    Improve(instance, best, lower_bound, budget);
+    Improve(instance, best, lower_bound, budget, &weights);
   } else if (best.bin_count > lower_bound) {
     if (instance.sizes.size() <= kSlackItems) {
       Packing slack = MinimumBinSlack(instance, budget);
@@ -276,7 +296,7 @@ FewestVolumes FindFewestVolumes(const std::vector<std::int64_t>& sizes, std::int
       if (slack.bin_count < best.bin_count) best = std::move(slack);
     }
     raise_bound();
-    ImproveEmptiestBins(instance, best, lower_bound, budget);
+    ImproveEmptiestBins(instance, best, lower_bound, weights, budget);
   }
 
   for (std::size_t k = 0; k < places.size(); ++k) {

@@ -454,10 +454,25 @@ TEST(Packing, ColumnGenerationBoundIsNeverAboveTheOptimum) {
     bin_packing::Instance instance{c.sizes, c.capacity};
     bin_packing::WorkBudget budget(50'000'000, bin_packing::WorkBudget::Clock::time_point::max());
     const bin_packing::Packing start = bin_packing::FirstFitDecreasing(instance);
-    const std::int64_t bound =
-        bin_packing::ColumnGenerationBound(instance, start, c.optimum + 1, budget).bound;
-    EXPECT_LE(bound, c.optimum);
-    EXPECT_GE(bound, c.bound == 0 ? c.optimum - 1 : c.bound);
+    const bin_packing::ColumnBound column =
+        bin_packing::ColumnGenerationBound(instance, start, c.optimum + 1, budget);
+    EXPECT_LE(column.bound, c.optimum);
+    EXPECT_GE(column.bound, c.bound == 0 ? c.optimum - 1 : c.bound);
+    // Its weights prune the complete search, which still finds the optimum and
+    // still finds nothing below it.
+    ASSERT_GT(column.heaviest, 0);
+    bin_packing::ItemWeights weights{{}, column.heaviest};
+    for (const std::int64_t size : c.sizes) {
+      const auto at = std::find(column.sizes.begin(), column.sizes.end(), size);
+      weights.of_item.push_back(column.weights.at(at - column.sizes.begin()));
+    }
+    for (const std::int32_t bins : {c.optimum, c.optimum - 1}) {
+      bin_packing::WorkBudget steps(1'000'000, bin_packing::WorkBudget::Clock::time_point::max());
+      bin_packing::Packing found;
+      EXPECT_EQ(
+          bin_packing::PackIntoBins(instance, bins, steps, found, &weights),
+          bins == c.optimum ? bin_packing::ExactOutcome::kFound : bin_packing::ExactOutcome::kNone);
+    }
     // Fewest volumes proves these optima, where the relaxation leaves it one short too.
     std::vector<std::pair<std::string, std::int64_t>> named;
     for (const std::int64_t size : c.sizes) named.emplace_back("x", size);
@@ -482,14 +497,28 @@ TEST(Packing, BinCompletionPacksFullTripletsWithinItsSteps) {
     instance.sizes.insert(instance.sizes.end(), {largest, second, rest - second});
   }
   std::sort(instance.sizes.begin(), instance.sizes.end(), std::greater<>());
-  bin_packing::WorkBudget budget(1'500'000, bin_packing::WorkBudget::Clock::time_point::max());
-  bin_packing::Packing found;
-  ASSERT_EQ(bin_packing::PackIntoBins(instance, 20, budget, found),
-            bin_packing::ExactOutcome::kFound);
-  std::vector<std::int64_t> loads(20, 0);
-  for (std::size_t i = 0; i < found.bin_of.size(); ++i)
-    loads.at(found.bin_of[i]) += instance.sizes[i];
-  EXPECT_EQ(loads, std::vector<std::int64_t>(20, 1000));
+  // Also pruned by the weights of the relaxation, which leave no bin any weight to lack.
+  bin_packing::WorkBudget bound_steps(50'000'000,
+                                      bin_packing::WorkBudget::Clock::time_point::max());
+  const bin_packing::ColumnBound column = bin_packing::ColumnGenerationBound(
+      instance, bin_packing::FirstFitDecreasing(instance), 21, bound_steps);
+  ASSERT_EQ(column.bound, 20);
+  bin_packing::ItemWeights weights{{}, column.heaviest};
+  for (const std::int64_t size : instance.sizes) {
+    const auto at = std::find(column.sizes.begin(), column.sizes.end(), size);
+    weights.of_item.push_back(column.weights.at(at - column.sizes.begin()));
+  }
+  for (const bin_packing::ItemWeights* pruning :
+       {static_cast<bin_packing::ItemWeights*>(nullptr), &weights}) {
+    bin_packing::WorkBudget budget(1'500'000, bin_packing::WorkBudget::Clock::time_point::max());
+    bin_packing::Packing found;
+    ASSERT_EQ(bin_packing::PackIntoBins(instance, 20, budget, found, pruning),
+              bin_packing::ExactOutcome::kFound);
+    std::vector<std::int64_t> loads(20, 0);
+    for (std::size_t i = 0; i < found.bin_of.size(); ++i)
+      loads.at(found.bin_of[i]) += instance.sizes[i];
+    EXPECT_EQ(loads, std::vector<std::int64_t>(20, 1000));
+  }
 }
 
 }  // namespace
