@@ -503,6 +503,24 @@ TEST(Packing, BinCompletionPacksFullTripletsWithinItsSteps) {
   const bin_packing::ColumnBound column = bin_packing::ColumnGenerationBound(
       instance, bin_packing::FirstFitDecreasing(instance), 21, bound_steps);
   ASSERT_EQ(column.bound, 20);
+  // The bins its dive fixed hold each item at most once and fit, and fewer
+  // than first-fit decreasing's whenever they hold every item.
+  std::vector<std::int64_t> left(column.sizes.size(), 0);
+  for (const std::int64_t size : instance.sizes) {
+    ++left[std::find(column.sizes.begin(), column.sizes.end(), size) - column.sizes.begin()];
+  }
+  for (const std::vector<std::int64_t>& bin : column.fixed) {
+    std::int64_t load = 0;
+    for (std::size_t i = 0; i < bin.size(); ++i) {
+      load += bin[i] * column.sizes[i];
+      left[i] -= bin[i];
+      EXPECT_GE(left[i], 0);
+    }
+    EXPECT_LE(load, 1000);
+  }
+  if (std::all_of(left.begin(), left.end(), [](std::int64_t n) { return n == 0; })) {
+    EXPECT_LT(column.fixed.size(), bin_packing::FirstFitDecreasing(instance).bin_count);
+  }
   bin_packing::ItemWeights weights{{}, column.heaviest};
   for (const std::int64_t size : instance.sizes) {
     const auto at = std::find(column.sizes.begin(), column.sizes.end(), size);
