@@ -662,7 +662,6 @@ ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start
     if (level.next == 1) discrepancies += 1;
     path.push_back(level.bins[level.next++]);
     for (std::size_t i = 0; i < classes.size(); ++i) demand[i] -= path.back()[i];
-    if (path.size() > result.fixed.size()) result.fixed = path;
     if (std::all_of(demand.begin(), demand.end(), [](std::int64_t d) { return d == 0; })) {
       result.fixed = path;
       break;
@@ -709,7 +708,11 @@ ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start
       }
       if (outcome == ExactOutcome::kNone) continue;
     }
-    if (residual <= room) levels.push_back({choices(), 0});
+    if (residual <= room) {
+      // The deepest path whose relaxation still fits, for the search after the dive.
+      if (path.size() > result.fixed.size()) result.fixed = path;
+      levels.push_back({choices(), 0});
+    }
   }
   budget.Charge(dive);
   return result;
