@@ -41,8 +41,8 @@ constexpr std::uint64_t kQuickNodes = 20'000;
 // Patterns a dive tries, one after the other, where fixing bins fails.
 constexpr std::size_t kDiveAlternatives = 4;
 // Items left at which the dive hands over to a short complete search, and its steps.
-constexpr std::size_t kDiveSearchItems = 90;
-constexpr std::uint64_t kDiveSearchSteps = 5'000'000;
+constexpr std::size_t kDiveSearchItems = 120;
+constexpr std::uint64_t kDiveSearchSteps = 2'000'000;
 // How near the weights kept for the complete search come to the relaxation, in bins.
 constexpr double kWeightsClose = 1e-4;
 // Alternatives one path of the dive may take.
