@@ -339,12 +339,12 @@ CopyPreparation PrepareCopy(Prompter& prompter, const CommandState& state, const
 
 CopyReport CopyVolumes(const CopyPlan& plan, const CopyOptions& options) {
   CopyReport report;
-  VolumeCopier copier(options, report);
-
-  // The volumes to fill, by number, with their folders.
+  // The volumes to fill, by number, with their folders. Declared before the
+  // copier: its copies still waiting when it goes are placed into `items`.
   std::map<std::int32_t, std::string> folders;
   std::map<std::int32_t, bool> whole;
   std::map<std::int32_t, std::vector<IndexItem>> items;
+  VolumeCopier copier(options, report);
   for (const TSplitEntry& entry : *plan.entries) {
     if (!WillCopy(entry, plan) || folders.count(entry.Volume) > 0) continue;
     if (std::optional<std::string> folder =

@@ -21,16 +21,20 @@ if [[ ! -f "$work/tree.done" ]]; then
   touch "$work/tree.done"
 fi
 files=$(find "$tree" -type f | wc -l)
+# Volumes of a quarter of the tree (at least 64 MB) hold several of its folders.
+volume_mb=$((mbytes / 4 > 64 ? mbytes / 4 : 64))
 bytes=$(du -s --apparent-size -B1 "$tree" | cut -f1)
 
 # Best wall time of `command` over the runs, with `prepare` run untimed before each.
+# RUNS (default 5) says how many turns each command gets.
+runs=${RUNS:-5}
 timing=$(mktemp)
 run() {
   local label=$1 prepare=$2 command=$3 start end
   bash -c "$prepare"
   sync
   start=$(date +%s.%N)
-  bash -c "$command" >/dev/null 2>&1
+  bash -c "$command" >/dev/null 2>&1 || { echo "$label failed: $command" >&2; exit 1; }
   end=$(date +%s.%N)
   echo "$label $(echo "$end - $start" | bc)" >>"$timing"
 }

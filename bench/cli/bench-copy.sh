@@ -6,7 +6,7 @@
 #   (the size of the generated tree) to 256. OTHER, another morvick-cli (an
 #   older build, say), runs in the same turns and is set against the same
 #   references.
-# The tree is bench-common.sh's. Each command runs five times
+# The tree is bench-common.sh's. Each command runs RUNS (default five) times
 # in turns with its reference (the destination removed before each run); the
 # best wall times and their ratio are printed. Copy has every file on the disk
 # (flushed in batches) before it gives it its name, so it is also set against
@@ -26,24 +26,24 @@ cat "$tree"/*/*/* "$tree"/*.txt >/dev/null  # warm the caches: both read from me
 out_cp="$work/out-cp"
 out_copy="$work/out-copy"
 clean="rm -rf $(q "$out_cp") $(q "$out_copy")"
-for ((i = 0; i < 5; ++i)); do
+for ((i = 0; i < runs; ++i)); do
   run cp "$clean" "cp -r $(q "$tree") $(q "$out_cp")"
   run cp_sync "$clean" "cp -r $(q "$tree") $(q "$out_cp") && sync"
-  run copy "$clean" "$(q "$cli") copy $(q "$tree") $(q "$out_copy") --size 64 --yes --quiet"
+  run copy "$clean" "$(q "$cli") copy $(q "$tree") $(q "$out_copy") --size "$volume_mb" --yes --quiet"
   if [[ -n "$other" ]]; then
-    run other "$clean" "$(q "$other") copy $(q "$tree") $(q "$out_copy") --size 64 --yes --quiet"
+    run other "$clean" "$(q "$other") copy $(q "$tree") $(q "$out_copy") --size "$volume_mb" --yes --quiet"
   fi
 done
 if [[ -n "$other" ]]; then  # the volumes verified below are this build's
   bash -c "$clean"
-  bash -c "$(q "$cli") copy $(q "$tree") $(q "$out_copy") --size 64 --yes --quiet" >/dev/null
+  bash -c "$(q "$cli") copy $(q "$tree") $(q "$out_copy") --size "$volume_mb" --yes --quiet" >/dev/null
 fi
 volumes=("$out_copy"/folder*)
 verify_all=""
 for volume in "${volumes[@]}"; do verify_all+="$(q "$cli") verify --quiet $(q "$volume"); "; done
 sums="find $(q "$out_copy") -type f ! -name 'morvick-*' -print0 | xargs -0 sha256sum"
 bash -c "$sums" >/dev/null
-for ((i = 0; i < 5; ++i)); do
+for ((i = 0; i < runs; ++i)); do
   run sha256sum true "$sums"
   run verify true "$verify_all"
 done
@@ -55,7 +55,7 @@ cp_sync_s=$(best cp_sync)
 copy_s=$(best copy)
 sum_s=$(best sha256sum)
 verify_s=$(best verify)
-printf 'tree: %s files, %s bytes on %s; %s volumes of 64 MB\n' "$files" "$bytes" "$fs" "${#volumes[@]}"
+printf 'tree: %s files, %s bytes on %s; %s volumes of %s MB\n' "$files" "$bytes" "$fs" "${#volumes[@]}" "$volume_mb"
 awk -v a="$cp_s" -v s="$cp_sync_s" -v b="$copy_s" -v c="$sum_s" -v d="$verify_s" 'BEGIN {
   printf "copy:   cp -r %.2f s, morvick-cli copy %.2f s (index and SHA-256 included), ratio %.2f\n", a, b, b / a
   printf "        cp -r && sync %.2f s, ratio %.2f\n", s, b / s

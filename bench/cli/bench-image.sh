@@ -7,7 +7,7 @@
 #   older build, say), runs in the same turns and is set against the same
 #   references.
 # The tree is bench-copy.sh's (bench-common.sh). Each
-# command runs five times in turns with its reference (the destination removed
+# command runs RUNS (default five) times in turns with its reference (the destination removed
 # before each run); the best wall times are printed with the speed of image
 # as a share of cp's (cp's time over image's). An image is flushed to disk
 # before it gets its name, so it is also set against cp -r followed by sync.
@@ -27,13 +27,13 @@ cat "$tree"/*/*/* "$tree"/*.txt >/dev/null  # warm the caches: both read from me
 out_cp="$work/out-cp"
 out_image="$work/out-image"
 clean="rm -rf $(q "$out_cp") $(q "$out_image")"
-image="$(q "$cli") image $(q "$tree") $(q "$out_image") --size 64 --yes --quiet"
-for ((i = 0; i < 5; ++i)); do
+image="$(q "$cli") image $(q "$tree") $(q "$out_image") --size "$volume_mb" --yes --quiet"
+for ((i = 0; i < runs; ++i)); do
   run cp "$clean" "cp -r $(q "$tree") $(q "$out_cp")"
   run cp_sync "$clean" "cp -r $(q "$tree") $(q "$out_cp") && sync"
   run image "$clean" "$image"
   if [[ -n "$other" ]]; then
-    run other "$clean" "$(q "$other") image $(q "$tree") $(q "$out_image") --size 64 --yes --quiet"
+    run other "$clean" "$(q "$other") image $(q "$tree") $(q "$out_image") --size "$volume_mb" --yes --quiet"
   fi
 done
 bash -c "$clean"
@@ -43,7 +43,7 @@ for iso in "$out_image"/*.iso; do
 done
 
 fs=$(stat -f -c %T "$work")
-printf 'tree: %s files, %s bytes on %s; images of 64 MB (67,108,864 bytes)\n' "$files" "$bytes" "$fs"
+printf 'tree: %s files, %s bytes on %s; images of %s MB\n' "$files" "$bytes" "$fs" "$volume_mb"
 awk -v a="$(best cp)" -v s="$(best cp_sync)" -v b="$(best image)" 'BEGIN {
   printf "image: cp -r %.2f s, morvick-cli image %.2f s (index and SHA-256 included), speed %.2f of cp'"'"'s\n", a, b, a / b
   printf "       cp -r && sync %.2f s, speed %.2f of it\n", s, s / b }'
