@@ -137,6 +137,12 @@ void NumberBinsInItemOrder(Packing& packing);
 std::optional<Packing> ReduceBins(const Instance& instance, const Packing& start, std::int32_t bins,
                                   WorkBudget& budget);
 
+// A search for a packing into `bins` bins, starting from `start`, which uses
+// more: the tabu search over a pool of the items that `bins` - 2 bins leave.
+// nullopt when the budget ran out first.
+std::optional<Packing> PackIntoTarget(const Instance& instance, const Packing& start,
+                                      std::int32_t bins, WorkBudget& budget);
+
 enum class ExactOutcome {
   kFound,    // a packing into the bins, in `found`
   kNone,     // the search finished: no packing into that many bins exists

@@ -188,6 +188,17 @@ void ImproveEmptiestBins(const Instance& instance, Packing& best, std::int64_t l
   NumberBinsInItemOrder(best);
 }
 
+// The tabu search for a packing into as many bins as the bound allows, from `best`.
+void SearchBound(const Instance& instance, Packing& best, std::int64_t lower_bound,
+                 std::uint64_t steps, WorkBudget& budget) {
+  if (best.bin_count <= lower_bound) return;
+  WorkBudget share = budget.Share(steps, true);
+  std::optional<Packing> found =
+      PackIntoTarget(instance, best, static_cast<std::int32_t>(lower_bound), share);
+  budget.Charge(share);
+  if (found) best = std::move(*found);
+}
+
 std::uint64_t StepsOf(const SearchLimits& limits) {
   if (limits.steps > 0) return limits.steps;
   if (!(limits.seconds > 0)) return 0;
@@ -273,6 +284,8 @@ FewestVolumes FindFewestVolumes(const std::vector<std::int64_t>& sizes, std::int
         weights.of_item.push_back(column.weights[index]);
       }
     }
+    // The relaxation's bound may be above the one the quick search aimed at.
+    SearchBound(instance, best, lower_bound, budget.left() / 8, budget);
     if (best.bin_count > lower_bound)
       PackFromRelaxation(instance, column, best, lower_bound, weights, budget);
   };
@@ -287,6 +300,7 @@ FewestVolumes FindFewestVolumes(const std::vector<std::int64_t>& sizes, std::int
     WorkBudget quick = budget.Share(budget.left() / 16, true);
     Improve(instance, best, lower_bound, quick);
     budget.Charge(quick);
+    SearchBound(instance, best, lower_bound, budget.left() / 32, budget);
     raise_bound();
     Improve(instance, best, lower_bound, budget, &weights);
   } else if (best.bin_count > lower_bound) {

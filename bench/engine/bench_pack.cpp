@@ -12,7 +12,9 @@
 // SECONDS each, one line per folder: optimum reached, proven, gaps, times; on
 // the standard error one line per instance not proven optimal.
 //
-//   bench-pack --bpp DIR [SECONDS=10] [FOLDER]
+//   bench-pack --bpp DIR [SECONDS=10] [FOLDER] [NAME]
+//
+// FOLDER and NAME (part of an instance's file name) narrow the run.
 
 #include "bench_support.h"
 #include "engine/packing.h"
@@ -154,7 +156,8 @@ bool ReadInstance(const std::filesystem::path& path, std::int64_t& capacity,
   return true;
 }
 
-int RunPublicInstances(const std::filesystem::path& root, double seconds, const char* only) {
+int RunPublicInstances(const std::filesystem::path& root, double seconds, const char* only,
+                       const char* name_part) {
   std::map<std::string, std::int64_t> optimum;
   std::ifstream table(root / "optima.tsv");
   for (std::string name; std::getline(table, name);) {
@@ -179,7 +182,10 @@ int RunPublicInstances(const std::filesystem::path& root, double seconds, const 
   for (const std::filesystem::path& folder : folders) {
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      if (entry.is_regular_file()) files.push_back(entry.path());
+      if (entry.is_regular_file() &&
+          (!name_part || entry.path().filename().string().find(name_part) != std::string::npos)) {
+        files.push_back(entry.path());
+      }
     }
     std::sort(files.begin(), files.end());
     int count = 0;
@@ -234,7 +240,7 @@ int RunPublicInstances(const std::filesystem::path& root, double seconds, const 
 int main(int argc, char** argv) {
   if (argc > 2 && std::string_view(argv[1]) == "--bpp") {
     return RunPublicInstances(argv[2], argc > 3 ? std::atof(argv[3]) : 10.0,
-                              argc > 4 ? argv[4] : nullptr);
+                              argc > 4 ? argv[4] : nullptr, argc > 5 ? argv[5] : nullptr);
   }
   const std::size_t count = argc > 1 ? static_cast<std::size_t>(std::atoll(argv[1])) : 1'000'000;
   const int instances = argc > 2 ? std::atoi(argv[2]) : 200;

@@ -12,6 +12,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -536,6 +537,44 @@ TEST(Packing, BinCompletionPacksFullTripletsWithinItsSteps) {
     for (std::size_t i = 0; i < found.bin_of.size(); ++i)
       loads.at(found.bin_of[i]) += instance.sizes[i];
     EXPECT_EQ(loads, std::vector<std::int64_t>(20, 1000));
+  }
+}
+
+TEST(Packing, TargetSearchFindsFullTripletsThatFirstFitDecreasingMisses) {
+  // Twenty bins filled exactly by three items each, also in bytes at the scale
+  // of large files, where no table over the capacity would be affordable.
+  for (const std::int64_t scale : {std::int64_t{1}, std::int64_t{100'000'000}}) {
+    std::mt19937_64 random(11);
+    bin_packing::Instance instance{{}, 1000 * scale};
+    for (int bin = 0; bin < 20; ++bin) {
+      const std::int64_t largest = 380 + static_cast<std::int64_t>(random() % 111);
+      const std::int64_t rest = 1000 - largest;
+      const std::int64_t second =
+          250 + static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(rest / 2 - 249));
+      for (const std::int64_t size : {largest, second, rest - second}) {
+        instance.sizes.push_back(size * scale);
+      }
+    }
+    std::sort(instance.sizes.begin(), instance.sizes.end(), std::greater<>());
+    const bin_packing::Packing start = bin_packing::FirstFitDecreasing(instance);
+    ASSERT_GT(start.bin_count, 20);
+    std::vector<std::int32_t> first_plan;
+    for (int run = 0; run < 2; ++run) {
+      bin_packing::WorkBudget budget(20'000'000, bin_packing::WorkBudget::Clock::time_point::max());
+      const std::optional<bin_packing::Packing> found =
+          bin_packing::PackIntoTarget(instance, start, 20, budget);
+      ASSERT_TRUE(found.has_value());
+      ASSERT_EQ(found->bin_of.size(), instance.sizes.size());
+      ASSERT_EQ(found->bin_count, 20);
+      std::vector<std::int64_t> loads(20, 0);
+      for (std::size_t i = 0; i < found->bin_of.size(); ++i) {
+        loads.at(static_cast<std::size_t>(found->bin_of[i])) += instance.sizes[i];
+      }
+      EXPECT_EQ(loads, std::vector<std::int64_t>(20, 1000 * scale));
+      // The same entries give the same plan: the steps, not the clock, lead it.
+      if (run == 0) first_plan = found->bin_of;
+      EXPECT_EQ(found->bin_of, first_plan);
+    }
   }
 }
 
