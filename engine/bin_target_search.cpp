@@ -99,15 +99,17 @@ class TargetSearch {
   }
 
   // Whether one move costs little enough: it looks at every way to take up to
-  // two items out of each bin, and at every group of up to two pool items.
+  // two items out of each bin, and at every group of up to two pool items. A
+  // large pool means the target is far from the start, which other searches
+  // approach better.
   bool Affordable() const {
+    if (pool_.size() > kMostPoolItems) return false;
     double cost = 0;
     for (const Bin& bin : bins_) {
       const auto k = static_cast<double>(bin.items.size());
       cost += 1 + k * (k + 1) / 2;
     }
-    const auto pool = static_cast<double>(pool_.size());
-    return cost + pool * pool / 2 <= kMostMoveCost;
+    return cost <= kMostMoveCost;
   }
 
   void AddToPool(std::size_t item) {
@@ -139,7 +141,7 @@ class TargetSearch {
       if (x.count != y.count) return x.count > y.count;
       return std::lexicographical_compare(x.items, x.items + 2, y.items, y.items + 2);
     });
-    budget_.Spend(groups_.size() / 8 + 1);
+    budget_.Spend(groups_.size());
   }
 
   // Whether the items of `group` have the sizes of `out0` and `out1`: then the
@@ -232,7 +234,10 @@ class TargetSearch {
   void Descend() {
     for (bool gained = true; gained && !budget_.exhausted();) {
       gained = false;
-      for (Bin& bin : bins_) gained = Refill(bin) || gained;
+      for (Bin& bin : bins_) {
+        if (budget_.exhausted()) return;
+        gained = Refill(bin) || gained;
+      }
     }
   }
 
@@ -253,7 +258,7 @@ class TargetSearch {
     chosen_.clear();
     nodes_ = 0;
     Fill(0, 0);
-    budget_.Spend(nodes_ / 4 + 1);
+    budget_.Spend(nodes_ / 4 + candidates_.size());
     if (best_fill_.empty()) return false;
     for (const std::size_t item : bin.items) AddToPool(item);
     for (const std::size_t item : best_fill_) TakeFromPool(item);
@@ -326,8 +331,10 @@ class TargetSearch {
   static constexpr std::uint64_t kTenureSpread = 8;
   static constexpr std::uint64_t kFillNodes = 5000;
   static constexpr std::uint64_t kSplitSteps = 2000;
-  // Ways to take items out of the bins plus groups of the pool one move may look at.
+  // Ways to take items out of the bins one move may look at, and items the
+  // pool may start with.
   static constexpr double kMostMoveCost = 1e6;
+  static constexpr std::size_t kMostPoolItems = 64;
 
   const std::vector<std::int64_t>& sizes_;
   const std::int64_t capacity_;
