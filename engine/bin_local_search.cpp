@@ -7,6 +7,7 @@
 // search from undoing its steps.
 
 #include "engine/bin_packing.h"
+#include "engine/bin_pool.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -16,10 +17,7 @@
 namespace morvick::bin_packing {
 namespace {
 
-struct Bin {
-  std::vector<std::size_t> items;
-  std::int64_t load = 0;
-};
+using Bin = PoolBin;
 
 // One exchange between the pool and a bin: `out` leaves the bin for the pool,
 // `in` leaves the pool for the bin. Unused places hold kNone.
@@ -55,7 +53,10 @@ class PoolSearch {
     Wide best_pool = pool_size_;
     std::uint64_t since_best = 0;
     for (std::uint64_t iteration = 1;; ++iteration) {
-      if (pool_size_ <= Wide{kPoolBins} * capacity_ && SplitPool()) return Result();
+      if (SplitPool(sizes_, capacity_, pool_, pool_size_, kPoolBins, kSplitSteps, budget_,
+                    pool_bins_)) {
+        return PoolPacking(sizes_.size(), bins_, pool_, pool_bins_);
+      }
       if (pool_size_ < best_pool) {
         best_pool = pool_size_;
         since_best = 0;
@@ -170,38 +171,6 @@ class PoolSearch {
       bin.load += sizes_[item];
       tabu_until_[item] = iteration + tenure;
     }
-  }
-
-  Packing Result() const {
-    Packing packing;
-    packing.bin_of.assign(sizes_.size(), 0);
-    for (const Bin& bin : bins_) {
-      if (bin.items.empty()) continue;
-      for (const std::size_t item : bin.items) packing.bin_of[item] = packing.bin_count;
-      ++packing.bin_count;
-    }
-    for (std::size_t k = 0; k < pool_.size(); ++k) {
-      packing.bin_of[pool_[k]] = packing.bin_count + pool_bins_.bin_of[k];
-    }
-    packing.bin_count += pool_bins_.bin_count;
-    NumberBinsInItemOrder(packing);
-    return packing;
-  }
-
-  // Whether the pool fits into kPoolBins bins, by the complete search; the
-  // packing found goes to pool_bins_.
-  bool SplitPool() {
-    pool_bins_.bin_of.assign(pool_.size(), 0);
-    pool_bins_.bin_count = pool_.empty() ? 0 : 1;
-    if (pool_size_ <= Wide{capacity_}) return true;
-    std::sort(pool_.begin(), pool_.end());
-    Instance pool;
-    pool.capacity = capacity_;
-    for (const std::size_t item : pool_) pool.sizes.push_back(sizes_[item]);
-    WorkBudget split = budget_.Share(kSplitSteps);
-    const ExactOutcome outcome = PackIntoBins(pool, kPoolBins, split, pool_bins_);
-    budget_.Charge(split);
-    return outcome == ExactOutcome::kFound;
   }
 
   static constexpr std::int32_t kPoolBins = 3;

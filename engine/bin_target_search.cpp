@@ -8,6 +8,7 @@
 // that refills each bin as full as it can be from its own items and the pool.
 
 #include "engine/bin_packing.h"
+#include "engine/bin_pool.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -20,10 +21,7 @@ namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-struct Bin {
-  std::vector<std::size_t> items;
-  std::int64_t load = 0;
-};
+using Bin = PoolBin;
 
 // Up to two pool items, as one candidate to enter a bin.
 struct Group {
@@ -292,37 +290,12 @@ class TargetSearch {
     }
   }
 
-  // Whether the pool fits into the last bins, by the complete search; its
-  // packing goes to pool_bins_.
   bool PoolFits() {
-    if (pool_size_ > Wide{kPoolBins} * capacity_) return false;
-    pool_bins_ = Packing{};
-    if (pool_.empty()) return true;
-    std::sort(pool_.begin(), pool_.end());  // largest first, as the instance
-    Instance pool;
-    pool.capacity = capacity_;
-    for (const std::size_t item : pool_) pool.sizes.push_back(sizes_[item]);
-    WorkBudget split = budget_.Share(kSplitSteps);
-    const ExactOutcome outcome = PackIntoBins(pool, kPoolBins, split, pool_bins_);
-    budget_.Charge(split);
-    return outcome == ExactOutcome::kFound;
+    return SplitPool(sizes_, capacity_, pool_, pool_size_, kPoolBins, kSplitSteps, budget_,
+                     pool_bins_);
   }
 
-  Packing Result() const {
-    Packing packing;
-    packing.bin_of.assign(sizes_.size(), 0);
-    for (const Bin& bin : bins_) {
-      if (bin.items.empty()) continue;
-      for (const std::size_t item : bin.items) packing.bin_of[item] = packing.bin_count;
-      ++packing.bin_count;
-    }
-    for (std::size_t k = 0; k < pool_.size(); ++k) {
-      packing.bin_of[pool_[k]] = packing.bin_count + pool_bins_.bin_of[k];
-    }
-    packing.bin_count += pool_bins_.bin_count;
-    NumberBinsInItemOrder(packing);
-    return packing;
-  }
+  Packing Result() const { return PoolPacking(sizes_.size(), bins_, pool_, pool_bins_); }
 
   static constexpr std::int32_t kPoolBins = 2;
   // Tabu moves without a better pool before the next descent.
