@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,10 +49,20 @@ int RenameIntoPlace(const std::string& temporary, const std::string& destination
 
 constexpr std::size_t kChunk = 1 << 20;
 // Copies wait under their temporary names for one flush of them all, until
-// they hold this many bytes or are this many files (each keeps its
-// descriptor open until then).
-constexpr std::int64_t kBatchBytes = std::int64_t{64} << 20;
-constexpr std::size_t kBatchFiles = 256;
+// they hold kBatchBytes or are BatchFiles() files. Each keeps its descriptor
+// open until then; fewer batches mean fewer flushes, each of which stops the
+// reading.
+constexpr std::int64_t kBatchBytes = std::int64_t{256} << 20;
+
+// Half of the descriptors the process may open, at most 1,024.
+std::size_t BatchFiles() {
+  static const std::size_t files = [] {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return std::size_t{256};
+    return static_cast<std::size_t>(std::clamp<rlim_t>(limit.rlim_cur / 2, 16, 1024));
+  }();
+  return files;
+}
 
 ItemStatus StatusOf(const struct stat& info) {
   ItemStatus status;
@@ -369,7 +380,7 @@ class SystemFileCopier final : public FileCopier {
     if (!job) ::sync_file_range(out.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
     pending_.push_back({std::move(out), made.st_dev, temporary, destination, placed, job});
     pending_bytes_ += status.size;
-    if (pending_bytes_ >= kBatchBytes || pending_.size() >= kBatchFiles) FinishCopies();
+    if (pending_bytes_ >= kBatchBytes || pending_.size() >= BatchFiles()) FinishCopies();
     return 0;
   }
 

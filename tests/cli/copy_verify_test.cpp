@@ -203,6 +203,19 @@ TEST_F(CopyVerifyTest, CopiesToAnotherFileSystemButLinksOnlyWithinOne) {
   EXPECT_EQ(TakeManifest(input_), before_);
 }
 
+TEST_F(CopyVerifyTest, ManyFilesCopyUnderALowDescriptorLimit) {
+  // A batch of copies waiting for their flush keeps each one open: it must
+  // stay within what the process may open.
+  for (int i = 0; i < 200; ++i) dir_.WriteFile("in/many/" + std::to_string(i), "m");
+  std::string script = "ulimit -n 64 && \"$CLI\"";
+  for (const std::string& arg : PlanArgs("copy")) script += " '" + arg + "'";
+  const testing::CliRun copy = testing::RunCliInShell(script, dir_.path());
+  ASSERT_EQ(copy.status, kExitDone) << copy.err;
+  const std::string volume = PathExists(dir_.Path("out/DVD01/many")) ? "DVD01" : "DVD02";
+  EXPECT_EQ(NamesIn(dir_.Path("out/" + volume + "/many")).size(), 200u);
+  EXPECT_EQ(Verify(volume).status, kExitDone);
+}
+
 TEST_F(CopyVerifyTest, NoIndexLeavesIndexAndCatalogueOut) {
   std::vector<std::string> args = PlanArgs("copy");
   args.push_back("--no-index");
