@@ -36,13 +36,9 @@ struct Group {
   bool movable;  // no item of it is tabu
 };
 
-class PoolSearch {
+class PoolSearch : PoolState {
  public:
-  PoolSearch(const Instance& instance, WorkBudget& budget)
-      : sizes_(instance.sizes),
-        capacity_(instance.capacity),
-        budget_(budget),
-        tabu_until_(instance.sizes.size(), 0) {}
+  PoolSearch(const Instance& instance, WorkBudget& budget) : PoolState(instance, budget) {}
 
   // Empties the `emptied` bins of `start` into the pool and searches until the
   // pool fits into one bin, the budget is spent or `patience` moves bring no
@@ -53,10 +49,7 @@ class PoolSearch {
     Wide best_pool = pool_size_;
     std::uint64_t since_best = 0;
     for (std::uint64_t iteration = 1;; ++iteration) {
-      if (SplitPool(sizes_, capacity_, pool_, pool_size_, kPoolBins, kSplitSteps, budget_,
-                    pool_bins_)) {
-        return PoolPacking(sizes_.size(), bins_, pool_, pool_bins_);
-      }
+      if (SplitPool(kPoolBins, kSplitSteps)) return Result();
       if (pool_size_ < best_pool) {
         best_pool = pool_size_;
         since_best = 0;
@@ -157,18 +150,12 @@ class PoolSearch {
     const std::uint64_t tenure = kTenureBase + random_() % kTenureSpread;
     for (const std::size_t item : swap.out) {
       if (item == Swap::kNone) continue;
-      std::erase(bin.items, item);
-      bin.load -= sizes_[item];
-      pool_.push_back(item);
-      pool_size_ += sizes_[item];
+      MoveToPool(bin, item);
       tabu_until_[item] = iteration + tenure;
     }
     for (const std::size_t item : swap.in) {
       if (item == Swap::kNone) continue;
-      std::erase(pool_, item);
-      pool_size_ -= sizes_[item];
-      bin.items.push_back(item);
-      bin.load += sizes_[item];
+      MoveToBin(bin, item);
       tabu_until_[item] = iteration + tenure;
     }
   }
@@ -178,15 +165,7 @@ class PoolSearch {
   static constexpr std::uint64_t kTenureBase = 3;
   static constexpr std::uint64_t kTenureSpread = 8;
 
-  const std::vector<std::int64_t>& sizes_;
-  const std::int64_t capacity_;
-  WorkBudget& budget_;
-  std::vector<std::uint64_t> tabu_until_;
-  std::vector<Bin> bins_;
-  std::vector<std::size_t> pool_;
-  Wide pool_size_ = 0;
   std::vector<Group> groups_;
-  Packing pool_bins_;
   std::mt19937 random_{20250101};
 };
 

@@ -38,13 +38,9 @@ struct Move {
   int count_change = 0;  // of the pool's items
 };
 
-class TargetSearch {
+class TargetSearch : PoolState {
  public:
-  TargetSearch(const Instance& instance, WorkBudget& budget)
-      : sizes_(instance.sizes),
-        capacity_(instance.capacity),
-        budget_(budget),
-        tabu_until_(instance.sizes.size(), 0) {}
+  TargetSearch(const Instance& instance, WorkBudget& budget) : PoolState(instance, budget) {}
 
   std::optional<Packing> Run(const Packing& start, std::int32_t bins) {
     Load(start, bins);
@@ -108,16 +104,6 @@ class TargetSearch {
       cost += 1 + k * (k + 1) / 2;
     }
     return cost <= kMostMoveCost;
-  }
-
-  void AddToPool(std::size_t item) {
-    pool_.push_back(item);
-    pool_size_ += sizes_[item];
-  }
-
-  void TakeFromPool(std::size_t item) {
-    std::erase(pool_, item);
-    pool_size_ -= sizes_[item];
   }
 
   // The pool's groups of up to two items that fit into one bin, smallest
@@ -213,16 +199,12 @@ class TargetSearch {
     Bin& bin = bins_[move.bin];
     for (const std::size_t item : move.out) {
       if (item == kNone) continue;
-      std::erase(bin.items, item);
-      bin.load -= sizes_[item];
-      AddToPool(item);
+      MoveToPool(bin, item);
     }
     const std::uint64_t tenure = kTenureBase + random_() % kTenureSpread;
     for (const std::size_t item : move.in) {
       if (item == kNone) continue;
-      TakeFromPool(item);
-      bin.items.push_back(item);
-      bin.load += sizes_[item];
+      MoveToBin(bin, item);
       tabu_until_[item] = iteration + tenure;
     }
   }
@@ -290,12 +272,7 @@ class TargetSearch {
     }
   }
 
-  bool PoolFits() {
-    return SplitPool(sizes_, capacity_, pool_, pool_size_, kPoolBins, kSplitSteps, budget_,
-                     pool_bins_);
-  }
-
-  Packing Result() const { return PoolPacking(sizes_.size(), bins_, pool_, pool_bins_); }
+  bool PoolFits() { return SplitPool(kPoolBins, kSplitSteps); }
 
   static constexpr std::int32_t kPoolBins = 2;
   // Tabu moves without a better pool before the next descent.
@@ -309,16 +286,8 @@ class TargetSearch {
   static constexpr double kMostMoveCost = 1e6;
   static constexpr std::size_t kMostPoolItems = 64;
 
-  const std::vector<std::int64_t>& sizes_;
-  const std::int64_t capacity_;
-  WorkBudget& budget_;
-  std::vector<std::uint64_t> tabu_until_;
-  std::vector<Bin> bins_;
-  std::vector<std::size_t> pool_;
-  Wide pool_size_ = 0;
   std::pair<Wide, int> best_pool_{0, 0};
   std::vector<Group> groups_;
-  Packing pool_bins_;
   std::mt19937 random_{20261209};
   // The refill's state.
   std::vector<std::size_t> candidates_;
