@@ -40,8 +40,13 @@ constexpr std::size_t MostPatterns(std::size_t sizes) { return 3 * sizes + 256; 
 constexpr std::uint64_t kQuickNodes = 20'000;
 // Patterns a dive tries, one after the other, where fixing bins fails.
 constexpr std::size_t kDiveAlternatives = 4;
-// Items left at which the dive hands over to a short complete search, and its steps.
+// Items left at which the dive hands over to a short complete search, and its
+// steps: once on each path when it first gets down to kDiveSearchItems, and at
+// every bin fixed from kDiveSmallItems on, where the search is much more often
+// decisive (a search at every bin below kDiveSearchItems mostly runs out of
+// steps and leaves the dive too little for its alternatives).
 constexpr std::size_t kDiveSearchItems = 120;
+constexpr std::size_t kDiveSmallItems = 60;
 constexpr std::uint64_t kDiveSearchSteps = 2'000'000;
 // How near the weights kept for the complete search come to the relaxation, in bins.
 constexpr double kWeightsClose = 1e-4;
@@ -371,10 +376,15 @@ class DualMaster {
 
   // Optimises again; false when the budget ran out or the pivots did not settle.
   // The steepest choices go first; past a number of pivots, when degenerate
-  // steps may be cycling, the least index (Bland's rule), which cannot cycle.
+  // steps may be cycling, the least index (Bland's rule). The steepest choices
+  // settle within about 2.5 pivots per row and size; a solve still going at
+  // twice the point where Bland's rule takes over is stalling (the tolerances
+  // let the two phases undo each other), and as each pivot is a pass over the
+  // whole tableau, it gives up: the caller rebuilds the master or leaves that
+  // relaxation.
   bool Solve(WorkBudget& budget) {
     const std::size_t steep = 4 * (rows_.size() + sizes_);
-    for (std::size_t pivots = 0; pivots < 60 * (rows_.size() + sizes_); ++pivots) {
+    for (std::size_t pivots = 0; pivots < 2 * steep; ++pivots) {
       if (!budget.Spend(1 + rows_.size() * Width() / 32)) return false;
       const bool bland = pivots >= steep;
       // Dual simplex first: a row whose right-hand side went negative.
@@ -603,8 +613,9 @@ ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start
   // leaves is solved again, and so on while it leaves room for them. Where it
   // does not, the dive goes back to the latest bin that has an alternative (a
   // pattern the relaxation used less) and takes that; a path may take at most
-  // kDiveDiscrepancies alternatives. The deepest path is kept for the complete
-  // search when no path packs every item.
+  // kDiveDiscrepancies alternatives, then one more each time every path within
+  // the limit has failed. The deepest path is kept for the complete search
+  // when no path packs every item.
   const std::int64_t target = start.bin_count - 1;
   std::vector<std::int64_t> demand;
   for (const SizeClass& c : classes) demand.push_back(c.count);
@@ -640,13 +651,24 @@ ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start
     std::vector<std::vector<std::int64_t>> bins;
     std::size_t next = 0;
   };
-  std::vector<Level> levels{{choices(), 0}};
+  const std::vector<std::vector<std::int64_t>> first_bins = choices();
+  std::vector<Level> levels{{first_bins, 0}};
   std::vector<std::vector<std::int64_t>> path;  // the bin fixed at each level
   std::size_t discrepancies = 0;
-  // The dive has half of what is left, so that the searches after it have their part.
-  WorkBudget dive = budget.Share(budget.left() / 2, true);
+  std::size_t most_discrepancies = kDiveDiscrepancies;
+  bool cut_short = false;  // a path met most_discrepancies with alternatives left
+  // The dive has what the bound left of this share: the caller keeps its own
+  // part for the searches after it.
+  WorkBudget dive = budget.Share(budget.left(), true);
   spend = &dive;
-  while (!levels.empty() && !dive.exhausted()) {
+  while (!dive.exhausted()) {
+    if (levels.empty()) {
+      if (!cut_short) break;  // every path was tried
+      cut_short = false;
+      ++most_discrepancies;
+      levels.push_back({first_bins, 0});
+      continue;
+    }
     Level& level = levels.back();
     if (level.next > 0 && !path.empty() && path.size() == levels.size()) {
       // Back from this level's last bin: its items are left again.
@@ -654,7 +676,8 @@ ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start
       path.pop_back();
     }
     if (level.next == level.bins.size() ||
-        (level.next == 1 && discrepancies == kDiveDiscrepancies)) {
+        (level.next == 1 && discrepancies == most_discrepancies)) {
+      if (level.next < level.bins.size()) cut_short = true;
       if (level.next > 1) discrepancies -= 1;
       levels.pop_back();
       continue;
@@ -669,15 +692,21 @@ ColumnBound ColumnGenerationBound(const Instance& instance, const Packing& start
     set_demand();
     std::int64_t residual = 0;
     const std::int64_t room = target - static_cast<std::int64_t>(path.size());
-    if (!converge(room + 1, residual, true)) break;
+    // A relaxation that did not settle (its pivots stalled) counts as a dead
+    // end: the dive goes on with the alternatives.
+    if (!converge(room + 1, residual, true)) continue;
     std::size_t items_left = 0;
     for (const std::int64_t d : demand) items_left += static_cast<std::size_t>(d);
-    if (residual <= room && items_left <= kDiveSearchItems) {
+    std::size_t items_before = items_left;
+    for (const std::int64_t count : path.back()) items_before += static_cast<std::size_t>(count);
+    const bool search_now = items_left <= kDiveSmallItems ||
+                            (items_left <= kDiveSearchItems && items_before > kDiveSearchItems);
+    if (residual <= room && search_now) {
       // Few items left: a short complete search for them, pruned by the
       // weights of their own relaxation, either packs them into the bins left
       // or shows that this path cannot.
       Weights node;
-      if (!converge(room + 1, residual, false, &node)) break;
+      if (!converge(room + 1, residual, false, &node)) continue;
       if (residual > room) continue;
       Instance rest;
       rest.capacity = capacity;

@@ -272,7 +272,10 @@ FewestVolumes FindFewestVolumes(const std::vector<std::int64_t>& sizes, std::int
   ItemWeights weights;
   const auto raise_bound = [&] {
     if (best.bin_count <= lower_bound || instance.sizes.size() > kSlackItems) return;
-    WorkBudget share = budget.Share(budget.left() / 2, true);
+    // The bound and its dive take three quarters: on instances that the
+    // quick searches leave open, the dive is the search that most often packs
+    // them into the bound's bins.
+    WorkBudget share = budget.Share(budget.left() / 4 * 3, true);
     const ColumnBound column = ColumnGenerationBound(instance, best, best.bin_count, share);
     lower_bound = std::max(lower_bound, column.bound);
     budget.Charge(share);
