@@ -64,12 +64,7 @@ class PoolSearch : PoolState {
 
  private:
   void Load(const Packing& start, const std::vector<std::int32_t>& emptied) {
-    bins_.assign(static_cast<std::size_t>(start.bin_count), Bin{});
-    for (std::size_t i = 0; i < start.bin_of.size(); ++i) {
-      Bin& bin = bins_[static_cast<std::size_t>(start.bin_of[i])];
-      bin.items.push_back(i);
-      bin.load += sizes_[i];
-    }
+    bins_ = BinsOf(start);
     pool_.clear();
     pool_size_ = 0;
     std::vector<Bin> kept;

@@ -28,6 +28,17 @@ class PoolState {
         budget_(budget),
         tabu_until_(instance.sizes.size(), 0) {}
 
+  // The bins of `packing`, with their items and loads.
+  std::vector<PoolBin> BinsOf(const Packing& packing) const {
+    std::vector<PoolBin> bins(static_cast<std::size_t>(packing.bin_count));
+    for (std::size_t i = 0; i < packing.bin_of.size(); ++i) {
+      PoolBin& bin = bins[static_cast<std::size_t>(packing.bin_of[i])];
+      bin.items.push_back(i);
+      bin.load += sizes_[i];
+    }
+    return bins;
+  }
+
   void AddToPool(std::size_t item) {
     pool_.push_back(item);
     pool_size_ += sizes_[item];

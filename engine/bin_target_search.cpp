@@ -71,12 +71,7 @@ class TargetSearch : PoolState {
 
   // The bins - 2 fullest bins of `start` stay; the items of the others form the pool.
   void Load(const Packing& start, std::int32_t bins) {
-    std::vector<Bin> all(static_cast<std::size_t>(start.bin_count));
-    for (std::size_t i = 0; i < start.bin_of.size(); ++i) {
-      Bin& bin = all[static_cast<std::size_t>(start.bin_of[i])];
-      bin.items.push_back(i);
-      bin.load += sizes_[i];
-    }
+    std::vector<Bin> all = BinsOf(start);
     std::vector<std::size_t> order(all.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
