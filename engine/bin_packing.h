@@ -68,7 +68,13 @@ class WorkBudget {
       if (now < deadline_) {
         const double part =
             static_cast<double>(std::min(steps, left())) / static_cast<double>(left());
-        deadline = now + std::chrono::duration_cast<Clock::duration>((deadline_ - now) * part);
+        // In double the share of a far deadline (time_point::max(), no clock)
+        // may round past the deadline and overflow; such a share keeps it.
+        const Clock::rep span = (deadline_ - now).count();
+        const double scaled = static_cast<double>(span) * part;
+        if (scaled < static_cast<double>(span)) {
+          deadline = now + Clock::duration(static_cast<Clock::rep>(scaled));
+        }
       }
     }
     WorkBudget share(std::min(steps, left()), deadline, keep_going_);

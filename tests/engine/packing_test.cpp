@@ -484,6 +484,18 @@ TEST(Packing, ColumnGenerationBoundIsNeverAboveTheOptimum) {
   }
 }
 
+TEST(Packing, BudgetSharesWithTheirOwnClockStayWithinAFarDeadline) {
+  // Without a clock the deadline is time_point::max(); a whole share of it,
+  // scaled in double, rounded past it about every other nanosecond and
+  // overflowed (the sanitizers' build reports it).
+  bin_packing::WorkBudget budget(1'000, bin_packing::WorkBudget::Clock::time_point::max());
+  for (int k = 0; k < 2'000; ++k) {
+    bin_packing::WorkBudget share = budget.Share(k % 2 == 0 ? budget.left() : 500, true);
+    ASSERT_TRUE(share.Spend(1));
+  }
+  EXPECT_EQ(budget.left(), 1'000u);
+}
+
 TEST(Packing, BinCompletionPacksFullTripletsWithinItsSteps) {
   // Twenty bins filled exactly by three items each: the search must find the
   // only kind of packing there is, and the dead ends it keeps let it do so in
